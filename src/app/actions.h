@@ -1,0 +1,15 @@
+// The few routines every subsystem may ask for when it is done changing the page. frmMain fills
+// them in once all subsystems exist, so that no subsystem needs to know the others.
+#pragma once
+
+#include <functional>
+
+namespace bq {
+
+struct Actions {
+  std::function<void()> RefreshPreview;
+  std::function<void()> BuildShippingSection;
+  std::function<void()> BuildPaymentSection;
+};
+
+}  // namespace bq

@@ -1,0 +1,33 @@
+// Where the program finds its templates and writes its temporary pages.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace bq {
+
+// The folder of the running executable.
+std::filesystem::path AppFolder();
+
+struct AppPaths {
+  std::filesystem::path app;   // the executable's folder (or the one given on the command line)
+  std::filesystem::path tags;  // where the twelve template files lie
+  std::filesystem::path temp;  // where temp.htm and temp_yahoo.htm are written
+
+  // data/tag beside the executable, else the installed share/bidquill/data/tag; data/temp
+  // beside the executable, else the seller's cache folder when that one cannot be written.
+  static AppPaths resolve(const std::filesystem::path& appFolder);
+};
+
+// Writes a whole file; on failure returns a message saying why (in Japanese, for the seller).
+std::optional<std::string> writeWholeFile(const std::filesystem::path& file,
+                                          std::string_view bytes);
+
+// Reads a whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::filesystem::path& file);
+
+// The path as UTF-8 text, for messages.
+std::string displayPath(const std::filesystem::path& p);
+
+}  // namespace bq

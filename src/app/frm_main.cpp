@@ -1,0 +1,154 @@
+#include "app/frm_main.h"
+
+#include "app/templates.h"
+
+namespace bq {
+
+frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
+    : platform_(platform),
+      paths_(AppPaths::resolve(appFolder)),
+      page(actions),
+      output(page, holders, platform, paths_, actions),
+      zones(actions),
+      shipping(page, holders, style, zones.ZoneRateText, platform, actions),
+      payment(page, actions),
+      colours(page, holders, shipping, style, platform, actions),
+      boldSize(page, holders, shipping, style, actions),
+      layout(page, holders, style, platform, actions) {
+  actions.RefreshPreview = [this] { output.RefreshPreview(); };
+  actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };
+  actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
+  cmdHome.onClick([this] {
+    if (!platform_.openUrl(homePageUrl())) {
+      platform_.showMessage("ホームページを開けませんでした。\r\n" + homePageUrl(), "Bidquill",
+                            MessageIcon::Warning);
+    }
+  });
+  registerAll();
+}
+
+void frmMain::progress() { platform_.splash().setProgress(++step_); }
+
+void frmMain::setTexts(std::initializer_list<std::pair<TextBox*, const char*>> texts) {
+  for (const auto& [box, text] : texts) box->setText(text);
+}
+
+std::vector<std::filesystem::path> frmMain::Load() {
+  Splash& splash = platform_.splash();
+  splash.show(kStartupSteps);
+  platform_.processEvents();
+  progress();  // the window is placed by the desktop program
+  progress();  // so is the tool strip
+
+  auto selectSizes = [this](const char* stem, int first, int last) {
+    for (int i = first; i <= last; ++i) {
+      boldSize.sizeBox(stem + std::to_string(i) + "FS").setListIndex(1);
+    }
+    progress();
+  };
+  selectSizes("cmbT", 1, 4);
+  selectSizes("cmbT", 5, 8);
+  selectSizes("cmbE", 1, 4);
+  selectSizes("cmbE", 5, 8);
+
+  colours.setStartColours();
+  progress();
+  progress();
+  progress();
+  layout.cmbCellspacing.setListIndex(0);
+  layout.cmbCellpadding.setListIndex(2);
+  progress();
+
+  const char* titles[] = {"商品名", "商品説明", "商品状態", "", "発送方法", "支払方法", "注意事項", ""};
+  for (int i = 1; i <= kSections; ++i) page.section(i).txtTitle.setText(titles[i - 1]);
+  progress();
+
+  const char* sendNames[] = {"普通郵便", "定形外郵便", "ゆうパック", "冊子小包", "",
+                             "ヤマト運輸", "クロネコメール便", "佐川急便", "ペリカン便",
+                             "手渡し", "", ""};
+  for (int i = 1; i <= 6; ++i) shipping.row(i).txtSend.setText(sendNames[i - 1]);
+  progress();
+  for (int i = 7; i <= 12; ++i) shipping.row(i).txtSend.setText(sendNames[i - 1]);
+  progress();
+
+  const char* bankNames[] = {"Yahoo!ペイメント", "銀行振込", "郵便貯金 ぱるる", "",
+                             "ジャパンネットバンク決済", "イーバンク銀行決済", "みずほ銀行決済",
+                             "UFJ銀行決済", "スルガ銀行ソフトバンク支店決済", "", "現金書留",
+                             "郵便振替", "代金引換", "クレジットカード",
+                             "NTTコム・セーフティパス決済", ""};
+  payment.txtBankPunc.setText("， ");
+  for (int i = 1; i <= 8; ++i) payment.row(i).txtBank.setText(bankNames[i - 1]);
+  progress();
+  for (int i = 9; i <= 16; ++i) payment.row(i).txtBank.setText(bankNames[i - 1]);
+  progress();
+  for (int i = 1; i <= 8; ++i) payment.row(i).chkBank.setValue(0);
+  progress();
+  for (int i = 9; i <= 16; ++i) payment.row(i).chkBank.setValue(0);
+  progress();
+
+  std::vector<std::filesystem::path> missing;
+  for (std::size_t k = 0; k < kTemplateFiles.size(); ++k) {
+    const TemplateFile& t = kTemplateFiles[k];
+    std::filesystem::path file = paths_.tags / t.file;
+    if (auto text = loadTemplate(file)) {
+      holders.byName(t.holder)->setText(*text);
+    } else {
+      missing.push_back(file);
+    }
+    if (k == 4) progress();  // after yahoo_1, head, tag1, tag2, pr
+  }
+
+  shipping.copyTemplates();
+  style.ShippingTableWidth = "100";
+  progress();
+  progress();  // with the row fragments above
+
+  for (int i = 1; i <= kSections; ++i) page.section(i).txtTag1.setText(holders.rtxtTag1.text());
+  progress();
+  for (int i = 1; i <= kSections; ++i) {
+    page.section(i).txtTag2.setText(holders.rtxtTag2.text());
+    page.section(i).txtTag3.setText(holders.rtxtTag3.text());
+  }
+  progress();
+
+  zones.fillPrefectures();
+  progress();
+  progress();
+  progress();
+  zones.cmbSend.setListIndex(13);  // 東京都
+
+  style.setStartValues();
+  zones.WeightSurcharge = 0;
+  shipping.BuildShippingSection();
+  progress();
+  return missing;
+}
+
+void frmMain::keyDown(TextBox& box, std::int16_t& keyCode) {
+  xTextBox_.setXTextBox(&box);
+  xTextBox_.EventKeyDown(keyCode);
+}
+
+std::string frmMain::homePageUrl() const {
+  std::filesystem::path guide = paths_.app / kHomePage;
+  std::error_code ec;
+  if (!std::filesystem::exists(guide, ec)) {
+    guide = paths_.app.parent_path() / "share" / "bidquill" / kHomePage;
+  }
+  return "file://" + displayPath(std::filesystem::absolute(guide, ec));
+}
+
+void frmMain::registerAll() {
+  page.registerIn(registry_);
+  output.registerIn(registry_);
+  style.registerIn(registry_);
+  zones.registerIn(registry_);
+  shipping.registerIn(registry_);
+  payment.registerIn(registry_);
+  colours.registerIn(registry_);
+  boldSize.registerIn(registry_);
+  layout.registerIn(registry_);
+  registry_.add(cmdHome);
+}
+
+}  // namespace bq

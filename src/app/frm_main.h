@@ -1,0 +1,80 @@
+// The main window as a headless model: it owns every control and the shared style state,
+// wires the subsystems together and runs the start-up sequence.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/actions.h"
+#include "app/app_folder.h"
+#include "app/x_text_box.h"
+#include "forms/controls.h"
+#include "forms/platform.h"
+#include "forms/registry.h"
+#include "page/page_model.h"
+#include "page/page_output.h"
+#include "shipping/payment_list.h"
+#include "shipping/shipping_table.h"
+#include "shipping/zone_rates.h"
+#include "style/bold_size.h"
+#include "style/colour_style.h"
+#include "style/style_state.h"
+#include "style/table_layout.h"
+
+namespace bq {
+
+inline constexpr int kStartupSteps = 26;
+
+// The address cmdHome opens. Until Bidquill has a public site it is the guide shipped beside
+// the program, a local page that always exists.
+inline constexpr const char* kHomePage = "docs/guide.html";
+
+class frmMain {
+  // First, as every subsystem below is handed them.
+  Platform& platform_;
+  AppPaths paths_;
+
+ public:
+  frmMain(Platform& platform, const std::filesystem::path& appFolder);
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // The start-up sequence. Returns the template files that could not be read (empty when all
+  // twelve loaded); the caller tells the seller.
+  std::vector<std::filesystem::path> Load();
+
+  // Key down in a title or body box.
+  void keyDown(TextBox& box, std::int16_t& keyCode);
+  // The home page: the guide's address, opened in the default browser.
+  std::string homePageUrl() const;
+
+  Registry& registry() { return registry_; }
+  Platform& platform() { return platform_; }
+  const AppPaths& paths() const { return paths_; }
+
+  Actions actions;
+  StyleState style;
+  PageHolders holders;
+  PageModel page;
+  PageOutput output;
+  ZoneRates zones;
+  ShippingTable shipping;
+  PaymentList payment;
+  ColourStyle colours;
+  BoldAndSize boldSize;
+  TableLayout layout;
+  PushButton cmdHome{"cmdHome", "ホームページ"};
+
+ private:
+  void progress();
+  void registerAll();
+  static void setTexts(std::initializer_list<std::pair<TextBox*, const char*>> texts);
+
+  Registry registry_;
+  clsXTextBox xTextBox_;
+  int step_ = 0;
+};
+
+}  // namespace bq

@@ -1,0 +1,39 @@
+// The twelve template fragment files and the hidden boxes that hold them.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace bq {
+
+struct TemplateFile {
+  const char* file;    // under data/tag/
+  const char* holder;  // the hidden box it is loaded into
+};
+
+// In the order start-up loads them.
+inline constexpr std::array<TemplateFile, 12> kTemplateFiles{{
+    {"yahoo_1.tpf", "rtxtYahooTag1"},
+    {"head.tpf", "rtxtTagHead"},
+    {"tag1.tpf", "rtxtTag1"},
+    {"tag2.tpf", "rtxtTag2"},
+    {"pr.tpf", "rtxtTagPR"},
+    {"tag3.tpf", "rtxtTag3"},
+    {"tag4.tpf", "rtxtTag4"},
+    {"send_head.tpf", "rtxtSendHead"},
+    {"first.tpf", "rtxtFirst"},
+    {"send_tag1.tpf", "rtxtSendTag1"},
+    {"send_tag2.tpf", "rtxtSendTag2"},
+    {"send_tag3.tpf", "rtxtSendTag3"},
+}};
+
+// A template's whole text (code page 932, or UTF-8/UTF-16 with its mark), or nothing when the
+// file is missing or unreadable.
+std::optional<std::string> loadTemplate(const std::filesystem::path& file);
+
+// What the seller is told when a template cannot be read.
+std::string missingTemplateMessage(const std::filesystem::path& file);
+
+}  // namespace bq

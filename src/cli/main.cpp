@@ -1,0 +1,160 @@
+// bidquill-cli: the engine without a display. `render` writes the page a fresh start makes;
+// `run` plays a script of user actions against it.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app_folder.h"
+#include "app/frm_main.h"
+#include "app/version.h"
+#include "cli/script.h"
+#include "forms/headless_platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  bidquill-cli render [--app-folder DIR] [--framed] [-o OUT.html]\n"
+    "  bidquill-cli run    [--app-folder DIR] SCRIPT|-\n"
+    "  bidquill-cli --help | --version\n";
+
+struct Options {
+  std::string command;
+  fs::path appFolder;
+  bool framed = false;
+  std::string output;
+  std::vector<std::string> positional;
+};
+
+bool parse(int argc, char** argv, Options& o, std::string& error) {
+  if (argc < 2) {
+    error = "no command given";
+    return false;
+  }
+  o.command = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) {
+        error = a + " needs a value";
+        return false;
+      }
+      into = argv[++i];
+      return true;
+    };
+    if (a == "--app-folder") {
+      std::string v;
+      if (!value(v)) return false;
+      o.appFolder = v;
+    } else if (a == "--framed") {
+      o.framed = true;
+    } else if (a == "-o") {
+      if (!value(o.output)) return false;
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      error = "unknown option " + a;
+      return false;
+    } else {
+      o.positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+void printMessage(const bq::RecordedMessage& m) {
+  std::string text;
+  for (char c : m.text) {
+    if (c == '\r') {
+      text += "\\r";
+    } else if (c == '\n') {
+      text += "\\n";
+    } else {
+      text += c;
+    }
+  }
+  std::cerr << "message: " << m.title << ": " << text << '\n';
+}
+
+// Starts the engine as the program starts; false when a template is missing.
+bool start(bq::frmMain& form) {
+  auto missing = form.Load();
+  for (const auto& file : missing) {
+    std::cerr << "bidquill-cli: template file missing or unreadable: " << bq::displayPath(file)
+              << '\n';
+  }
+  return missing.empty();
+}
+
+int render(const Options& o, bq::frmMain& form) {
+  if (!o.positional.empty()) {
+    std::cerr << "bidquill-cli: render takes no settings file yet\n" << kUsage;
+    return 2;
+  }
+  if (!start(form)) return 1;
+  std::string page = form.output.assembleNow();
+  if (o.framed) page = form.holders.rtxtYahooTag1.text() + page;
+  if (o.output.empty()) {
+    std::cout << page;
+    return std::cout ? 0 : 1;
+  }
+  if (auto error = bq::writeWholeFile(o.output, page)) {
+    std::cerr << "bidquill-cli: cannot write " << o.output << ": " << *error << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int run(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
+  if (o.positional.size() != 1) {
+    std::cerr << "bidquill-cli: run takes one script (or - for standard input)\n" << kUsage;
+    return 2;
+  }
+  const std::string& name = o.positional[0];
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (name != "-") {
+    file.open(name, std::ios::binary);
+    if (!file) {
+      std::cerr << "bidquill-cli: cannot open script " << name << '\n';
+      return 2;
+    }
+    in = &file;
+  }
+  if (!start(form)) return 1;
+  bq::cli::ScriptRunner runner(form, platform, std::cout);
+  std::string error;
+  int status = runner.run(*in, name == "-" ? "<stdin>" : name, error);
+  std::cout.flush();
+  if (status != 0) std::cerr << "bidquill-cli: " << error << '\n';
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::cout << "bidquill-cli " << bq::kVersion << '\n';
+    return 0;
+  }
+  Options o;
+  std::string error;
+  if (!parse(argc, argv, o, error) || (o.command != "render" && o.command != "run")) {
+    std::cerr << "bidquill-cli: " << (error.empty() ? "unknown command " + o.command : error)
+              << '\n'
+              << kUsage;
+    return 2;
+  }
+  bq::HeadlessPlatform platform;
+  platform.onMessage = printMessage;
+  bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
+  return o.command == "render" ? render(o, form) : run(o, form, platform);
+}

@@ -1,0 +1,283 @@
+#include "cli/script.h"
+
+#include <istream>
+#include <ostream>
+
+namespace bq::cli {
+namespace {
+
+bool parseInt(const std::string& s, long long& v) {
+  if (s.empty()) return false;
+  std::size_t used = 0;
+  try {
+    v = std::stoll(s, &used);
+  } catch (...) {
+    return false;
+  }
+  return used == s.size();
+}
+
+bool parseInt32(const std::string& s, int& v) {
+  long long w;
+  if (!parseInt(s, w) || w < INT32_MIN || w > INT32_MAX) return false;
+  v = static_cast<int>(w);
+  return true;
+}
+
+}  // namespace
+
+bool splitArguments(const std::string& line, std::vector<std::string>& args, std::string& error) {
+  args.clear();
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string arg;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\' && i < line.size()) {
+          char e = line[i++];
+          switch (e) {
+            case 'n': arg += '\n'; break;
+            case 'r': arg += '\r'; break;
+            case 't': arg += '\t'; break;
+            default: arg += e; break;
+          }
+          continue;
+        }
+        arg += c;
+      }
+      if (!closed) {
+        error = "unterminated quote";
+        return false;
+      }
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t') arg += line[i++];
+    }
+    args.push_back(std::move(arg));
+  }
+  return true;
+}
+
+bool printable(frmMain& form, HeadlessPlatform& platform, const std::string& name,
+               std::string& value) {
+  if (name == "clipboard") {
+    value = platform.clipboard.value_or("");
+    return true;
+  }
+  Registry& r = form.registry();
+  if (Control* c = r.find(name)) {
+    switch (c->kind()) {
+      case ControlKind::TextBox: value = static_cast<TextBox*>(c)->text(); break;
+      case ControlKind::TextHolder: value = static_cast<TextHolder*>(c)->text(); break;
+      case ControlKind::CheckBox: value = std::to_string(static_cast<CheckBox*>(c)->value()); break;
+      case ControlKind::ComboBox:
+        value = std::to_string(static_cast<ComboBox*>(c)->listIndex());
+        break;
+      case ControlKind::OptionButton:
+        value = std::to_string(static_cast<OptionButton*>(c)->value());
+        break;
+      case ControlKind::UpDown: value = std::to_string(static_cast<UpDown*>(c)->value()); break;
+      case ControlKind::ToggleButton:
+        value = std::to_string(static_cast<ToggleButton*>(c)->value());
+        break;
+      case ControlKind::PushButton:
+        value = std::to_string(static_cast<PushButton*>(c)->swatch());
+        break;
+    }
+    return true;
+  }
+  if (r.hasValue(name)) {
+    value = r.readValue(name);
+    return true;
+  }
+  return false;
+}
+
+ScriptRunner::ScriptRunner(frmMain& form, HeadlessPlatform& platform, std::ostream& out)
+    : form_(form), platform_(platform), out_(out) {}
+
+int ScriptRunner::run(std::istream& script, const std::string& scriptName, std::string& error) {
+  std::string line;
+  int number = 0;
+  while (std::getline(script, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> args;
+    std::string why;
+    bool ok = splitArguments(line, args, why);
+    if (ok && (args.empty() || args[0][0] == '#')) continue;
+    if (ok) ok = execute(args, why);
+    if (!ok) {
+      error = scriptName + ":" + std::to_string(number) + ": " + why;
+      return 2;
+    }
+  }
+  return 0;
+}
+
+bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error) {
+  const std::string& cmd = a[0];
+  auto need = [&](std::size_t n) {
+    if (a.size() == n) return true;
+    error = "'" + cmd + "' takes " + std::to_string(n - 1) + " argument(s)";
+    return false;
+  };
+  auto control = [&](const std::string& name) -> Control* {
+    Control* c = form_.registry().find(name);
+    if (!c) error = "unknown control '" + name + "'";
+    return c;
+  };
+
+  if (cmd == "print") {
+    if (!need(2)) return false;
+    std::string value;
+    if (!printable(form_, platform_, a[1], value)) {
+      error = "unknown name '" + a[1] + "'";
+      return false;
+    }
+    out_ << value << '\n';
+    return true;
+  }
+  if (cmd == "dialog") {
+    if (a.size() == 2 && a[1] == "cancel") {
+      platform_.queueCancel();
+      return true;
+    }
+    if (a.size() == 3 && (a[1] == "colour" || a[1] == "color")) {
+      int c;
+      if (!parseInt32(a[2], c)) {
+        error = "colour number expected, got '" + a[2] + "'";
+        return false;
+      }
+      platform_.queueColour(c);
+      return true;
+    }
+    if (a.size() == 3 && a[1] == "file") {
+      platform_.queueFile(a[2]);
+      return true;
+    }
+    error = "dialog takes 'colour N', 'file PATH' or 'cancel'";
+    return false;
+  }
+  if (cmd == "click") {
+    if (!need(2)) return false;
+    Control* c = control(a[1]);
+    if (!c) return false;
+    switch (c->kind()) {
+      case ControlKind::PushButton: static_cast<PushButton*>(c)->click(); return true;
+      case ControlKind::CheckBox: static_cast<CheckBox*>(c)->click(); return true;
+      case ControlKind::ToggleButton: static_cast<ToggleButton*>(c)->click(); return true;
+      case ControlKind::OptionButton: static_cast<OptionButton*>(c)->click(); return true;
+      default:
+        error = "'" + a[1] + "' cannot be clicked" +
+                (c->kind() == ControlKind::ComboBox ? " (use choose)" : "");
+        return false;
+    }
+  }
+  if (cmd == "choose") {
+    if (!need(3)) return false;
+    auto* box = form_.registry().find<ComboBox>(a[1]);
+    int index;
+    if (!box) {
+      error = "'" + a[1] + "' is not a combo box";
+      return false;
+    }
+    if (!parseInt32(a[2], index) || index < 0 ||
+        index >= static_cast<int>(box->items().size())) {
+      error = "'" + a[1] + "' has no item '" + a[2] + "'";
+      return false;
+    }
+    box->setListIndex(index);
+    return true;
+  }
+  if (cmd == "type") {
+    if (!need(3)) return false;
+    auto* box = form_.registry().find<TextBox>(a[1]);
+    if (!box) {
+      error = "'" + a[1] + "' is not a text box";
+      return false;
+    }
+    if (box->readOnly() || !box->visible()) {
+      error = "'" + a[1] + "' does not take typing";
+      return false;
+    }
+    box->setText(a[2]);
+    return true;
+  }
+  if (cmd == "select") {
+    long long start, length;
+    auto* box = a.size() == 4 ? form_.registry().find<TextBox>(a[1]) : nullptr;
+    if (!box || !parseInt(a[2], start) || !parseInt(a[3], length) || start < 0 || length < 0) {
+      error = "select takes a text box, a start and a length";
+      return false;
+    }
+    box->setSelection(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    return true;
+  }
+  if (cmd == "key") {
+    if (!need(3)) return false;
+    auto* box = form_.registry().find<TextBox>(a[1]);
+    if (!box || a[2] != "Enter") {
+      error = "key takes a text box and 'Enter'";
+      return false;
+    }
+    std::int16_t code = kKeyEnter;
+    form_.keyDown(*box, code);
+    // What the multi-line box then does with the key itself.
+    if (code == kKeyEnter) box->replaceSelection("\n");
+    return true;
+  }
+  if (cmd == "spin") {
+    int steps;
+    auto* spin = a.size() == 3 ? form_.registry().find<UpDown>(a[1]) : nullptr;
+    if (!spin || !parseInt32(a[2], steps)) {
+      error = "spin takes an up-down and a number of steps";
+      return false;
+    }
+    spin->stepBy(steps);
+    return true;
+  }
+  if (cmd == "set") {
+    if (!need(3)) return false;
+    Control* c = control(a[1]);
+    if (!c) return false;
+    const std::string& v = a[2];
+    int n = 0;
+    bool numeric = parseInt32(v, n);
+    bool accepted = true;
+    switch (c->kind()) {
+      case ControlKind::TextBox: static_cast<TextBox*>(c)->setText(v); return true;
+      case ControlKind::TextHolder: static_cast<TextHolder*>(c)->setText(v); return true;
+      case ControlKind::CheckBox: accepted = numeric && static_cast<CheckBox*>(c)->setValue(n); break;
+      case ControlKind::ComboBox:
+        accepted = numeric && static_cast<ComboBox*>(c)->setListIndex(n);
+        break;
+      case ControlKind::OptionButton:
+        if (numeric) static_cast<OptionButton*>(c)->setValue(n);
+        accepted = numeric;
+        break;
+      case ControlKind::UpDown: accepted = numeric && static_cast<UpDown*>(c)->setValue(n); break;
+      case ControlKind::ToggleButton:
+        if (numeric) static_cast<ToggleButton*>(c)->setValue(n);
+        accepted = numeric;
+        break;
+      case ControlKind::PushButton:
+        error = "'" + a[1] + "' has no value to set (click it)";
+        return false;
+    }
+    if (!accepted) error = "'" + a[1] + "' does not accept '" + v + "'";
+    return accepted;
+  }
+  error = "unknown command '" + cmd + "'";
+  return false;
+}
+
+}  // namespace bq::cli

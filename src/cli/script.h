@@ -1,0 +1,38 @@
+// The script language of bidquill-cli run: one user action per line, against the engine and
+// the headless platform.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "forms/headless_platform.h"
+
+namespace bq::cli {
+
+// Splits a line into arguments: blanks separate, double quotes group, and inside quotes
+// \" \\ \n \r \t are escapes. Returns false (with a reason) for an unterminated quote.
+bool splitArguments(const std::string& line, std::vector<std::string>& args, std::string& error);
+
+// The value `print` shows for a control, slot or remembered value; false for an unknown name.
+bool printable(frmMain& form, HeadlessPlatform& platform, const std::string& name,
+               std::string& value);
+
+class ScriptRunner {
+ public:
+  ScriptRunner(frmMain& form, HeadlessPlatform& platform, std::ostream& out);
+
+  // Runs every line; stops at the first bad one. Returns 0, or 2 with `error` naming the line.
+  int run(std::istream& script, const std::string& scriptName, std::string& error);
+
+ private:
+  // Runs one action; false with a reason when the line cannot be run.
+  bool execute(const std::vector<std::string>& args, std::string& error);
+
+  frmMain& form_;
+  HeadlessPlatform& platform_;
+  std::ostream& out_;
+};
+
+}  // namespace bq::cli

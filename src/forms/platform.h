@@ -1,0 +1,75 @@
+// What the engine needs from the desktop: dialogs, messages, clipboard, the two browsers, the
+// shell and the splash. The Qt program implements it with real widgets; the command line and
+// the tests use the headless implementation.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace bq {
+
+enum class MessageIcon { Information, Warning, Critical };
+
+enum class FileDialogMode { Open, Save };
+
+struct FileDialogRequest {
+  FileDialogMode mode = FileDialogMode::Open;
+  std::string fileName;  // offered as the initial name
+  std::string filter;    // "INI (*.ini)|*.ini"
+  bool overwritePrompt = false;
+};
+
+struct ScrollPosition {
+  int left = 0;
+  int top = 0;
+};
+
+class Browser {
+ public:
+  virtual ~Browser() = default;
+  virtual void navigate(const std::filesystem::path& file) = 0;
+  // The position of the document shown now; 0, 0 when there is none.
+  virtual ScrollPosition scrollPosition() = 0;
+  // Scrolls the document (once it has loaded) to the position.
+  virtual void scrollTo(ScrollPosition p) = 0;
+};
+
+class PreviewWindow {
+ public:
+  virtual ~PreviewWindow() = default;
+  virtual void hide() = 0;
+  virtual Browser& browser() = 0;
+  virtual void setSourceText(const std::string& html) = 0;
+  virtual void showAndFocus() = 0;
+};
+
+class Splash {
+ public:
+  virtual ~Splash() = default;
+  virtual void show(int maximum) = 0;
+  virtual void setProgress(int value) = 0;
+  virtual void close() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // The chosen colour number (0x00BBGGRR), or nothing when the seller cancels.
+  virtual std::optional<std::int32_t> chooseColour(std::int32_t initial) = 0;
+  virtual std::optional<std::string> chooseFile(const FileDialogRequest& request) = 0;
+  virtual void showMessage(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // Clears the clipboard and puts the text on it.
+  virtual void setClipboardText(const std::string& text) = 0;
+  virtual Browser& mainBrowser() = 0;
+  // The preview window, created when first asked for.
+  virtual PreviewWindow& previewWindow() = 0;
+  virtual Splash& splash() = 0;
+  // Opens an address in the seller's default browser; false when that failed.
+  virtual bool openUrl(const std::string& url) = 0;
+  // Lets the window system handle what is pending (paint the splash, start a load).
+  virtual void processEvents() = 0;
+};
+
+}  // namespace bq

@@ -1,0 +1,51 @@
+// The eight sections of the page: their entry controls, their three styled fragments and the
+// five slots that page assembly reads. A hidden section keeps its controls and fragments but
+// its slots stay empty.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/actions.h"
+#include "forms/controls.h"
+#include "forms/registry.h"
+
+namespace bq {
+
+inline constexpr int kSections = 8;
+
+struct Section {
+  explicit Section(int index);
+
+  int index;
+  TextBox txtTitle;
+  TextBox txtEdit;
+  CheckBox chkTitle;
+  TextBox txtTag1;  // opens the section and its title cell
+  TextBox txtTag2;  // between title and body
+  TextBox txtTag3;  // after the body
+
+  // Slots, in page order.
+  std::string TitleTag, TitleText, EditTag, EditText, EndTag;
+
+  bool shown() const { return chkTitle.value() == 1; }
+  void clearSlots();
+};
+
+class PageModel {
+ public:
+  explicit PageModel(Actions& actions);
+
+  Section& section(int i) { return *sections_.at(static_cast<std::size_t>(i - 1)); }
+  const Section& section(int i) const { return *sections_.at(static_cast<std::size_t>(i - 1)); }
+
+  void registerIn(Registry& r);
+
+ private:
+  void wire(Section& s);
+  Actions& actions_;
+  std::array<std::unique_ptr<Section>, kSections> sections_;
+};
+
+}  // namespace bq

@@ -1,0 +1,125 @@
+#include "page/page_output.h"
+
+#include "app/templates.h"
+#include "text/cp932.h"
+
+namespace bq {
+
+TextHolder* PageHolders::byName(const std::string& name) {
+  for (TextHolder* h : {&rtxtYahooTag1, &rtxtTagHead, &rtxtTag1, &rtxtTag2, &rtxtTagPR,
+                        &rtxtTag3, &rtxtTag4, &rtxtSendHead, &rtxtFirst, &rtxtSendTag1,
+                        &rtxtSendTag2, &rtxtSendTag3}) {
+    if (h->name() == name) return h;
+  }
+  return nullptr;
+}
+
+PageOutput::PageOutput(PageModel& page, PageHolders& holders, Platform& platform,
+                       const AppPaths& paths, Actions& actions)
+    : page_(page), holders_(holders), platform_(platform), paths_(paths), actions_(actions) {
+  txtTag.setVisible(false);
+  chkRealTP.onClick([this] { RefreshPreview(); });
+  chkFirst.onClick([this] { chkFirstClick(); });
+  cmdPreview.onClick([this] { cmdPreviewClick(); });
+}
+
+std::vector<const std::string*> PageOutput::pieces() const {
+  std::vector<const std::string*> p;
+  p.reserve(4 + 5 * kSections);
+  p.push_back(&holders_.rtxtFirst.text());
+  p.push_back(&holders_.rtxtTagHead.text());
+  for (int i = 1; i <= kSections; ++i) {
+    const Section& s = page_.section(i);
+    for (const std::string* slot : {&s.TitleTag, &s.TitleText, &s.EditTag, &s.EditText, &s.EndTag}) {
+      p.push_back(slot);
+    }
+  }
+  p.push_back(&holders_.rtxtTag4.text());
+  p.push_back(&holders_.rtxtTagPR.text());
+  return p;
+}
+
+const std::string& PageOutput::assembleNow() {
+  refreshSteps();
+  return txtTag.text();
+}
+
+void PageOutput::RefreshPreview() {
+  if (chkRealTP.value() == 0) return;
+  refreshSteps();
+}
+
+void PageOutput::refreshSteps() {
+  for (int i = 1; i <= kSections; ++i) {
+    Section& s = page_.section(i);
+    if (!s.shown()) s.clearSlots();
+  }
+  Browser& browser = platform_.mainBrowser();
+  ScrollPosition pos = browser.scrollPosition();
+  auto parts = pieces();
+  std::size_t total = 0;
+  for (const std::string* s : parts) total += s->size();
+  std::string page;
+  page.reserve(total);
+  for (const std::string* s : parts) page += *s;
+  txtTag.setText(page);
+  // A page that cannot be written leaves txtTag right all the same; the browser then keeps
+  // showing the last page that could be written.
+  bool written = !writeWholeFile(tempPage(), encoder_.encode(parts));
+  if (written) browser.navigate(tempPage());
+  platform_.processEvents();
+  browser.scrollTo(pos);
+}
+
+void PageOutput::chkFirstClick() {
+  if (chkFirst.value() == 0) {
+    holders_.rtxtFirst.setText({});
+  } else {
+    auto file = paths_.tags / "first.tpf";
+    if (auto text = loadTemplate(file)) {
+      holders_.rtxtFirst.setText(*text);
+    } else {
+      platform_.showMessage(missingTemplateMessage(file), "Bidquill", MessageIcon::Warning);
+    }
+  }
+  RefreshPreview();
+}
+
+void PageOutput::cmdPreviewClick() {
+  PreviewWindow& preview = platform_.previewWindow();
+  preview.hide();
+  actions_.BuildShippingSection();
+  actions_.BuildPaymentSection();
+  refreshSteps();
+  std::string framed = holders_.rtxtYahooTag1.text() + txtTag.text();
+  if (auto error = writeWholeFile(tempFramedPage(), text::utf8ToCp932Html(framed))) {
+    platform_.showMessage("プレビュー用のファイルを書き込めません。\r\n" +
+                              displayPath(tempFramedPage()) + "\r\n" + *error,
+                          "Bidquill", MessageIcon::Warning);
+  } else {
+    preview.browser().navigate(tempFramedPage());
+  }
+  preview.setSourceText(txtTag.text());
+  preview.showAndFocus();
+  platform_.setClipboardText(txtTag.text());
+  platform_.showMessage(
+      "HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。", "Bidquill",
+      MessageIcon::Information);
+}
+
+void PageOutput::registerIn(Registry& r) {
+  for (TextHolder* h :
+       {&holders_.rtxtYahooTag1, &holders_.rtxtTagHead, &holders_.rtxtTag1, &holders_.rtxtTag2,
+        &holders_.rtxtTagPR, &holders_.rtxtTag3, &holders_.rtxtTag4, &holders_.rtxtSendHead,
+        &holders_.rtxtFirst, &holders_.rtxtSendTag1, &holders_.rtxtSendTag2,
+        &holders_.rtxtSendTag3}) {
+    h->setVisible(false);
+    r.add(*h);
+  }
+  r.add(chkRealTP);
+  r.add(chkFirst);
+  r.add(cmdPreview);
+  r.add(txtTag);
+}
+
+}  // namespace bq

@@ -1,0 +1,73 @@
+// Assembling the page, the live preview, the preview window, the temporary files and the
+// clipboard. RefreshPreview is the one routine that assembles the page.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/actions.h"
+#include "app/app_folder.h"
+#include "forms/controls.h"
+#include "forms/platform.h"
+#include "forms/registry.h"
+#include "page/page_encoder.h"
+#include "page/page_model.h"
+
+namespace bq {
+
+struct PageHolders {
+  TextHolder rtxtYahooTag1{"rtxtYahooTag1"};
+  TextHolder rtxtTagHead{"rtxtTagHead"};
+  TextHolder rtxtTag1{"rtxtTag1"};
+  TextHolder rtxtTag2{"rtxtTag2"};
+  TextHolder rtxtTagPR{"rtxtTagPR"};
+  TextHolder rtxtTag3{"rtxtTag3"};
+  TextHolder rtxtTag4{"rtxtTag4"};
+  TextHolder rtxtSendHead{"rtxtSendHead"};
+  TextHolder rtxtFirst{"rtxtFirst"};
+  TextHolder rtxtSendTag1{"rtxtSendTag1"};
+  TextHolder rtxtSendTag2{"rtxtSendTag2"};
+  TextHolder rtxtSendTag3{"rtxtSendTag3"};
+
+  TextHolder* byName(const std::string& name);
+};
+
+class PageOutput {
+ public:
+  PageOutput(PageModel& page, PageHolders& holders, Platform& platform, const AppPaths& paths,
+             Actions& actions);
+
+  // Assembles the page into txtTag, writes temp.htm and shows it, keeping the scroll position.
+  // Does nothing while real-time preview is off.
+  void RefreshPreview();
+  // The preview-and-copy command.
+  void cmdPreviewClick();
+
+  std::filesystem::path tempPage() const { return paths_.temp / "temp.htm"; }
+  std::filesystem::path tempFramedPage() const { return paths_.temp / "temp_yahoo.htm"; }
+
+  // Assembles and writes the page whatever real-time preview says, and returns it.
+  const std::string& assembleNow();
+
+  void registerIn(Registry& r);
+
+  CheckBox chkRealTP{"chkRealTP", "リアルタイムにプレビューする", 1};
+  CheckBox chkFirst{"chkFirst", "「商品について」を表示する", 1};
+  PushButton cmdPreview{"cmdPreview", "プレビュー"};
+  TextBox txtTag{"txtTag"};
+
+ private:
+  void refreshSteps();
+  void chkFirstClick();
+  std::vector<const std::string*> pieces() const;
+
+  PageModel& page_;
+  PageHolders& holders_;
+  Platform& platform_;
+  const AppPaths& paths_;
+  Actions& actions_;
+  PageEncoder encoder_;
+};
+
+}  // namespace bq

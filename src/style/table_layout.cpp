@@ -1,0 +1,130 @@
+#include "style/table_layout.h"
+
+#include "style/fragment.h"
+#include "style/mdl_color.h"
+
+namespace bq {
+namespace {
+
+std::vector<std::string> numbers(int last) {
+  std::vector<std::string> items;
+  for (int k = 1; k <= last; ++k) items.push_back(std::to_string(k));
+  return items;
+}
+
+}  // namespace
+
+TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& style,
+                         Platform& platform, Actions& actions)
+    : cmbCellspacing("cmbCellspacing", numbers(10)),
+      cmbCellpadding("cmbCellpadding", numbers(30)),
+      width("txtWidth", "updnWidth", 750, "表の横幅", platform,
+            [this](const std::string& w) {
+              rewriteAll({holders_.rtxtTagHead}, "width=", style_.TableWidth, w);
+              style_.TableWidth = w;
+              actions_.RefreshPreview();
+            }),
+      height("txtHeight", "updnHeight", 200, "表の縦幅", platform,
+             [this](const std::string& h) {
+               rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
+               style_.TableHeight = h;
+               actions_.RefreshPreview();
+             }),
+      titleWidth("txtTW", "updnTW", 100, "表の横幅", platform,
+                 [this](const std::string& w) {
+                   Fragments titles;
+                   for (int i = 1; i <= kSections; ++i) titles.emplace_back(page_.section(i).txtTag1);
+                   rewriteAll(titles, "width=", style_.TitleWidth, w);
+                   style_.TitleWidth = w;
+                   actions_.RefreshPreview();
+                 }),
+      page_(page),
+      holders_(holders),
+      style_(style),
+      actions_(actions) {
+  cmbCellspacing.onClick([this] {
+    rewriteAll({holders_.rtxtTagHead}, "cellspacing=", style_.CellSpacing, cmbCellspacing.text());
+    style_.CellSpacing = cmbCellspacing.text();
+    actions_.RefreshPreview();
+  });
+  cmbCellpadding.onClick([this] {
+    rewriteAll({holders_.rtxtTagHead}, "cellpadding=", style_.CellPadding, cmbCellpadding.text());
+    style_.CellPadding = cmbCellpadding.text();
+    actions_.RefreshPreview();
+  });
+
+  const char* tableCaptions[] = {"表揃え（左）", "表揃え（中央）"};
+  for (int k = 0; k < 2; ++k) {
+    auto& b = optTableAlign[static_cast<std::size_t>(k)];
+    b = std::make_unique<OptionButton>(indexed("optTableAlign", k), tableCaptions[k],
+                                       tableAlignGroup);
+    b->onClick([this] {
+      applyTableAlign();
+      actions_.RefreshPreview();
+    });
+  }
+  const char* titleCaptions[] = {"文字揃え（左）", "文字揃え（中央）", "文字揃え（右）"};
+  for (int k = 0; k < 3; ++k) {
+    auto& b = optTA[static_cast<std::size_t>(k)];
+    b = std::make_unique<OptionButton>(indexed("optTA", k), titleCaptions[k], titleAlignGroup);
+    b->onClick([this] {
+      applyTitleAlign();
+      actions_.RefreshPreview();
+    });
+  }
+  // Both groups start centred, by the window's design.
+  tableAlignGroup.select(optTableAlign[1].get());
+  titleAlignGroup.select(optTA[1].get());
+}
+
+void TableLayout::applyTableAlign() {
+  const char *open, *close, *attr;
+  if (optTableAlign[0]->value() == 1) {
+    // Left: forms browsers do not act on, so nothing centres the table.
+    open = "<left>";
+    close = "</left>";
+    attr = "!align=left";
+  } else if (optTableAlign[1]->value() == 1) {
+    open = "<center>";
+    close = "</center>";
+    attr = "align=center";
+  } else {
+    return;
+  }
+  holders_.rtxtTagHead.setText(ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignOpen, open));
+  holders_.rtxtTagPR.setText(ReplaceAll(holders_.rtxtTagPR.text(), style_.TableAlignClose, close));
+  holders_.rtxtTagHead.setText(ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignAttr, attr));
+  style_.TableAlignOpen = open;
+  style_.TableAlignClose = close;
+  style_.TableAlignAttr = attr;
+}
+
+void TableLayout::applyTitleAlign() {
+  const char* word;
+  if (optTA[0]->value() == 1) {
+    word = "left";
+  } else if (optTA[1]->value() == 1) {
+    word = "center";
+  } else if (optTA[2]->value() == 1) {
+    word = "right";
+  } else {
+    return;
+  }
+  Fragments titles;
+  for (int i = 1; i <= kSections; ++i) titles.emplace_back(page_.section(i).txtTag1);
+  rewriteAll(titles, "align=", style_.TitleAlign, word);
+  style_.TitleAlign = word;
+}
+
+void TableLayout::registerIn(Registry& r) {
+  r.add(cmbCellspacing);
+  r.add(cmbCellpadding);
+  for (DimensionBox* d : {&width, &height, &titleWidth}) {
+    r.add(d->txt);
+    r.add(d->updn);
+  }
+  for (auto& b : optTableAlign) r.add(*b);
+  for (auto& b : optTA) r.add(*b);
+}
+
+}  // namespace bq

@@ -1,0 +1,305 @@
+#include "text/cp932.h"
+
+#include <array>
+#include <cstdint>
+
+namespace bq::text {
+namespace {
+
+constexpr std::uint16_t kDoubleByte[] = {
+#include "text/cp932_table.inc"
+};
+constexpr int kTrails = 188;
+constexpr char32_t kReplacement = 0xFFFD;
+
+int leadIndex(unsigned char b) {
+  if (b >= 0x81 && b <= 0x9F) return b - 0x81;
+  if (b >= 0xE0 && b <= 0xFC) return b - 0xE0 + 31;
+  return -1;
+}
+
+int trailIndex(unsigned char b) {
+  if (b >= 0x40 && b <= 0x7E) return b - 0x40;
+  if (b >= 0x80 && b <= 0xFC) return b - 0x80 + 63;
+  return -1;
+}
+
+// Single bytes beyond ASCII, as Windows maps them.
+char32_t singleByte(unsigned char b) {
+  if (b < 0x80) return b;
+  if (b >= 0xA1 && b <= 0xDF) return 0xFF61 + (b - 0xA1);
+  if (b == 0x80) return 0x80;
+  if (b == 0xA0) return 0xF8F0;
+  if (b >= 0xFD) return 0xF8F1 + (b - 0xFD);
+  return 0;
+}
+
+unsigned codeAt(int lead, int trail) {
+  unsigned l = lead < 31 ? 0x81 + lead : 0xE0 + (lead - 31);
+  unsigned t = trail < 63 ? 0x40 + trail : 0x80 + (trail - 63);
+  return (l << 8) | t;
+}
+
+// Several codes decode to the same character (NEC and IBM extensions); Windows encodes to the
+// lowest code outside the NEC-selected rows ED and EE, which is what makes 髙 FBFC.
+bool preferred(unsigned candidate, unsigned current) {
+  bool candNec = (candidate >> 8) == 0xED || (candidate >> 8) == 0xEE;
+  bool curNec = (current >> 8) == 0xED || (current >> 8) == 0xEE;
+  if (candNec != curNec) return curNec;
+  return candidate < current;
+}
+
+// BMP character -> code (single byte or lead<<8|trail); 0 = not representable.
+const std::array<std::uint16_t, 0x10000>& encodeTable() {
+  static const auto table = [] {
+    std::array<std::uint16_t, 0x10000> t{};
+    for (int lead = 0; lead < 60; ++lead) {
+      for (int trail = 0; trail < kTrails; ++trail) {
+        char32_t u = kDoubleByte[lead * kTrails + trail];
+        if (u == 0) continue;
+        unsigned code = codeAt(lead, trail);
+        if (t[u] == 0 || preferred(code, t[u])) t[u] = static_cast<std::uint16_t>(code);
+      }
+    }
+    for (unsigned b = 0x01; b <= 0xFF; ++b) {
+      char32_t u = singleByte(static_cast<unsigned char>(b));
+      if (u != 0) t[u] = static_cast<std::uint16_t>(b);
+    }
+    return t;
+  }();
+  return table;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Reads one character of UTF-8 at i and advances i; invalid bytes read as U+FFFD.
+char32_t nextChar(std::string_view s, std::size_t& i) {
+  auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int len = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
+  if (len == 0 || i + len > s.size() || b0 > 0xF4) {
+    ++i;
+    return kReplacement;
+  }
+  char32_t c = b0 & (0x7F >> len);
+  for (int k = 1; k < len; ++k) {
+    auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return kReplacement;
+    }
+    c = (c << 6) | (b & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++i;
+    return kReplacement;
+  }
+  i += len;
+  return c;
+}
+
+// Appends the code page 932 bytes of c; false when c has no exact code.
+bool encodeChar(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return true;
+  }
+  if (c > 0xFFFF) return false;
+  std::uint16_t code = encodeTable()[c];
+  if (code == 0) return false;
+  if (code > 0xFF) out += static_cast<char>(code >> 8);
+  out += static_cast<char>(code & 0xFF);
+  return true;
+}
+
+}  // namespace
+
+std::string cp932ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (std::size_t i = 0; i < bytes.size();) {
+    auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    int lead = leadIndex(b);
+    if (lead >= 0 && i + 1 < bytes.size()) {
+      int trail = trailIndex(static_cast<unsigned char>(bytes[i + 1]));
+      char32_t u = trail >= 0 ? kDoubleByte[lead * kTrails + trail] : 0;
+      if (u != 0) {
+        appendUtf8(out, u);
+        i += 2;
+        continue;
+      }
+    }
+    char32_t u = lead >= 0 ? 0 : singleByte(b);
+    appendUtf8(out, u != 0 ? u : kReplacement);
+    ++i;
+  }
+  return out;
+}
+
+std::optional<std::string> utf8ToCp932(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (!encodeChar(out, nextChar(utf8, i))) return std::nullopt;
+  }
+  return out;
+}
+
+std::string utf8ToCp932Html(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    // Markup is mostly ASCII: copy runs of it in one go.
+    std::size_t run = i;
+    while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
+    out.append(utf8, i, run - i);
+    i = run;
+    if (i >= utf8.size()) break;
+    char32_t c = nextChar(utf8, i);
+    if (!encodeChar(out, c)) {
+      out += "&#";
+      out += std::to_string(static_cast<unsigned long>(c));
+      out += ';';
+    }
+  }
+  return out;
+}
+
+bool isCp932Exact(std::string_view utf8) {
+  std::string scratch;
+  for (std::size_t i = 0; i < utf8.size();) {
+    scratch.clear();
+    if (!encodeChar(scratch, nextChar(utf8, i))) return false;
+  }
+  return true;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    std::size_t before = i;
+    char32_t c = nextChar(bytes, i);
+    if (c == kReplacement && !(i - before == 3 && bytes.substr(before, 3) == "\xEF\xBF\xBD")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Encoding detectEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 2) == "\xFF\xFE") return Encoding::Utf16LE;
+  if (bytes.substr(0, 2) == "\xFE\xFF") return Encoding::Utf16BE;
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return Encoding::Utf8Bom;
+  bool nonAscii = false;
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      nonAscii = true;
+      break;
+    }
+  }
+  if (nonAscii && isValidUtf8(bytes)) return Encoding::Utf8;
+  return Encoding::Cp932;
+}
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  auto unit = [&](std::size_t i) -> char32_t {
+    auto a = static_cast<unsigned char>(bytes[i]);
+    auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  std::size_t n = bytes.size() & ~std::size_t{1};
+  for (std::size_t i = 0; i < n; i += 2) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
+      char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
+  }
+  return out;
+}
+
+std::string utf8ToUtf16LE(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  auto put = [&](char32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = nextChar(utf8, i);
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      put(0xD800 + (c >> 10));
+      put(0xDC00 + (c & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
+std::string decodeText(std::string_view bytes) {
+  switch (detectEncoding(bytes)) {
+    case Encoding::Utf16LE:
+      return utf16ToUtf8(bytes.substr(2), false);
+    case Encoding::Utf16BE:
+      return utf16ToUtf8(bytes.substr(2), true);
+    case Encoding::Utf8Bom:
+      return std::string(bytes.substr(3));
+    case Encoding::Utf8:
+      return std::string(bytes);
+    case Encoding::Cp932:
+      break;
+  }
+  return cp932ToUtf8(bytes);
+}
+
+std::size_t utf8Length(std::string_view utf8) {
+  std::size_t n = 0;
+  for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+std::size_t utf8Offset(std::string_view utf8, std::size_t chars) {
+  std::size_t i = 0;
+  while (i < utf8.size() && chars > 0) {
+    ++i;
+    while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+    --chars;
+  }
+  return i;
+}
+
+}  // namespace bq::text

@@ -1,0 +1,46 @@
+// Code page 932 (Windows-31J) as Windows converts it, and the text decoding used for every file
+// the program reads. Inside the engine all text is UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace bq::text {
+
+// Bytes in code page 932 to UTF-8; an invalid or unmapped sequence becomes U+FFFD.
+std::string cp932ToUtf8(std::string_view bytes);
+
+// UTF-8 to code page 932, or nothing when a character cannot be held exactly (encoding and
+// decoding again would not give the same character: emoji, U+301C, U+00A5 and the like).
+std::optional<std::string> utf8ToCp932(std::string_view utf8);
+
+// UTF-8 to code page 932 for HTML: a character the code page cannot hold exactly is written as a
+// numeric character reference, so nothing turns into "?" or a look-alike.
+std::string utf8ToCp932Html(std::string_view utf8);
+
+// True when every character of the text survives code page 932 unchanged.
+bool isCp932Exact(std::string_view utf8);
+
+enum class Encoding { Cp932, Utf8, Utf8Bom, Utf16LE, Utf16BE };
+
+// Decides how a file's bytes are encoded: a byte-order mark first, then valid UTF-8 holding
+// non-ASCII bytes, else code page 932.
+Encoding detectEncoding(std::string_view bytes);
+
+// The file's text in UTF-8, decoded by detectEncoding; the byte-order mark is dropped.
+std::string decodeText(std::string_view bytes);
+
+// UTF-16 helpers for files in the Unicode form Windows writes.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian);
+std::string utf8ToUtf16LE(std::string_view utf8);
+
+bool isValidUtf8(std::string_view bytes);
+
+// Number of Unicode characters in valid UTF-8 text.
+std::size_t utf8Length(std::string_view utf8);
+
+// Byte offset of the character with index `chars` (clamped to the end).
+std::size_t utf8Offset(std::string_view utf8, std::size_t chars);
+
+}  // namespace bq::text
