@@ -29,10 +29,6 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
 
 void frmMain::progress() { platform_.splash().setProgress(++step_); }
 
-void frmMain::setTexts(std::initializer_list<std::pair<TextBox*, const char*>> texts) {
-  for (const auto& [box, text] : texts) box->setText(text);
-}
-
 std::vector<std::filesystem::path> frmMain::Load() {
   Splash& splash = platform_.splash();
   splash.show(kStartupSteps);
@@ -136,6 +132,13 @@ std::string frmMain::homePageUrl() const {
     guide = paths_.app.parent_path() / "share" / "bidquill" / kHomePage;
   }
   return "file://" + displayPath(std::filesystem::absolute(guide, ec));
+}
+
+DimensionBox* frmMain::dimension(const std::string& textBoxName) {
+  for (DimensionBox* d : {&layout.width, &layout.height, &layout.titleWidth, &shipping.width}) {
+    if (d->txt.name() == textBoxName) return d;
+  }
+  return nullptr;
 }
 
 void frmMain::registerAll() {

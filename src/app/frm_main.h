@@ -49,6 +49,8 @@ class frmMain {
   void keyDown(TextBox& box, std::int16_t& keyCode);
   // The home page: the guide's address, opened in the default browser.
   std::string homePageUrl() const;
+  // The width or height entry whose text box has this name, if it is one.
+  DimensionBox* dimension(const std::string& textBoxName);
 
   Registry& registry() { return registry_; }
   Platform& platform() { return platform_; }
@@ -70,7 +72,6 @@ class frmMain {
  private:
   void progress();
   void registerAll();
-  static void setTexts(std::initializer_list<std::pair<TextBox*, const char*>> texts);
 
   Registry registry_;
   clsXTextBox xTextBox_;

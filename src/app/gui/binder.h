@@ -1,0 +1,46 @@
+// Makes the widget for an engine control and keeps the two in step: the seller's input goes
+// to the control (whose handlers do the work), and values the engine sets come back to the
+// widget. The widget carries the control's name as its objectName. No rule lives here.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QObject>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QWidget>
+#include <string>
+
+#include "app/frm_main.h"
+
+namespace bq::gui {
+
+class Binder : public QObject {
+ public:
+  explicit Binder(frmMain& form, QObject* parent = nullptr);
+
+  QLineEdit* line(const std::string& name);
+  // A multi-line title or body box; Enter goes through the engine's line-break rule.
+  QPlainTextEdit* area(const std::string& name, int lines);
+  QCheckBox* check(const std::string& name);
+  QComboBox* combo(const std::string& name);
+  QRadioButton* option(const std::string& name);
+  QToolButton* toggle(const std::string& name);
+  // A push button; colour buttons show their colour as a swatch.
+  QPushButton* button(const std::string& name);
+  // A width or height box with its spinner arrows.
+  QWidget* dimension(const std::string& textName);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  template <class T>
+  T& control(const std::string& name);
+
+  frmMain& form_;
+};
+
+}  // namespace bq::gui

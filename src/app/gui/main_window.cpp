@@ -1,0 +1,251 @@
+#include "app/gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/gui/qt_text.h"
+
+namespace bq::gui {
+namespace {
+
+std::string n(const char* stem, int i, const char* tail = "") {
+  return stem + std::to_string(i) + tail;
+}
+
+QLabel* label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+
+QWidget* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
+  auto* w = new QWidget;
+  auto* l = new QHBoxLayout(w);
+  l->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* c : widgets) l->addWidget(c);
+  if (stretch) l->addStretch();
+  return w;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
+    : form_(form), platform_(platform), binder_(form) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Bidquill"));
+
+  auto* central = new QWidget;
+  auto* v = new QVBoxLayout(central);
+  v->setContentsMargins(4, 4, 4, 4);
+  v->addWidget(toolStrip());
+
+  splitter_ = new QSplitter(Qt::Vertical);
+  splitter_->setObjectName(QStringLiteral("imgMove"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(editingArea());
+  browser_ = new QWebEngineView;
+  browser_->setObjectName(QStringLiteral("WBrowser"));
+  browser_->setMinimumHeight(80);
+  configureView(browser_);
+  splitter_->addWidget(browser_);
+  splitter_->setStretchFactor(0, 3);
+  splitter_->setStretchFactor(1, 2);
+  v->addWidget(splitter_, 1);
+  setCentralWidget(central);
+
+  // Full height of the screen but a sliver, centred, as wide as the screen allows.
+  QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  int w = std::min(1340, screen.width());
+  int h = std::max(480, screen.height() - 34);
+  setGeometry(screen.left() + (screen.width() - w) / 2, screen.top(), w, h);
+  splitter_->setSizes({h * 11 / 20, h * 9 / 20});
+  platform_.setDialogParent(this);
+}
+
+QWidget* MainWindow::toolStrip() {
+  auto* strip = new QFrame;
+  strip->setObjectName(QStringLiteral("frmToolBar"));
+  strip->setFrameShape(QFrame::StyledPanel);
+  auto* l = new QHBoxLayout(strip);
+  l->setContentsMargins(6, 4, 6, 4);
+  for (const char* name : {"cmdOpen", "cmdSave"}) {
+    if (form_.registry().find(name)) l->addWidget(binder_.button(name));
+  }
+  l->addWidget(binder_.button("cmdPreview"));
+  l->addSpacing(12);
+  l->addWidget(binder_.check("chkRealTP"));
+  l->addWidget(binder_.check("chkFirst"));
+  l->addStretch();
+  l->addWidget(binder_.button("cmdHome"));
+  return strip;
+}
+
+QWidget* MainWindow::styleRow(const std::string& back, const std::string& font,
+                              const std::string& bold, const std::string& size) {
+  return row({binder_.button(back), binder_.button(font), binder_.toggle(bold),
+              binder_.combo(size)});
+}
+
+QGroupBox* MainWindow::sectionCard(int i) {
+  auto* box = new QGroupBox(QStringLiteral("欄 %1").arg(i));
+  auto* g = new QGridLayout(box);
+  g->setContentsMargins(6, 4, 6, 4);
+  g->setVerticalSpacing(2);
+  g->addWidget(binder_.check(n("chkTitle", i)), 0, 0);
+  g->addWidget(label("見出し"), 1, 0, Qt::AlignTop);
+  g->addWidget(binder_.area(n("txtTitle", i), 2), 1, 1);
+  g->addWidget(styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"),
+                        n("cmbT", i, "FS")),
+               0, 1);
+  g->addWidget(label("本文"), 3, 0, Qt::AlignTop);
+  g->addWidget(styleRow(n("cmdE", i, "BC"), n("cmdE", i, "FC"), n("chkE", i, "B"),
+                        n("cmbE", i, "FS")),
+               2, 1);
+  g->addWidget(binder_.area(n("txtEdit", i), 4), 3, 1);
+  return box;
+}
+
+QWidget* MainWindow::shippingTab() {
+  auto* tab = new QWidget;
+  auto* v = new QVBoxLayout(tab);
+  auto* head = new QGridLayout;
+  head->addWidget(binder_.check("chkTitle5"), 0, 0);
+  head->addWidget(styleRow("cmdT5BC", "cmdT5FC", "chkT5B", "cmbT5FS"), 0, 1);
+  head->addWidget(label("見出し"), 1, 0);
+  head->addWidget(binder_.area("txtTitle5", 2), 1, 1);
+  v->addLayout(head);
+  v->addWidget(row({label("品名"), binder_.toggle("chkE5B_1"), binder_.button("cmdE5FC_1"),
+                    label("料金"), binder_.toggle("chkE5B_2"), binder_.button("cmdE5FC_2")}));
+  v->addWidget(row({binder_.button("cmdE5BC"), binder_.combo("cmbE5FS"),
+                    binder_.button("cmdSendLC"), label("品名の幅"),
+                    binder_.dimension("txtSendW")}));
+  auto* rows = new QGridLayout;
+  rows->setVerticalSpacing(1);
+  for (int i = 1; i <= kShippingRows; ++i) {
+    int r = (i - 1) % 6, c = (i - 1) / 6 * 3;
+    rows->addWidget(binder_.check(n("chkSend", i)), r, c);
+    QLineEdit* name = binder_.line(n("txtSend", i));
+    name->setMinimumWidth(60);
+    rows->addWidget(name, r, c + 1);
+    QLineEdit* money = binder_.line(n("txtMoney", i));
+    money->setMinimumWidth(50);
+    if (i == kYuPackRow) money->setPlaceholderText(QStringLiteral("（地域別料金）"));
+    rows->addWidget(money, r, c + 2);
+  }
+  v->addLayout(rows);
+  auto* yu = new QGroupBox(QStringLiteral("ゆうパック"));
+  auto* g = new QGridLayout(yu);
+  g->addWidget(label("発送元"), 0, 0);
+  g->addWidget(binder_.combo("cmbSend"), 0, 1, 1, 2);
+  for (int k = 0; k < tariff::kWeightClasses; ++k) {
+    g->addWidget(binder_.option(indexed("optYPack", k)), 1 + k / 6, k % 6);
+  }
+  v->addWidget(yu);
+  v->addStretch();
+  return tab;
+}
+
+QWidget* MainWindow::paymentTab() {
+  auto* tab = new QWidget;
+  auto* v = new QVBoxLayout(tab);
+  auto* head = new QGridLayout;
+  head->addWidget(binder_.check("chkTitle6"), 0, 0);
+  head->addWidget(styleRow("cmdT6BC", "cmdT6FC", "chkT6B", "cmbT6FS"), 0, 1);
+  head->addWidget(label("見出し"), 1, 0);
+  head->addWidget(binder_.area("txtTitle6", 2), 1, 1);
+  v->addLayout(head);
+  v->addWidget(row({label("本文"), binder_.button("cmdE6BC"), binder_.button("cmdE6FC"),
+                    binder_.toggle("chkE6B"), binder_.combo("cmbE6FS")}));
+  auto* rows = new QGridLayout;
+  rows->setVerticalSpacing(1);
+  for (int i = 1; i <= kPaymentRows; ++i) {
+    int r = (i - 1) % 8, c = (i - 1) / 8 * 2;
+    rows->addWidget(binder_.check(n("chkBank", i)), r, c);
+    rows->addWidget(binder_.line(n("txtBank", i)), r, c + 1);
+  }
+  v->addLayout(rows);
+  v->addWidget(row({label("区切り記号"), binder_.line("txtBankPunc")}));
+  v->addStretch();
+  return tab;
+}
+
+QGroupBox* MainWindow::layoutGroup() {
+  auto* box = new QGroupBox(QStringLiteral("表の設定"));
+  auto* g = new QGridLayout(box);
+  g->addWidget(binder_.button("cmdColor"), 0, 0);
+  g->addWidget(row({label("線の太さ"), binder_.combo("cmbCellspacing")}), 0, 1);
+  g->addWidget(row({label("表の余白"), binder_.combo("cmbCellpadding")}), 0, 2);
+  g->addWidget(row({label("表の横幅"), binder_.dimension("txtWidth")}), 1, 0);
+  g->addWidget(row({label("表の縦幅"), binder_.dimension("txtHeight")}), 1, 1);
+  g->addWidget(row({label("見出しの幅"), binder_.dimension("txtTW")}), 1, 2);
+  g->addWidget(row({binder_.option("optTableAlign(0)"), binder_.option("optTableAlign(1)")}), 2,
+               0, 1, 3);
+  g->addWidget(row({binder_.option("optTA(0)"), binder_.option("optTA(1)"),
+                    binder_.option("optTA(2)")}),
+               3, 0, 1, 3);
+  return box;
+}
+
+QGroupBox* MainWindow::bulkGroup() {
+  auto* box = new QGroupBox(QStringLiteral("一括設定"));
+  auto* g = new QGridLayout(box);
+  g->addWidget(label("見出し"), 0, 0);
+  g->addWidget(binder_.button("cmdTBC"), 0, 1);
+  g->addWidget(binder_.button("cmdTFC"), 0, 2);
+  g->addWidget(label("本文"), 1, 0);
+  g->addWidget(binder_.button("cmdEBC"), 1, 1);
+  g->addWidget(binder_.button("cmdEFC"), 1, 2);
+  return box;
+}
+
+QWidget* MainWindow::editingArea() {
+  auto* area = new QWidget;
+  auto* h = new QHBoxLayout(area);
+  h->setContentsMargins(0, 0, 0, 0);
+
+  auto* sections = new QWidget;
+  auto* grid = new QGridLayout(sections);
+  grid->setContentsMargins(0, 0, 0, 0);
+  int k = 0;
+  for (int i : {1, 2, 3, 4, 7, 8}) {
+    grid->addWidget(sectionCard(i), k / 2, k % 2);
+    ++k;
+  }
+  auto* scroll = new QScrollArea;
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(sections);
+  scroll->setFrameShape(QFrame::NoFrame);
+  h->addWidget(scroll, 1);
+
+  auto* side = new QWidget;
+  auto* sv = new QVBoxLayout(side);
+  sv->setContentsMargins(0, 0, 0, 0);
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName(QStringLiteral("SSTab1"));
+  tabs->addTab(shippingTab(), QStringLiteral("発送について"));
+  tabs->addTab(paymentTab(), QStringLiteral("支払いについて"));
+  sv->addWidget(tabs);
+  sv->addWidget(layoutGroup());
+  sv->addWidget(bulkGroup());
+  auto* sideScroll = new QScrollArea;
+  sideScroll->setWidgetResizable(true);
+  sideScroll->setWidget(side);
+  sideScroll->setFrameShape(QFrame::NoFrame);
+  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  h->addWidget(sideScroll, 1);
+  return area;
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  // Nothing is saved and nothing asks: the other windows go with this one.
+  platform_.closeAll();
+  e->accept();
+  QApplication::quit();
+}
+
+}  // namespace bq::gui

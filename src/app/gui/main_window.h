@@ -1,0 +1,47 @@
+// The main window: the tool strip, the editing area with the eight sections, the shipping and
+// payment tabs and the table layout, and below a splitter the live preview.
+#pragma once
+
+#include <QMainWindow>
+#include <QSplitter>
+#include <QWebEngineView>
+
+#include "app/frm_main.h"
+#include "app/gui/binder.h"
+#include "app/gui/qt_platform.h"
+
+class QGridLayout;
+class QGroupBox;
+
+namespace bq::gui {
+
+class MainWindow : public QMainWindow {
+ public:
+  MainWindow(frmMain& form, QtPlatform& platform);
+
+  QWebEngineView* WBrowser() const { return browser_; }
+  QSplitter* imgMove() const { return splitter_; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  QWidget* toolStrip();
+  QWidget* editingArea();
+  QGroupBox* sectionCard(int i);
+  // The four style controls of a title or body: background, font colour, bold, size.
+  QWidget* styleRow(const std::string& back, const std::string& font, const std::string& bold,
+                    const std::string& size);
+  QWidget* shippingTab();
+  QWidget* paymentTab();
+  QGroupBox* layoutGroup();
+  QGroupBox* bulkGroup();
+
+  frmMain& form_;
+  QtPlatform& platform_;
+  Binder binder_;
+  QSplitter* splitter_ = nullptr;
+  QWebEngineView* browser_ = nullptr;
+};
+
+}  // namespace bq::gui

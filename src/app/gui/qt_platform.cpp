@@ -1,0 +1,202 @@
+#include "app/gui/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QVBoxLayout>
+#include <QWebEngineSettings>
+
+#include "app/gui/qt_text.h"
+#include "app/version.h"
+
+namespace bq::gui {
+
+bool PreviewPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+  if (type == NavigationTypeLinkClicked) {
+    QDesktopServices::openUrl(url);
+    return false;
+  }
+  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void configureView(QWebEngineView* view) {
+  view->setPage(new PreviewPage(view));
+  view->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+  view->setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+QtBrowser::QtBrowser(QWebEngineView* view) { attach(view); }
+
+void QtBrowser::attach(QWebEngineView* view) {
+  view_ = view;
+  if (!view) return;
+  QObject::connect(view, &QWebEngineView::loadFinished, view, [this](bool) { loadFinished(); });
+  if (pending_) startLoad();
+}
+
+void QtBrowser::navigate(const std::filesystem::path& file) {
+  pending_ = file;
+  if (view_ && !loading_) startLoad();
+}
+
+void QtBrowser::startLoad() {
+  loading_ = true;
+  ++loadsStarted_;
+  QString path = QString::fromStdString(pending_->string());
+  pending_.reset();
+  view_->load(QUrl::fromLocalFile(path));
+}
+
+void QtBrowser::loadFinished() {
+  loading_ = false;
+  if (!view_) return;
+  view_->page()->runJavaScript(
+      QStringLiteral("window.scrollTo(%1,%2)").arg(restore_.left).arg(restore_.top));
+  if (pending_) startLoad();
+}
+
+ScrollPosition QtBrowser::scrollPosition() {
+  // While a load runs the new document is still at its top; the position that counts is the
+  // one that load will restore.
+  if (loading_ || !view_) return restore_;
+  QPointF p = view_->page()->scrollPosition();
+  return {static_cast<int>(p.x()), static_cast<int>(p.y())};
+}
+
+frmFirst::frmFirst() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("frmFirst"));
+  auto* layout = new QVBoxLayout(this);
+  auto* title = new QLabel(QStringLiteral("Bidquill"));
+  QFont f = title->font();
+  f.setPointSize(f.pointSize() * 2);
+  f.setBold(true);
+  title->setFont(f);
+  auto* Label1 = new QLabel(QStringLiteral("初期化中..."));
+  auto* Label3 = new QLabel(QStringLiteral("バージョン ") + QString::fromUtf8(kVersion));
+  auto* Label2 = new QLabel(QStringLiteral("オークションの商品説明を作成します。"));
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label3->setObjectName(QStringLiteral("Label3"));
+  PBFirst = new QProgressBar;
+  PBFirst->setObjectName(QStringLiteral("PBFirst"));
+  for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(Label1),
+                     static_cast<QWidget*>(PBFirst), static_cast<QWidget*>(Label3),
+                     static_cast<QWidget*>(Label2)}) {
+    layout->addWidget(w);
+  }
+  setFixedSize(360, 180);
+}
+
+void frmFirst::show(int maximum) {
+  PBFirst->setRange(0, maximum);
+  PBFirst->setValue(0);
+  QWidget::show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void frmFirst::setProgress(int value) {
+  PBFirst->setValue(value);
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+frmWeb::frmWeb() {
+  setObjectName(QStringLiteral("frmWeb"));
+  setWindowTitle(QStringLiteral("Bidquill"));
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  auto* layout = new QVBoxLayout(this);
+  tabWeb = new QTabWidget;
+  tabWeb->setObjectName(QStringLiteral("tabWeb"));
+  WBrowser = new QWebEngineView;
+  WBrowser->setObjectName(QStringLiteral("WBrowser"));
+  configureView(WBrowser);
+  rtxtTag = new QPlainTextEdit;
+  rtxtTag->setObjectName(QStringLiteral("rtxtTag"));
+  rtxtTag->setReadOnly(true);
+  tabWeb->addTab(WBrowser, QStringLiteral("プレビュー"));
+  tabWeb->addTab(rtxtTag, QStringLiteral("HTMLタグ"));
+  layout->addWidget(tabWeb);
+  browser_.attach(WBrowser);
+  resize(1000, 700);
+}
+
+void frmWeb::setSourceText(const std::string& html) { rtxtTag->setPlainText(qs(html)); }
+
+void frmWeb::showAndFocus() {
+  showMaximized();
+  raise();
+  activateWindow();
+}
+
+QtPlatform::QtPlatform() : splash_(std::make_unique<frmFirst>()) {}
+
+QtPlatform::~QtPlatform() { closeAll(); }
+
+std::optional<std::int32_t> QtPlatform::chooseColour(std::int32_t initial) {
+  QColor c = QColorDialog::getColor(toQColor(initial), parent_, QStringLiteral("色の設定"));
+  if (!c.isValid()) return std::nullopt;
+  return fromQColor(c);
+}
+
+std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& request) {
+  QString filter = QStringLiteral("INI (*.ini)");
+  QString name = qs(request.fileName);
+  QString chosen;
+  if (request.mode == FileDialogMode::Save) {
+    QFileDialog::Options opts;
+    if (!request.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
+    chosen = QFileDialog::getSaveFileName(parent_, {}, name, filter, nullptr, opts);
+  } else {
+    // A name that does not exist yet is accepted, as the open dialog always has.
+    QFileDialog dialog(parent_, {}, name, filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!name.isEmpty()) dialog.selectFile(name);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      chosen = dialog.selectedFiles().first();
+    }
+  }
+  if (chosen.isEmpty()) return std::nullopt;
+  return str(chosen);
+}
+
+void QtPlatform::showMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+  QMessageBox::Icon i = icon == MessageIcon::Information ? QMessageBox::Information
+                        : icon == MessageIcon::Warning   ? QMessageBox::Warning
+                                                         : QMessageBox::Critical;
+  QString body = qs(text);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(i, qs(title), body, QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+void QtPlatform::setClipboardText(const std::string& text) {
+  QClipboard* c = QGuiApplication::clipboard();
+  c->clear();
+  c->setText(qs(text));
+}
+
+PreviewWindow& QtPlatform::previewWindow() {
+  if (!preview_) preview_ = new frmWeb;
+  return *preview_;
+}
+
+bool QtPlatform::openUrl(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(qs(url)));
+}
+
+void QtPlatform::processEvents() {
+  // The browser loads on its own; letting user input in here would re-enter the engine.
+}
+
+void QtPlatform::closeAll() {
+  if (splash_) splash_->QWidget::close();
+  if (preview_) {
+    preview_->QWidget::close();
+    delete preview_;
+  }
+}
+
+}  // namespace bq::gui

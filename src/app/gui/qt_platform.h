@@ -1,0 +1,113 @@
+// The platform services with real windows: Qt's dialogs, message box and clipboard, the
+// embedded browsers, the splash frmFirst and the preview window frmWeb.
+#pragma once
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "forms/platform.h"
+
+namespace bq::gui {
+
+// A page that opens clicked links in the seller's browser instead of leaving the preview.
+class PreviewPage : public QWebEnginePage {
+ public:
+  using QWebEnginePage::QWebEnginePage;
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+};
+
+// Loads only the newest page: while one load runs, further navigations replace the waiting
+// one, so typing never waits for the browser. The scroll position is restored per load.
+class QtBrowser : public Browser {
+ public:
+  explicit QtBrowser(QWebEngineView* view = nullptr);
+  void attach(QWebEngineView* view);
+
+  void navigate(const std::filesystem::path& file) override;
+  ScrollPosition scrollPosition() override;
+  void scrollTo(ScrollPosition p) override { restore_ = p; }
+
+  QWebEngineView* view() const { return view_; }
+  int loadsStarted() const { return loadsStarted_; }
+
+ private:
+  void startLoad();
+  void loadFinished();
+
+  QPointer<QWebEngineView> view_;
+  std::optional<std::filesystem::path> pending_;
+  bool loading_ = false;
+  ScrollPosition restore_;
+  int loadsStarted_ = 0;
+};
+
+class frmFirst : public QWidget, public Splash {
+ public:
+  frmFirst();
+  void show(int maximum) override;
+  void setProgress(int value) override;
+  void close() override { QWidget::close(); }
+
+ private:
+  QProgressBar* PBFirst;
+};
+
+class frmWeb : public QWidget, public PreviewWindow {
+ public:
+  frmWeb();
+  void hide() override { QWidget::hide(); }
+  Browser& browser() override { return browser_; }
+  void setSourceText(const std::string& html) override;
+  void showAndFocus() override;
+
+  QTabWidget* tabWeb;
+  QWebEngineView* WBrowser;
+  QPlainTextEdit* rtxtTag;
+
+ private:
+  QtBrowser browser_;
+};
+
+class QtPlatform : public Platform {
+ public:
+  QtPlatform();
+  ~QtPlatform() override;
+
+  std::optional<std::int32_t> chooseColour(std::int32_t initial) override;
+  std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
+  void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void setClipboardText(const std::string& text) override;
+  Browser& mainBrowser() override { return main_; }
+  PreviewWindow& previewWindow() override;
+  Splash& splash() override { return *splash_; }
+  bool openUrl(const std::string& url) override;
+  void processEvents() override;
+
+  QtBrowser& qtMainBrowser() { return main_; }
+  frmWeb* existingPreview() const { return preview_; }
+  frmFirst* splashWindow() const { return splash_.get(); }
+  void setDialogParent(QWidget* w) { parent_ = w; }
+  // Closes the splash and the preview window (when the main window goes).
+  void closeAll();
+
+ private:
+  QtBrowser main_;
+  std::unique_ptr<frmFirst> splash_;
+  QPointer<frmWeb> preview_;
+  QWidget* parent_ = nullptr;
+};
+
+// Settings every embedded browser shares: the pages are code page 932 files.
+void configureView(QWebEngineView* view);
+
+}  // namespace bq::gui

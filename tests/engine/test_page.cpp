@@ -1,0 +1,160 @@
+#include "engine/engine_fixture.h"
+
+namespace bq::test {
+namespace {
+
+using Page = Engine;
+
+TEST_F(Page, HidingAndShowingRestoresTitleBodyAndStyledFragments) {
+  start();
+  type("txtEdit2", "良品です");
+  click("chkTitle2");
+  EXPECT_EQ(page().find("商品説明"), std::string::npos);
+  // Style changes and typing while hidden leave no trace in the page...
+  platform.queueColour(0x0000FF);
+  click("cmdT2BC");
+  type("txtEdit2", "美品です");
+  EXPECT_EQ(value("EditText(2)"), "");
+  EXPECT_EQ(page().find("美品です"), std::string::npos);
+  EXPECT_EQ(page().find("FF0000"), std::string::npos);
+  // ...and come back whole when shown.
+  click("chkTitle2");
+  EXPECT_NE(page().find("商品説明"), std::string::npos);
+  EXPECT_NE(page().find("美品です"), std::string::npos);
+  EXPECT_NE(page().find("bgcolor=#FF0000"), std::string::npos);
+  EXPECT_EQ(value("TitleTag(2)"), text("txtTag1_2"));
+}
+
+TEST_F(Page, AnEmptyShownSectionStillContributesItsFragments) {
+  start();
+  std::size_t before = count(page(), tag("tag3.tpf"));
+  click("chkTitle4");
+  EXPECT_EQ(count(page(), tag("tag3.tpf")), before + 1);
+  EXPECT_EQ(value("TitleText(4)"), "");
+}
+
+TEST_F(Page, WithEverySectionHiddenThePageIsTheFrameAlone) {
+  start();
+  click("chkFirst");
+  for (int i : {1, 2, 3, 5, 6, 7}) click("chkTitle" + std::to_string(i));
+  EXPECT_EQ(page(), tag("head.tpf") + tag("tag4.tpf") + tag("pr.tpf"));
+}
+
+TEST_F(Page, SectionsAppearInNumberOrder) {
+  start();
+  click("chkTitle8");
+  type("txtTitle8", "最後");
+  type("txtEdit1", "最初");
+  std::string p = page();
+  EXPECT_LT(p.find("最初"), p.find("商品説明"));
+  EXPECT_LT(p.find("注意事項"), p.find("最後"));
+  EXPECT_LT(p.find("最後"), p.rfind(tag("tag4.tpf")));
+}
+
+TEST_F(Page, RealTimeOffFreezesThePreviewUntilSwitchedOnAgain) {
+  start();
+  std::string before = page();
+  std::size_t navigations = platform.main.navigations.size();
+  click("chkRealTP");
+  type("txtEdit1", "新しい本文");
+  click("chkTitle3");
+  EXPECT_EQ(page(), before);
+  EXPECT_EQ(platform.main.navigations.size(), navigations);
+  EXPECT_EQ(bq::text::decodeText(readFile(form->output.tempPage())), before);
+  click("chkRealTP");
+  EXPECT_NE(page().find("新しい本文"), std::string::npos);
+  EXPECT_EQ(page().find("商品状態"), std::string::npos);
+  EXPECT_EQ(platform.main.navigations.size(), navigations + 1);
+}
+
+TEST_F(Page, RefreshKeepsTheScrollPosition) {
+  start();
+  platform.main.position = {0, 840};
+  type("txtEdit7", "下の方の編集");
+  EXPECT_EQ(platform.main.position.top, 840);
+  EXPECT_GT(platform.main.scrollRestores, 0);
+}
+
+TEST_F(Page, PreviewCommandShowsWritesAndCopiesThePage) {
+  start();
+  click("chkRealTP");  // the command works on the current page whatever this says
+  type("txtEdit1", "限定品 〜 ¥500 😀");
+  click("cmdPreview");
+  const std::string& p = page();
+  EXPECT_NE(p.find("限定品 〜 ¥500 😀"), std::string::npos);
+  EXPECT_EQ(platform.clipboard, p);
+  ASSERT_TRUE(platform.preview.has_value());
+  EXPECT_TRUE(platform.preview->shown);
+  EXPECT_EQ(platform.preview->sourceText, p);
+  EXPECT_EQ(platform.preview->browser_.navigations.back(), form->output.tempFramedPage());
+  // The files keep what code page 932 cannot hold as character references, never as "?".
+  std::string framed = bq::text::decodeText(readFile(form->output.tempFramedPage()));
+  EXPECT_EQ(framed.find(text("rtxtYahooTag1")), 0u);
+  EXPECT_NE(framed.find("限定品 &#12316; &#165;500 &#128512;"), std::string::npos);
+  EXPECT_EQ(readFile(form->output.tempPage()).find('?'), std::string::npos);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            "HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。");
+  EXPECT_EQ(platform.messages[0].title, "Bidquill");
+  // The window is made once and then only hidden and shown.
+  click("cmdPreview");
+  EXPECT_EQ(platform.previewCreations, 1);
+  EXPECT_EQ(platform.preview->timesShown, 2);
+}
+
+TEST_F(Page, ChkFirstEmptiesOrReloadsTheLeadingFragment) {
+  start();
+  click("chkFirst");
+  EXPECT_EQ(text("rtxtFirst"), "");
+  EXPECT_EQ(page().find(tag("first.tpf")), std::string::npos);
+  writeTemplate("first.tpf", "<p>新しい案内</p>");
+  click("chkFirst");
+  EXPECT_EQ(page().find("<p>新しい案内</p>"), 0u);
+}
+
+TEST_F(Page, AMissingLeadingTemplateIsReportedAndChangesNothing) {
+  start();
+  click("chkFirst");
+  fs::remove(dir / "data" / "tag" / "first.tpf");
+  click("chkFirst");
+  EXPECT_EQ(text("rtxtFirst"), "");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find("first.tpf"), std::string::npos);
+}
+
+TEST_F(Page, AnUnwritableTempFileStillLeavesTxtTagRight) {
+  start();
+  fs::remove_all(dir / "data" / "temp");
+  std::ofstream(dir / "data" / "temp") << "a file in the folder's place";
+  std::size_t navigations = platform.main.navigations.size();
+  type("txtEdit1", "それでも");
+  EXPECT_NE(page().find("それでも"), std::string::npos);
+  EXPECT_EQ(platform.main.navigations.size(), navigations);
+}
+
+TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
+  start();
+  auto& box = c<TextBox>("txtEdit1");
+  auto enter = [&] {
+    std::int16_t key = kKeyEnter;
+    form->keyDown(box, key);
+    EXPECT_EQ(key, kKeyEnter);  // the box still gets its Enter
+  };
+  type("txtEdit1", "前後");
+  box.setSelection(1, 0);
+  enter();
+  EXPECT_EQ(box.text(), "前<BR>後");
+  box.setSelection(0, 1);
+  enter();
+  EXPECT_EQ(box.text(), "<BR><BR>後");
+  box.setSelection(99, 0);
+  enter();
+  EXPECT_EQ(box.text(), "<BR><BR>後<BR>");
+  EXPECT_NE(page().find("<BR><BR>後<BR>"), std::string::npos);
+  std::int16_t other = 65;
+  form->keyDown(box, other);
+  EXPECT_EQ(box.text(), "<BR><BR>後<BR>");
+}
+
+}  // namespace
+}  // namespace bq::test
