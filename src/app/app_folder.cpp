@@ -31,7 +31,8 @@ bool folderWritable(const fs::path& folder) {
 }
 
 fs::path cacheFolder() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return fs::path(xdg) / "bidquill";
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
+    return fs::path(xdg) / "bidquill";
   if (const char* home = std::getenv("HOME"); home && *home) {
     return fs::path(home) / ".cache" / "bidquill";
   }

@@ -27,7 +27,9 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   registerAll();
 }
 
-void frmMain::progress() { platform_.splash().setProgress(++step_); }
+void frmMain::progress() {
+  platform_.splash().setProgress(++step_);
+}
 
 std::vector<std::filesystem::path> frmMain::Load() {
   Splash& splash = platform_.splash();
@@ -55,23 +57,35 @@ std::vector<std::filesystem::path> frmMain::Load() {
   layout.cmbCellpadding.setListIndex(2);
   progress();
 
-  const char* titles[] = {"商品名", "商品説明", "商品状態", "", "発送方法", "支払方法", "注意事項", ""};
+  const char* titles[] = {"商品名",   "商品説明", "商品状態", "",
+                          "発送方法", "支払方法", "注意事項", ""};
   for (int i = 1; i <= kSections; ++i) page.section(i).txtTitle.setText(titles[i - 1]);
   progress();
 
-  const char* sendNames[] = {"普通郵便", "定形外郵便", "ゆうパック", "冊子小包", "",
-                             "ヤマト運輸", "クロネコメール便", "佐川急便", "ペリカン便",
-                             "手渡し", "", ""};
+  const char* sendNames[] = {
+      "普通郵便",         "定形外郵便", "ゆうパック", "冊子小包", "", "ヤマト運輸",
+      "クロネコメール便", "佐川急便",   "ペリカン便", "手渡し",   "", ""};
   for (int i = 1; i <= 6; ++i) shipping.row(i).txtSend.setText(sendNames[i - 1]);
   progress();
   for (int i = 7; i <= 12; ++i) shipping.row(i).txtSend.setText(sendNames[i - 1]);
   progress();
 
-  const char* bankNames[] = {"Yahoo!ペイメント", "銀行振込", "郵便貯金 ぱるる", "",
-                             "ジャパンネットバンク決済", "イーバンク銀行決済", "みずほ銀行決済",
-                             "UFJ銀行決済", "スルガ銀行ソフトバンク支店決済", "", "現金書留",
-                             "郵便振替", "代金引換", "クレジットカード",
-                             "NTTコム・セーフティパス決済", ""};
+  const char* bankNames[] = {"Yahoo!ペイメント",
+                             "銀行振込",
+                             "郵便貯金 ぱるる",
+                             "",
+                             "ジャパンネットバンク決済",
+                             "イーバンク銀行決済",
+                             "みずほ銀行決済",
+                             "UFJ銀行決済",
+                             "スルガ銀行ソフトバンク支店決済",
+                             "",
+                             "現金書留",
+                             "郵便振替",
+                             "代金引換",
+                             "クレジットカード",
+                             "NTTコム・セーフティパス決済",
+                             ""};
   payment.txtBankPunc.setText("， ");
   for (int i = 1; i <= 8; ++i) payment.row(i).txtBank.setText(bankNames[i - 1]);
   progress();

@@ -45,10 +45,18 @@ bool splitArguments(const std::string& line, std::vector<std::string>& args, std
         if (c == '\\' && i < line.size()) {
           char e = line[i++];
           switch (e) {
-            case 'n': arg += '\n'; break;
-            case 'r': arg += '\r'; break;
-            case 't': arg += '\t'; break;
-            default: arg += e; break;
+            case 'n':
+              arg += '\n';
+              break;
+            case 'r':
+              arg += '\r';
+              break;
+            case 't':
+              arg += '\t';
+              break;
+            default:
+              arg += e;
+              break;
           }
           continue;
         }
@@ -75,16 +83,24 @@ bool printable(frmMain& form, HeadlessPlatform& platform, const std::string& nam
   Registry& r = form.registry();
   if (Control* c = r.find(name)) {
     switch (c->kind()) {
-      case ControlKind::TextBox: value = static_cast<TextBox*>(c)->text(); break;
-      case ControlKind::TextHolder: value = static_cast<TextHolder*>(c)->text(); break;
-      case ControlKind::CheckBox: value = std::to_string(static_cast<CheckBox*>(c)->value()); break;
+      case ControlKind::TextBox:
+        value = static_cast<TextBox*>(c)->text();
+        break;
+      case ControlKind::TextHolder:
+        value = static_cast<TextHolder*>(c)->text();
+        break;
+      case ControlKind::CheckBox:
+        value = std::to_string(static_cast<CheckBox*>(c)->value());
+        break;
       case ControlKind::ComboBox:
         value = std::to_string(static_cast<ComboBox*>(c)->listIndex());
         break;
       case ControlKind::OptionButton:
         value = std::to_string(static_cast<OptionButton*>(c)->value());
         break;
-      case ControlKind::UpDown: value = std::to_string(static_cast<UpDown*>(c)->value()); break;
+      case ControlKind::UpDown:
+        value = std::to_string(static_cast<UpDown*>(c)->value());
+        break;
       case ControlKind::ToggleButton:
         value = std::to_string(static_cast<ToggleButton*>(c)->value());
         break;
@@ -172,10 +188,18 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     Control* c = control(a[1]);
     if (!c) return false;
     switch (c->kind()) {
-      case ControlKind::PushButton: static_cast<PushButton*>(c)->click(); return true;
-      case ControlKind::CheckBox: static_cast<CheckBox*>(c)->click(); return true;
-      case ControlKind::ToggleButton: static_cast<ToggleButton*>(c)->click(); return true;
-      case ControlKind::OptionButton: static_cast<OptionButton*>(c)->click(); return true;
+      case ControlKind::PushButton:
+        static_cast<PushButton*>(c)->click();
+        return true;
+      case ControlKind::CheckBox:
+        static_cast<CheckBox*>(c)->click();
+        return true;
+      case ControlKind::ToggleButton:
+        static_cast<ToggleButton*>(c)->click();
+        return true;
+      case ControlKind::OptionButton:
+        static_cast<OptionButton*>(c)->click();
+        return true;
       default:
         error = "'" + a[1] + "' cannot be clicked" +
                 (c->kind() == ControlKind::ComboBox ? " (use choose)" : "");
@@ -190,8 +214,7 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
       error = "'" + a[1] + "' is not a combo box";
       return false;
     }
-    if (!parseInt32(a[2], index) || index < 0 ||
-        index >= static_cast<int>(box->items().size())) {
+    if (!parseInt32(a[2], index) || index < 0 || index >= static_cast<int>(box->items().size())) {
       error = "'" + a[1] + "' has no item '" + a[2] + "'";
       return false;
     }
@@ -254,9 +277,15 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     bool numeric = parseInt32(v, n);
     bool accepted = true;
     switch (c->kind()) {
-      case ControlKind::TextBox: static_cast<TextBox*>(c)->setText(v); return true;
-      case ControlKind::TextHolder: static_cast<TextHolder*>(c)->setText(v); return true;
-      case ControlKind::CheckBox: accepted = numeric && static_cast<CheckBox*>(c)->setValue(n); break;
+      case ControlKind::TextBox:
+        static_cast<TextBox*>(c)->setText(v);
+        return true;
+      case ControlKind::TextHolder:
+        static_cast<TextHolder*>(c)->setText(v);
+        return true;
+      case ControlKind::CheckBox:
+        accepted = numeric && static_cast<CheckBox*>(c)->setValue(n);
+        break;
       case ControlKind::ComboBox:
         accepted = numeric && static_cast<ComboBox*>(c)->setListIndex(n);
         break;
@@ -264,7 +293,9 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
         if (numeric) static_cast<OptionButton*>(c)->setValue(n);
         accepted = numeric;
         break;
-      case ControlKind::UpDown: accepted = numeric && static_cast<UpDown*>(c)->setValue(n); break;
+      case ControlKind::UpDown:
+        accepted = numeric && static_cast<UpDown*>(c)->setValue(n);
+        break;
       case ControlKind::ToggleButton:
         if (numeric) static_cast<ToggleButton*>(c)->setValue(n);
         accepted = numeric;

@@ -3,10 +3,14 @@
 namespace bq {
 namespace {
 
-std::string n(const char* stem, int i) { return stem + std::to_string(i); }
+std::string n(const char* stem, int i) {
+  return stem + std::to_string(i);
+}
 
 // Sections 4 and 8 start hidden.
-int shownAtStart(int i) { return (i == 4 || i == 8) ? 0 : 1; }
+int shownAtStart(int i) {
+  return (i == 4 || i == 8) ? 0 : 1;
+}
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 namespace bq {
 
 TextHolder* PageHolders::byName(const std::string& name) {
-  for (TextHolder* h : {&rtxtYahooTag1, &rtxtTagHead, &rtxtTag1, &rtxtTag2, &rtxtTagPR,
-                        &rtxtTag3, &rtxtTag4, &rtxtSendHead, &rtxtFirst, &rtxtSendTag1,
-                        &rtxtSendTag2, &rtxtSendTag3}) {
+  for (TextHolder* h :
+       {&rtxtYahooTag1, &rtxtTagHead, &rtxtTag1, &rtxtTag2, &rtxtTagPR, &rtxtTag3, &rtxtTag4,
+        &rtxtSendHead, &rtxtFirst, &rtxtSendTag1, &rtxtSendTag2, &rtxtSendTag3}) {
     if (h->name() == name) return h;
   }
   return nullptr;
@@ -30,7 +30,8 @@ std::vector<const std::string*> PageOutput::pieces() const {
   p.push_back(&holders_.rtxtTagHead.text());
   for (int i = 1; i <= kSections; ++i) {
     const Section& s = page_.section(i);
-    for (const std::string* slot : {&s.TitleTag, &s.TitleText, &s.EditTag, &s.EditText, &s.EndTag}) {
+    for (const std::string* slot :
+         {&s.TitleTag, &s.TitleText, &s.EditTag, &s.EditText, &s.EndTag}) {
       p.push_back(slot);
     }
   }
@@ -64,9 +65,15 @@ void PageOutput::refreshSteps() {
   for (const std::string* s : parts) page += *s;
   txtTag.setText(page);
   // A page that cannot be written leaves txtTag right all the same; the browser then keeps
-  // showing the last page that could be written.
-  bool written = !writeWholeFile(tempPage(), encoder_.encode(parts));
-  if (written) browser.navigate(tempPage());
+  // showing the last page that could be written. The same page twice (start-up and a settings
+  // load refresh often without changing it) is neither written nor shown again.
+  const std::string& bytes = encoder_.encode(parts);
+  if (bytes != lastWritten_ || !std::filesystem::exists(tempPage())) {
+    if (!writeWholeFile(tempPage(), bytes)) {
+      lastWritten_ = bytes;
+      browser.navigate(tempPage());
+    }
+  }
   platform_.processEvents();
   browser.scrollTo(pos);
 }
@@ -102,17 +109,15 @@ void PageOutput::cmdPreviewClick() {
   preview.setSourceText(txtTag.text());
   preview.showAndFocus();
   platform_.setClipboardText(txtTag.text());
-  platform_.showMessage(
-      "HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。", "Bidquill",
-      MessageIcon::Information);
+  platform_.showMessage("HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。",
+                        "Bidquill", MessageIcon::Information);
 }
 
 void PageOutput::registerIn(Registry& r) {
-  for (TextHolder* h :
-       {&holders_.rtxtYahooTag1, &holders_.rtxtTagHead, &holders_.rtxtTag1, &holders_.rtxtTag2,
-        &holders_.rtxtTagPR, &holders_.rtxtTag3, &holders_.rtxtTag4, &holders_.rtxtSendHead,
-        &holders_.rtxtFirst, &holders_.rtxtSendTag1, &holders_.rtxtSendTag2,
-        &holders_.rtxtSendTag3}) {
+  for (TextHolder* h : {&holders_.rtxtYahooTag1, &holders_.rtxtTagHead, &holders_.rtxtTag1,
+                        &holders_.rtxtTag2, &holders_.rtxtTagPR, &holders_.rtxtTag3,
+                        &holders_.rtxtTag4, &holders_.rtxtSendHead, &holders_.rtxtFirst,
+                        &holders_.rtxtSendTag1, &holders_.rtxtSendTag2, &holders_.rtxtSendTag3}) {
     h->setVisible(false);
     r.add(*h);
   }

@@ -68,6 +68,7 @@ class PageOutput {
   const AppPaths& paths_;
   Actions& actions_;
   PageEncoder encoder_;
+  std::string lastWritten_;
 };
 
 }  // namespace bq

@@ -17,8 +17,7 @@ ShippingRow::ShippingRow(int i)
 }
 
 ShippingTable::ShippingTable(PageModel& page, PageHolders& holders, StyleState& style,
-                             const std::string& zoneRateText, Platform& platform,
-                             Actions& actions)
+                             const std::string& zoneRateText, Platform& platform, Actions& actions)
     : width("txtSendW", "updnSendW", 100, "表の横幅", platform,
             [this](const std::string& w) {
               Fragments leads;

@@ -27,8 +27,8 @@ void ZoneRates::BuildZoneRateText() {
   if (from >= 0 && from < tariff::kPrefectures) {
     std::string text;
     for (int zone = 1; zone <= tariff::kZones; ++zone) {
-      text += "＜" + std::to_string(tariff::kZoneBasePrice[zone] + WeightSurcharge) +
-              "円の地域＞<br>";
+      text +=
+          "＜" + std::to_string(tariff::kZoneBasePrice[zone] + WeightSurcharge) + "円の地域＞<br>";
       bool first = true;
       for (int to : tariff::zoneDestinations(from, zone)) {
         if (!first) text += "、";

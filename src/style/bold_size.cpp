@@ -7,7 +7,9 @@
 namespace bq {
 namespace {
 
-std::vector<std::string> sizeItems() { return {"1", "2", "3", "4", "5", "6", "7"}; }
+std::vector<std::string> sizeItems() {
+  return {"1", "2", "3", "4", "5", "6", "7"};
+}
 
 }  // namespace
 

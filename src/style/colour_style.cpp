@@ -101,8 +101,9 @@ void ColourStyle::addSlot(const std::string& name, const char* caption, Fragment
                           const char* marker, std::string& remembered,
                           std::function<void()> finish) {
   PushButton& b = addButton(name, caption);
-  ColourSlot& s = slots_.emplace(name, ColourSlot{&b, std::move(fragments), marker, &remembered,
-                                                  std::move(finish)})
+  ColourSlot& s = slots_
+                      .emplace(name, ColourSlot{&b, std::move(fragments), marker, &remembered,
+                                                std::move(finish)})
                       .first->second;
   b.onClick([this, &s] {
     if (!chooseColour()) return;
@@ -128,7 +129,9 @@ bool ColourStyle::chooseColour() {
   return true;
 }
 
-void ColourStyle::PickHtmlColor() { txtHTMLColor.setText(HtmlColorCode(cdgColor)); }
+void ColourStyle::PickHtmlColor() {
+  txtHTMLColor.setText(HtmlColorCode(cdgColor));
+}
 
 void ColourStyle::ApplySlotColor(ColourSlot& slot, std::int32_t colour) {
   cdgColor = colour;

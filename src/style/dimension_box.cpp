@@ -24,7 +24,9 @@ std::optional<double> parseDimension(const std::string& text) {
   return std::stod(t);
 }
 
-int roundHalfEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundHalfEven(double v) {
+  return static_cast<int>(std::nearbyint(v));
+}
 
 DimensionBox::DimensionBox(std::string textName, std::string spinName, int start,
                            std::string toolTip, Platform& platform,

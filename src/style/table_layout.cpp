@@ -33,7 +33,8 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
       titleWidth("txtTW", "updnTW", 100, "表の横幅", platform,
                  [this](const std::string& w) {
                    Fragments titles;
-                   for (int i = 1; i <= kSections; ++i) titles.emplace_back(page_.section(i).txtTag1);
+                   for (int i = 1; i <= kSections; ++i)
+                     titles.emplace_back(page_.section(i).txtTag1);
                    rewriteAll(titles, "width=", style_.TitleWidth, w);
                    style_.TitleWidth = w;
                    actions_.RefreshPreview();
@@ -91,9 +92,11 @@ void TableLayout::applyTableAlign() {
   } else {
     return;
   }
-  holders_.rtxtTagHead.setText(ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignOpen, open));
+  holders_.rtxtTagHead.setText(
+      ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignOpen, open));
   holders_.rtxtTagPR.setText(ReplaceAll(holders_.rtxtTagPR.text(), style_.TableAlignClose, close));
-  holders_.rtxtTagHead.setText(ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignAttr, attr));
+  holders_.rtxtTagHead.setText(
+      ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignAttr, attr));
   style_.TableAlignOpen = open;
   style_.TableAlignClose = close;
   style_.TableAlignAttr = attr;

@@ -29,8 +29,8 @@ class TableLayout {
 
   ComboBox cmbCellspacing;
   ComboBox cmbCellpadding;
-  DimensionBox width;   // txtWidth / updnWidth
-  DimensionBox height;  // txtHeight / updnHeight
+  DimensionBox width;       // txtWidth / updnWidth
+  DimensionBox height;      // txtHeight / updnHeight
   DimensionBox titleWidth;  // txtTW / updnTW
   OptionGroup tableAlignGroup;
   std::array<std::unique_ptr<OptionButton>, 2> optTableAlign;

@@ -26,7 +26,9 @@ inline fs::path freshFolder(const std::string& tag) {
   return dir;
 }
 
-inline std::string readFile(const fs::path& p) { return readWholeFile(p).value_or("<missing>"); }
+inline std::string readFile(const fs::path& p) {
+  return readWholeFile(p).value_or("<missing>");
+}
 
 class Engine : public ::testing::Test {
  protected:

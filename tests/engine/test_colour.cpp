@@ -18,20 +18,20 @@ TEST_P(ColourConversion, NumberToHexAndToHtmlCode) {
   EXPECT_EQ(HtmlColorCode(GetParam().number), GetParam().code);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ColourConversion,
-    ::testing::Values(ColourCase{"red", 255, "FF", "FF0000"},
-                      ColourCase{"green", 0x008000, "8000", "008000"},
-                      ColourCase{"blue", 0xFF0000, "FF0000", "0000FF"},
-                      ColourCase{"black", 0, "0", "000000"},
-                      ColourCase{"white", 0xFFFFFF, "FFFFFF", "FFFFFF"},
-                      ColourCase{"odd_blue", 0x0A0000, "A0000", "00000A"},
-                      ColourCase{"odd_green", 0x000A00, "A00", "000A00"},
-                      ColourCase{"odd_red", 0x00000A, "A", "0A0000"},
-                      ColourCase{"low_green", 0x000100, "100", "000100"},
-                      ColourCase{"seven_digits", 0x1234567, "1234567", "673412"},
-                      ColourCase{"system_colour", -2147483643, "", ""}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ColourConversion,
+                         ::testing::Values(ColourCase{"red", 255, "FF", "FF0000"},
+                                           ColourCase{"green", 0x008000, "8000", "008000"},
+                                           ColourCase{"blue", 0xFF0000, "FF0000", "0000FF"},
+                                           ColourCase{"black", 0, "0", "000000"},
+                                           ColourCase{"white", 0xFFFFFF, "FFFFFF", "FFFFFF"},
+                                           ColourCase{"odd_blue", 0x0A0000, "A0000", "00000A"},
+                                           ColourCase{"odd_green", 0x000A00, "A00", "000A00"},
+                                           ColourCase{"odd_red", 0x00000A, "A", "0A0000"},
+                                           ColourCase{"low_green", 0x000100, "100", "000100"},
+                                           ColourCase{"seven_digits", 0x1234567, "1234567",
+                                                      "673412"},
+                                           ColourCase{"system_colour", -2147483643, "", ""}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(RewriteMarker, ReplacesExactNonOverlappingOccurrences) {
   EXPECT_EQ(RewriteMarker("a=1 a=1 A=1 a=11", "a=", "1", "2"), "a=2 a=2 A=1 a=21");
@@ -52,7 +52,8 @@ TEST_F(Colours, OneTitleBackgroundRewritesOnlyItsOwnFragment) {
   EXPECT_EQ(c<PushButton>("cmdT3BC").foreColor(), 255);
   EXPECT_EQ(text("txtHTMLColor"), "FF0000");
   EXPECT_NE(page().find("bgcolor=#FF0000"), std::string::npos);
-  for (int i : {1, 2, 4, 5, 6, 7, 8}) EXPECT_EQ(text("txtTag1_" + std::to_string(i)), tag("tag1.tpf"));
+  for (int i : {1, 2, 4, 5, 6, 7, 8})
+    EXPECT_EQ(text("txtTag1_" + std::to_string(i)), tag("tag1.tpf"));
   // The same colour again changes nothing more.
   std::string once = text("txtTag1_3");
   platform.queueColour(255);
@@ -131,7 +132,8 @@ TEST_F(Colours, BulkBodyFontColourAlsoRecoloursBothShippingColumns) {
   EXPECT_NE(value("ShipRowMid(4)").find("font color=#FF0000"), std::string::npos);
   EXPECT_NE(text("txtTag2_5").find("font color=#FF0000"), std::string::npos);
   EXPECT_EQ(c<PushButton>("cmdE5FC_2").foreColor(), 0x0000FF);
-  for (int i : {1, 2, 3, 4, 6, 7, 8}) EXPECT_EQ(value("EditFontColor(" + std::to_string(i) + ")"), "FF0000");
+  for (int i : {1, 2, 3, 4, 6, 7, 8})
+    EXPECT_EQ(value("EditFontColor(" + std::to_string(i) + ")"), "FF0000");
 }
 
 TEST_F(Colours, TableLineColourRewritesTheHeadAndFillsTheSwatch) {

@@ -57,8 +57,8 @@ TEST(Cp932, HtmlOutputCarriesTheRestAsCharacterReferences) {
 }
 
 TEST(Cp932, InvalidBytesDecodeToReplacement) {
-  EXPECT_EQ(cp932ToUtf8("\x81"), "\xEF\xBF\xBD");        // lead byte at the end
-  EXPECT_EQ(cp932ToUtf8("\x85\x40"), "\xEF\xBF\xBD@");   // unmapped row
+  EXPECT_EQ(cp932ToUtf8("\x81"), "\xEF\xBF\xBD");       // lead byte at the end
+  EXPECT_EQ(cp932ToUtf8("\x85\x40"), "\xEF\xBF\xBD@");  // unmapped row
   EXPECT_EQ(cp932ToUtf8("a\x82\xA0z"), "aあz");
 }
 

@@ -46,7 +46,7 @@ TEST_F(Shipping, TokyoTwoKilogramTextComesOutCharacterForCharacter) {
 
 TEST_F(Shipping, OtherPrefecturesAndClassesFollowTheTable) {
   start();
-  click("optYPack(3)");  // 8kg
+  click("optYPack(3)");                     // 8kg
   c<ComboBox>("cmbSend").setListIndex(37);  // 愛媛県: written orders of zones 1 and 3
   std::string t = value("ZoneRateText");
   EXPECT_EQ(t.find("＜1010円の地域＞<br>静岡県、愛知県"), 0u);
@@ -55,7 +55,8 @@ TEST_F(Shipping, OtherPrefecturesAndClassesFollowTheTable) {
                    "山梨県、長野県、新潟県<br><br>"),
             std::string::npos);
   // The last block ends with its last name, without a line break.
-  EXPECT_EQ(t.substr(t.rfind("＞<br>")), "＞<br>北海道、青森県、岩手県、秋田県、山形県、宮城県、福島県");
+  EXPECT_EQ(t.substr(t.rfind("＞<br>")),
+            "＞<br>北海道、青森県、岩手県、秋田県、山形県、宮城県、福島県");
   c<ComboBox>("cmbSend").setListIndex(0);
   EXPECT_EQ(value("ZoneRateText").find("＜1010円の地域＞<br>北海道、青森県<br><br>"), 0u);
 }
@@ -116,7 +117,8 @@ TEST_F(Shipping, LineColourAndWidthRewriteTheirOwnFragments) {
   type("txtSendW", "abc");
   type("txtSendW", "180");
   for (int i = 1; i <= 12; ++i) {
-    EXPECT_NE(value("ShipRowLead(" + std::to_string(i) + ")").find("width=180 "), std::string::npos);
+    EXPECT_NE(value("ShipRowLead(" + std::to_string(i) + ")").find("width=180 "),
+              std::string::npos);
   }
   EXPECT_EQ(value("ShippingTableWidth"), "180");
 }

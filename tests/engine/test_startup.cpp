@@ -8,7 +8,8 @@ using Startup = Engine;
 TEST_F(Startup, ShowsTheDefaultSectionsTitlesAndLists) {
   start();
   EXPECT_TRUE(missing.empty());
-  const char* titles[] = {"商品名", "商品説明", "商品状態", "", "発送方法", "支払方法", "注意事項", ""};
+  const char* titles[] = {"商品名",   "商品説明", "商品状態", "",
+                          "発送方法", "支払方法", "注意事項", ""};
   for (int i = 1; i <= 8; ++i) {
     EXPECT_EQ(text("txtTitle" + std::to_string(i)), titles[i - 1]);
     EXPECT_EQ(c<CheckBox>("chkTitle" + std::to_string(i)).value(), (i == 4 || i == 8) ? 0 : 1);

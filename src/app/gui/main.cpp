@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/app_folder.h"
 #include "app/frm_main.h"
@@ -29,11 +30,14 @@ int main(int argc, char** argv) {
                                QStringLiteral("DIR"));
   QCommandLineOption firstPreview(
       QStringLiteral("first-preview"),
-      QStringLiteral("Print the time to the first painted preview, save a screenshot of the "
-                     "window to FILE (if given, else nothing) and quit."),
-      QStringLiteral("FILE"));
+      QStringLiteral("Print the time from start to the first painted preview, then quit."));
+  QCommandLineOption screenshots(
+      QStringLiteral("screenshots"),
+      QStringLiteral("Save main.png and preview.png of the windows into DIR, then quit."),
+      QStringLiteral("DIR"));
   args.addOption(appFolder);
   args.addOption(firstPreview);
+  args.addOption(screenshots);
   args.process(app);
 
   bq::gui::QtPlatform platform;
@@ -53,20 +57,33 @@ int main(int argc, char** argv) {
   window.show();
   platform.splash().close();
 
-  if (args.isSet(firstPreview)) {
-    QString shot = args.value(firstPreview);
+  if (args.isSet(firstPreview) || args.isSet(screenshots)) {
+    QString shots = args.value(screenshots);
+    auto fired = std::make_shared<bool>(false);
     QObject::connect(window.WBrowser(), &QWebEngineView::loadFinished, &window,
-                     [&window, shot, &sinceStart](bool) {
-                       // One more frame so that what was loaded is painted.
-                       QTimer::singleShot(300, &window, [&window, shot, &sinceStart] {
-                         std::printf("first preview: %lld ms\n",
-                                     static_cast<long long>(sinceStart.elapsed()) - 300);
-                         std::fflush(stdout);
-                         if (!shot.isEmpty() && shot != QStringLiteral("-")) {
-                           window.grab().save(shot);
-                         }
-                         QApplication::quit();
-                       });
+                     [&window, &form, &platform, shots, &sinceStart, fired](bool) {
+                       if (*fired) return;
+                       *fired = true;
+                       // One more moment so that what was loaded is painted.
+                       QTimer::singleShot(
+                           300, &window, [&window, &form, &platform, shots, &sinceStart] {
+                             std::printf("first preview: %lld ms\n",
+                                         static_cast<long long>(sinceStart.elapsed()) - 300);
+                             std::fflush(stdout);
+                             if (shots.isEmpty()) return QApplication::quit();
+                             window.grab().save(shots + QStringLiteral("/main.png"));
+                             QTimer::singleShot(200, [] {
+                               if (QWidget* box = QApplication::activeModalWidget()) box->close();
+                             });
+                             form.output.cmdPreviewClick();
+                             QTimer::singleShot(1500, [&platform, shots] {
+                               if (bq::gui::frmWeb* w = platform.existingPreview()) {
+                                 w->resize(1100, 700);
+                                 w->grab().save(shots + QStringLiteral("/preview.png"));
+                               }
+                               QApplication::quit();
+                             });
+                           });
                      });
   }
   return QApplication::exec();

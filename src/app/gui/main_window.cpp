@@ -21,7 +21,9 @@ std::string n(const char* stem, int i, const char* tail = "") {
   return stem + std::to_string(i) + tail;
 }
 
-QLabel* label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+QLabel* label(const char* text) {
+  return new QLabel(QString::fromUtf8(text));
+}
 
 QWidget* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
   auto* w = new QWidget;
@@ -87,26 +89,26 @@ QWidget* MainWindow::toolStrip() {
 
 QWidget* MainWindow::styleRow(const std::string& back, const std::string& font,
                               const std::string& bold, const std::string& size) {
-  return row({binder_.button(back), binder_.button(font), binder_.toggle(bold),
-              binder_.combo(size)});
+  return row(
+      {binder_.button(back), binder_.button(font), binder_.toggle(bold), binder_.combo(size)});
 }
 
 QGroupBox* MainWindow::sectionCard(int i) {
   auto* box = new QGroupBox(QStringLiteral("欄 %1").arg(i));
   auto* g = new QGridLayout(box);
-  g->setContentsMargins(6, 4, 6, 4);
+  g->setContentsMargins(6, 2, 6, 4);
   g->setVerticalSpacing(2);
-  g->addWidget(binder_.check(n("chkTitle", i)), 0, 0);
-  g->addWidget(label("見出し"), 1, 0, Qt::AlignTop);
-  g->addWidget(binder_.area(n("txtTitle", i), 2), 1, 1);
-  g->addWidget(styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"),
-                        n("cmbT", i, "FS")),
-               0, 1);
-  g->addWidget(label("本文"), 3, 0, Qt::AlignTop);
-  g->addWidget(styleRow(n("cmdE", i, "BC"), n("cmdE", i, "FC"), n("chkE", i, "B"),
-                        n("cmbE", i, "FS")),
-               2, 1);
-  g->addWidget(binder_.area(n("txtEdit", i), 4), 3, 1);
+  g->addWidget(binder_.check(n("chkTitle", i)), 0, 0, Qt::AlignTop);
+  g->addWidget(binder_.area(n("txtTitle", i), 2), 0, 1);
+  g->addWidget(
+      styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"), n("cmbT", i, "FS")), 0, 2,
+      Qt::AlignTop);
+  g->addWidget(label("本文"), 1, 0, Qt::AlignTop | Qt::AlignRight);
+  g->addWidget(binder_.area(n("txtEdit", i), 3), 1, 1);
+  g->addWidget(
+      styleRow(n("cmdE", i, "BC"), n("cmdE", i, "FC"), n("chkE", i, "B"), n("cmbE", i, "FS")), 1, 2,
+      Qt::AlignTop);
+  g->setColumnStretch(1, 1);
   return box;
 }
 
@@ -121,9 +123,9 @@ QWidget* MainWindow::shippingTab() {
   v->addLayout(head);
   v->addWidget(row({label("品名"), binder_.toggle("chkE5B_1"), binder_.button("cmdE5FC_1"),
                     label("料金"), binder_.toggle("chkE5B_2"), binder_.button("cmdE5FC_2")}));
-  v->addWidget(row({binder_.button("cmdE5BC"), binder_.combo("cmbE5FS"),
-                    binder_.button("cmdSendLC"), label("品名の幅"),
-                    binder_.dimension("txtSendW")}));
+  v->addWidget(
+      row({binder_.button("cmdE5BC"), binder_.combo("cmbE5FS"), binder_.button("cmdSendLC"),
+           label("品名の幅"), binder_.dimension("txtSendW")}));
   auto* rows = new QGridLayout;
   rows->setVerticalSpacing(1);
   for (int i = 1; i <= kShippingRows; ++i) {
@@ -183,11 +185,11 @@ QGroupBox* MainWindow::layoutGroup() {
   g->addWidget(row({label("表の横幅"), binder_.dimension("txtWidth")}), 1, 0);
   g->addWidget(row({label("表の縦幅"), binder_.dimension("txtHeight")}), 1, 1);
   g->addWidget(row({label("見出しの幅"), binder_.dimension("txtTW")}), 1, 2);
-  g->addWidget(row({binder_.option("optTableAlign(0)"), binder_.option("optTableAlign(1)")}), 2,
-               0, 1, 3);
-  g->addWidget(row({binder_.option("optTA(0)"), binder_.option("optTA(1)"),
-                    binder_.option("optTA(2)")}),
-               3, 0, 1, 3);
+  g->addWidget(row({binder_.option("optTableAlign(0)"), binder_.option("optTableAlign(1)")}), 2, 0,
+               1, 3);
+  g->addWidget(
+      row({binder_.option("optTA(0)"), binder_.option("optTA(1)"), binder_.option("optTA(2)")}), 3,
+      0, 1, 3);
   return box;
 }
 
@@ -212,12 +214,10 @@ QWidget* MainWindow::editingArea() {
   auto* grid = new QGridLayout(sections);
   grid->setContentsMargins(0, 0, 0, 0);
   int k = 0;
-  for (int i : {1, 2, 3, 4, 7, 8}) {
-    grid->addWidget(sectionCard(i), k / 2, k % 2);
-    ++k;
-  }
+  for (int i : {1, 2, 3, 4, 7, 8}) grid->addWidget(sectionCard(i), k++, 0);
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setWidget(sections);
   scroll->setFrameShape(QFrame::NoFrame);
   h->addWidget(scroll, 1);

@@ -28,7 +28,9 @@ void configureView(QWebEngineView* view) {
   view->setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-QtBrowser::QtBrowser(QWebEngineView* view) { attach(view); }
+QtBrowser::QtBrowser(QWebEngineView* view) {
+  attach(view);
+}
 
 void QtBrowser::attach(QWebEngineView* view) {
   view_ = view;
@@ -82,9 +84,9 @@ frmFirst::frmFirst() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHi
   Label3->setObjectName(QStringLiteral("Label3"));
   PBFirst = new QProgressBar;
   PBFirst->setObjectName(QStringLiteral("PBFirst"));
-  for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(Label1),
-                     static_cast<QWidget*>(PBFirst), static_cast<QWidget*>(Label3),
-                     static_cast<QWidget*>(Label2)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(title), static_cast<QWidget*>(Label1), static_cast<QWidget*>(PBFirst),
+        static_cast<QWidget*>(Label3), static_cast<QWidget*>(Label2)}) {
     layout->addWidget(w);
   }
   setFixedSize(360, 180);
@@ -122,7 +124,9 @@ frmWeb::frmWeb() {
   resize(1000, 700);
 }
 
-void frmWeb::setSourceText(const std::string& html) { rtxtTag->setPlainText(qs(html)); }
+void frmWeb::setSourceText(const std::string& html) {
+  rtxtTag->setPlainText(qs(html));
+}
 
 void frmWeb::showAndFocus() {
   showMaximized();
@@ -132,7 +136,9 @@ void frmWeb::showAndFocus() {
 
 QtPlatform::QtPlatform() : splash_(std::make_unique<frmFirst>()) {}
 
-QtPlatform::~QtPlatform() { closeAll(); }
+QtPlatform::~QtPlatform() {
+  closeAll();
+}
 
 std::optional<std::int32_t> QtPlatform::chooseColour(std::int32_t initial) {
   QColor c = QColorDialog::getColor(toQColor(initial), parent_, QStringLiteral("色の設定"));

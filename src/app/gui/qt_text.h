@@ -8,7 +8,9 @@
 
 namespace bq::gui {
 
-inline QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline QString qs(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 inline std::string str(const QString& s) {
   QByteArray b = s.toUtf8();

@@ -1,0 +1,135 @@
+// Engine-side costs of what the seller does most: start-up, a refresh, a style change, a change
+// of the ship-from prefecture. Timings are measured here, never asserted in tests.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "app/frm_main.h"
+#include "forms/headless_platform.h"
+#include "text/cp932.h"
+
+namespace fs = std::filesystem;
+using namespace bq;
+
+namespace {
+
+fs::path appFolder() {
+  static fs::path dir = [] {
+    fs::path d =
+        fs::temp_directory_path() / ("bidquill-bench-" + std::to_string(std::random_device{}()));
+    fs::create_directories(d / "data");
+    fs::copy(BIDQUILL_TEMPLATE_DIR, d / "data" / "tag", fs::copy_options::recursive);
+    return d;
+  }();
+  return dir;
+}
+
+struct Started {
+  HeadlessPlatform platform;
+  frmMain form{platform, appFolder()};
+  Started() { form.Load(); }
+};
+
+// 20 KB of mixed Japanese and markup per body.
+std::string bigBody(int seed) {
+  std::string s;
+  while (s.size() < 20000)
+    s += "商品の説明文です。状態は良好、付属品あり。<BR>\nLine " + std::to_string(seed++) + " ";
+  return s;
+}
+
+void BM_Startup(benchmark::State& state) {
+  for (auto _ : state) {
+    HeadlessPlatform platform;
+    frmMain form(platform, appFolder());
+    benchmark::DoNotOptimize(form.Load());
+  }
+}
+BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond);
+
+void refresh(benchmark::State& state, bool big) {
+  Started s;
+  if (big) {
+    for (int i = 1; i <= 8; ++i) {
+      if (i != 5 && i != 6) s.form.page.section(i).txtEdit.setText(bigBody(i));
+    }
+    s.form.page.section(5).EditText = bigBody(5);
+    s.form.page.section(6).EditText = bigBody(6);
+  }
+  int k = 0;
+  for (auto _ : state) {
+    // One keystroke's worth: a title changes, then the page is rebuilt and written.
+    s.form.page.section(1).txtTitle.setText(k++ % 2 ? "商品名" : "商品名!");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(s.form.output.txtTag.text().size()));
+}
+void BM_RefreshDefaultPage(benchmark::State& state) {
+  refresh(state, false);
+}
+void BM_RefreshLargePage(benchmark::State& state) {
+  refresh(state, true);
+}
+BENCHMARK(BM_RefreshDefaultPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshLargePage)->Unit(benchmark::kMicrosecond);
+
+// The floor a refresh is compared with: writing the same bytes with a plain fwrite.
+void BM_FwriteLargePage(benchmark::State& state) {
+  Started s;
+  for (int i = 1; i <= 8; ++i) {
+    if (i != 5 && i != 6) s.form.page.section(i).txtEdit.setText(bigBody(i));
+  }
+  s.form.page.section(5).EditText = bigBody(5);
+  s.form.page.section(6).EditText = bigBody(6);
+  s.form.output.assembleNow();
+  std::string bytes = text::utf8ToCp932Html(s.form.output.txtTag.text());
+  fs::path file = appFolder() / "fwrite.htm";
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+BENCHMARK(BM_FwriteLargePage)->Unit(benchmark::kMicrosecond);
+
+void BM_FwriteDefaultPage(benchmark::State& state) {
+  Started s;
+  std::string bytes = text::utf8ToCp932Html(s.form.output.txtTag.text());
+  fs::path file = appFolder() / "fwrite.htm";
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+}
+BENCHMARK(BM_FwriteDefaultPage)->Unit(benchmark::kMicrosecond);
+
+// Style changes without the refresh's file write, which the refresh figures cover.
+void BM_StyleChangeEngineSide(benchmark::State& state) {
+  Started s;
+  s.form.output.chkRealTP.setValue(0);
+  int k = 0;
+  for (auto _ : state) {
+    s.platform.queueColour(k++ % 2 ? 0x0000FF : 0x00FF00);
+    s.form.registry().find<PushButton>("cmdT3BC")->click();
+    s.form.registry().find<ToggleButton>("chkT3B")->click();
+    s.form.registry().find<ComboBox>("cmbE3FS")->setListIndex(k % 7);
+  }
+}
+BENCHMARK(BM_StyleChangeEngineSide)->Unit(benchmark::kMicrosecond);
+
+void BM_ShipFromChangeEngineSide(benchmark::State& state) {
+  Started s;
+  s.form.output.chkRealTP.setValue(0);
+  s.form.shipping.row(3).chkSend.setValue(1);
+  int k = 0;
+  for (auto _ : state) s.form.zones.cmbSend.setListIndex(k++ % 47);
+}
+BENCHMARK(BM_ShipFromChangeEngineSide)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
