@@ -12,5 +12,5 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/bidquill "$@"
 fi
 out="$PWD/build/sample-listing.html"
-build/bin/bidquill-cli run data/sample/listing.script > "$out"
+build/bin/bidquill-cli render data/sample/listing.ini -o "$out"
 echo "No display found: rendered the sample listing to $out"

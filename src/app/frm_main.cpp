@@ -165,6 +165,7 @@ void frmMain::registerAll() {
   colours.registerIn(registry_);
   boldSize.registerIn(registry_);
   layout.registerIn(registry_);
+  settings.registerIn(registry_);
   registry_.add(cmdHome);
 }
 

@@ -15,6 +15,7 @@
 #include "forms/registry.h"
 #include "page/page_model.h"
 #include "page/page_output.h"
+#include "settings/settings_file.h"
 #include "shipping/payment_list.h"
 #include "shipping/shipping_table.h"
 #include "shipping/zone_rates.h"
@@ -67,6 +68,7 @@ class frmMain {
   ColourStyle colours;
   BoldAndSize boldSize;
   TableLayout layout;
+  SettingsFile settings{*this};
   PushButton cmdHome{"cmdHome", "ホームページ"};
 
  private:

@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage:\n"
-    "  bidquill-cli render [--app-folder DIR] [--framed] [-o OUT.html]\n"
+    "  bidquill-cli render [--app-folder DIR] [--framed] [SETTINGS.ini] [-o OUT.html]\n"
     "  bidquill-cli run    [--app-folder DIR] SCRIPT|-\n"
     "  bidquill-cli --help | --version\n";
 
@@ -89,12 +89,18 @@ bool start(bq::frmMain& form) {
   return missing.empty();
 }
 
-int render(const Options& o, bq::frmMain& form) {
-  if (!o.positional.empty()) {
-    std::cerr << "bidquill-cli: render takes no settings file yet\n" << kUsage;
+int render(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
+  if (o.positional.size() > 1) {
+    std::cerr << "bidquill-cli: render takes at most one settings file\n" << kUsage;
     return 2;
   }
   if (!start(form)) return 1;
+  if (!o.positional.empty()) {
+    // Opened as the seller opens it; any message means it did not load whole.
+    platform.queueFile(o.positional[0]);
+    form.settings.cmdOpen.click();
+    if (!platform.messages.empty()) return 1;
+  }
   std::string page = form.output.assembleNow();
   if (o.framed) page = form.holders.rtxtYahooTag1.text() + page;
   if (o.output.empty()) {
@@ -156,5 +162,5 @@ int main(int argc, char** argv) {
   bq::HeadlessPlatform platform;
   platform.onMessage = printMessage;
   bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
-  return o.command == "render" ? render(o, form) : run(o, form, platform);
+  return o.command == "render" ? render(o, form, platform) : run(o, form, platform);
 }
