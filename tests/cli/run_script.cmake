@@ -6,8 +6,10 @@ file(MAKE_DIRECTORY ${WORK}/data)
 file(COPY ${TEMPLATES} DESTINATION ${WORK}/data)
 get_filename_component(dir ${SCRIPT} DIRECTORY)
 get_filename_component(name ${SCRIPT} NAME_WE)
+# Run from the work folder, so that files a script names land there, never in the sources.
+file(COPY ${SCRIPT} DESTINATION ${WORK})
 execute_process(COMMAND ${CLI} run --app-folder ${WORK} ${name}.script
-  WORKING_DIRECTORY ${dir}
+  WORKING_DIRECTORY ${WORK}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 set(actual "${out}--- stderr\n${err}--- status ${status}\n")
 if(UPDATE)
