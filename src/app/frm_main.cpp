@@ -19,9 +19,12 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
   cmdHome.onClick([this] {
-    if (!platform_.openUrl(homePageUrl())) {
-      platform_.showMessage("ホームページを開けませんでした。\r\n" + homePageUrl(), "Bidquill",
-                            MessageIcon::Warning);
+    std::string url = homePageUrl();
+    if (url.empty() || !platform_.openUrl(url)) {
+      platform_.showMessage("ホームページを開けませんでした。\r\n" +
+                                (url.empty() ? std::string(kHomePage) : url) +
+                                "\r\n\r\nBidquillを入れ直すと、使い方のページも戻ります。",
+                            "Bidquill", MessageIcon::Warning);
     }
   });
   registerAll();
@@ -140,12 +143,14 @@ void frmMain::keyDown(TextBox& box, std::int16_t& keyCode) {
 }
 
 std::string frmMain::homePageUrl() const {
-  std::filesystem::path guide = paths_.app / kHomePage;
   std::error_code ec;
-  if (!std::filesystem::exists(guide, ec)) {
-    guide = paths_.app.parent_path() / "share" / "bidquill" / kHomePage;
+  for (const std::filesystem::path& guide :
+       {paths_.app / kHomePage, paths_.app.parent_path() / "share" / "bidquill" / kHomePage}) {
+    if (std::filesystem::exists(guide, ec)) {
+      return "file://" + displayPath(std::filesystem::absolute(guide, ec));
+    }
   }
-  return "file://" + displayPath(std::filesystem::absolute(guide, ec));
+  return {};
 }
 
 DimensionBox* frmMain::dimension(const std::string& textBoxName) {

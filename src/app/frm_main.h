@@ -48,7 +48,8 @@ class frmMain {
 
   // Key down in a title or body box.
   void keyDown(TextBox& box, std::int16_t& keyCode);
-  // The home page: the guide's address, opened in the default browser.
+  // The home page: the guide's address, opened in the default browser; empty when the guide
+  // is not where it was installed.
   std::string homePageUrl() const;
   // The width or height entry whose text box has this name, if it is one.
   DimensionBox* dimension(const std::string& textBoxName);

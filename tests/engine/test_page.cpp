@@ -158,3 +158,28 @@ TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
 
 }  // namespace
 }  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+using Shell = Engine;
+
+TEST_F(Shell, HomeOpensTheShippedGuideAndSaysSoWhenItCannot) {
+  fs::create_directories(dir / "docs");
+  std::ofstream(dir / "docs" / "guide.html") << "<p>guide</p>";
+  start();
+  click("cmdHome");
+  ASSERT_EQ(platform.openedUrls.size(), 1u);
+  EXPECT_EQ(platform.openedUrls[0], "file://" + (dir / "docs" / "guide.html").string());
+  EXPECT_TRUE(platform.messages.empty());
+  platform.shellWorks = false;
+  click("cmdHome");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  fs::remove(dir / "docs" / "guide.html");
+  click("cmdHome");
+  EXPECT_EQ(platform.openedUrls.size(), 2u);
+  EXPECT_EQ(platform.messages.size(), 2u);
+}
+
+}  // namespace
+}  // namespace bq::test

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QSplitterHandle>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +100,41 @@ class GuiTest : public QObject {
     QVERIFY(form_->output.txtTag.text().find("商品状態") == std::string::npos);
   }
 
+  void resizeKeepsThePreviewTopAndRecordsHome() {
+    window_->resize(1200, 700);
+    QApplication::processEvents();
+    int top = window_->WBrowser()->mapTo(window_.get(), QPoint(0, 0)).y();
+    window_->resize(1200, 600);
+    QApplication::processEvents();
+    QCOMPARE(window_->WBrowser()->mapTo(window_.get(), QPoint(0, 0)).y(), top);
+    QCOMPARE(window_->WBrowser()->width(), window_->imgMove()->width());
+    QCOMPARE(window_->imgMove()->home(), window_->imgMove()->sizes());
+  }
+
+  void dragStopsAtTheLimitAndDoubleClickGoesHome() {
+    window_->resize(1200, 700);
+    QApplication::processEvents();
+    QList<int> home = window_->imgMove()->sizes();
+    QSplitterHandle* handle = window_->imgMove()->handle(1);
+    QPoint grip(handle->width() / 2, handle->height() / 2);
+    auto send = [handle](QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
+      QPointF global = handle->mapToGlobal(QPointF(local));
+      QMouseEvent e(type, QPointF(local), global, Qt::LeftButton, buttons, Qt::NoModifier);
+      QApplication::sendEvent(handle, &e);
+    };
+    send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    send(QEvent::MouseMove, grip - QPoint(0, 2000), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, grip - QPoint(0, 2000), Qt::NoButton);
+    QApplication::processEvents();
+    int handleTop = handle->mapTo(window_.get(), QPoint(0, 0)).y();
+    int previewTop = window_->WBrowser()->mapTo(window_.get(), QPoint(0, 0)).y();
+    QVERIFY2(handleTop >= 7, "the handle stays below the window's top edge");
+    QCOMPARE(previewTop, handleTop + handle->height());  // the preview moves with the handle
+    QVERIFY(window_->imgMove()->sizes() != home);
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, grip);
+    QCOMPARE(window_->imgMove()->sizes(), home);
+  }
+
   void previewWindowShowsThePage() {
     acceptNextMessageBox();
     form_->output.cmdPreview.click();
@@ -111,6 +147,16 @@ class GuiTest : public QObject {
     QSignalSpy loaded(preview->WBrowser, &QWebEngineView::loadFinished);
     QVERIFY(loaded.count() > 0 || loaded.wait(20000));
     QCOMPARE(preview->WBrowser->url().fileName(), QStringLiteral("temp_yahoo.htm"));
+  }
+
+  // Last: closing the main window ends the program's event loop.
+  void closingTheMainWindowClosesThePreviewToo() {
+    acceptNextMessageBox();
+    form_->output.cmdPreview.click();
+    QVERIFY(platform_->existingPreview());
+    window_->close();
+    QVERIFY(!platform_->existingPreview());
+    QVERIFY(!platform_->splashWindow()->isVisible());
   }
 
  private:

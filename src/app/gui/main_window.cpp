@@ -46,17 +46,18 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   v->setContentsMargins(4, 4, 4, 4);
   v->addWidget(toolStrip());
 
-  splitter_ = new QSplitter(Qt::Vertical);
-  splitter_->setObjectName(QStringLiteral("imgMove"));
-  splitter_->setChildrenCollapsible(false);
-  splitter_->addWidget(editingArea());
+  splitter_ = new PreviewSplitter;
+  QWidget* editing = editingArea();
+  editing->setMinimumHeight(60);
+  splitter_->addWidget(editing);
   browser_ = new QWebEngineView;
   browser_->setObjectName(QStringLiteral("WBrowser"));
   browser_->setMinimumHeight(80);
   configureView(browser_);
   splitter_->addWidget(browser_);
-  splitter_->setStretchFactor(0, 3);
-  splitter_->setStretchFactor(1, 2);
+  // A resize leaves the editing area (and so the preview's top) where it is.
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
   v->addWidget(splitter_, 1);
   setCentralWidget(central);
 

@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "app/gui/binder.h"
+#include "app/gui/preview_splitter.h"
 #include "app/gui/qt_platform.h"
 
 class QGridLayout;
@@ -20,7 +21,7 @@ class MainWindow : public QMainWindow {
   MainWindow(frmMain& form, QtPlatform& platform);
 
   QWebEngineView* WBrowser() const { return browser_; }
-  QSplitter* imgMove() const { return splitter_; }
+  PreviewSplitter* imgMove() const { return splitter_; }
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -40,7 +41,7 @@ class MainWindow : public QMainWindow {
   frmMain& form_;
   QtPlatform& platform_;
   Binder binder_;
-  QSplitter* splitter_ = nullptr;
+  PreviewSplitter* splitter_ = nullptr;
   QWebEngineView* browser_ = nullptr;
 };
 
