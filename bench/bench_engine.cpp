@@ -130,6 +130,55 @@ void BM_ShipFromChangeEngineSide(benchmark::State& state) {
 }
 BENCHMARK(BM_ShipFromChangeEngineSide)->Unit(benchmark::kMicrosecond);
 
+// A full settings file with real-time preview on: every handler's refresh is included.
+fs::path fullSettingsFile() {
+  static fs::path file = [] {
+    Started s;
+    for (int i = 1; i <= 8; ++i)
+      s.form.page.section(i).txtTitle.setText("見出し" + std::to_string(i));
+    for (int i = 1; i <= 8; ++i) {
+      if (i != 5 && i != 6) s.form.page.section(i).txtEdit.setText("本文の一行目<BR>\n二行目");
+    }
+    for (int i = 1; i <= 12; ++i) s.form.shipping.row(i).chkSend.setValue(1);
+    for (int i = 1; i <= 16; ++i) s.form.payment.row(i).chkBank.setValue(1);
+    s.platform.queueColour(0x336699);
+    s.form.registry().find<PushButton>("cmdTBC")->click();
+    fs::path f = appFolder() / "full.ini";
+    s.platform.queueFile(f.string());
+    s.form.settings.cmdSave.click();
+    return f;
+  }();
+  return file;
+}
+
+// Alternates between the full file and the start state, so that every load changes the page.
+void BM_LoadSettingsRealTimeOn(benchmark::State& state) {
+  fs::path full = fullSettingsFile();
+  Started s;
+  fs::path start = appFolder() / "start.ini";
+  s.platform.queueFile(start.string());
+  s.form.settings.cmdSave.click();
+  int k = 0;
+  for (auto _ : state) {
+    s.platform.queueFile((k++ % 2 ? start : full).string());
+    s.form.settings.cmdOpen.click();
+  }
+}
+BENCHMARK(BM_LoadSettingsRealTimeOn)->Unit(benchmark::kMillisecond);
+
+void BM_SaveSettings(benchmark::State& state) {
+  fs::path file = fullSettingsFile();
+  Started s;
+  s.platform.queueFile(file.string());
+  s.form.settings.cmdOpen.click();
+  fs::path out = appFolder() / "saved.ini";
+  for (auto _ : state) {
+    s.platform.queueFile(out.string());
+    s.form.settings.cmdSave.click();
+  }
+}
+BENCHMARK(BM_SaveSettings)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

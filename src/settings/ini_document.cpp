@@ -54,12 +54,12 @@ IniDocument IniDocument::parse(std::string_view bytes) {
   while (start < body.size()) {
     std::size_t end = body.find_first_of("\r\n", start);
     if (end == std::string::npos) {
-      doc.lines_.push_back({body.substr(start), {}});
+      doc.insert(doc.lines_.size(), {body.substr(start), {}});
       break;
     }
     std::size_t eolLength =
         (body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1;
-    doc.lines_.push_back({body.substr(start, end - start), body.substr(end, eolLength)});
+    doc.insert(doc.lines_.size(), {body.substr(start, end - start), body.substr(end, eolLength)});
     start = end + eolLength;
   }
   return doc;
@@ -93,6 +93,23 @@ void IniDocument::convertToUtf16() {
   encoding_ = text::Encoding::Utf16LE;
 }
 
+void IniDocument::setLine(std::size_t at, Line line) {
+  parsed_[at] = parseLine(line);
+  lines_[at] = std::move(line);
+}
+
+void IniDocument::insert(std::size_t at, Line line) {
+  parsed_.insert(parsed_.begin() + static_cast<std::ptrdiff_t>(at), parseLine(line));
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+void IniDocument::erase(std::size_t from, std::size_t to) {
+  parsed_.erase(parsed_.begin() + static_cast<std::ptrdiff_t>(from),
+                parsed_.begin() + static_cast<std::ptrdiff_t>(to));
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(from),
+               lines_.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
 std::string IniDocument::decode(const std::string& native) const {
   return encoding_ == text::Encoding::Cp932 ? text::cp932ToUtf8(native) : native;
 }
@@ -121,11 +138,11 @@ IniDocument::Parsed IniDocument::parseLine(const Line& line) const {
 }
 
 std::size_t IniDocument::findSection(std::string_view section, std::size_t& end) const {
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    Parsed p = parseLine(lines_[i]);
+  for (std::size_t i = 0; i < parsed_.size(); ++i) {
+    const Parsed& p = parsed_[i];
     if (p.kind != Kind::Header || !sameName(p.name, section)) continue;
     end = i + 1;
-    while (end < lines_.size() && parseLine(lines_[end]).kind != Kind::Header) ++end;
+    while (end < parsed_.size() && parsed_[end].kind != Kind::Header) ++end;
     return i;
   }
   return std::string::npos;
@@ -133,7 +150,7 @@ std::size_t IniDocument::findSection(std::string_view section, std::size_t& end)
 
 std::size_t IniDocument::findKey(std::size_t begin, std::size_t end, std::string_view key) const {
   for (std::size_t i = begin; i < end; ++i) {
-    Parsed p = parseLine(lines_[i]);
+    const Parsed& p = parsed_[i];
     if (p.kind == Kind::Key && sameName(p.name, key)) return i;
   }
   return std::string::npos;
@@ -154,7 +171,7 @@ std::size_t IniDocument::continuationEnd(std::size_t keyLine, std::size_t sectio
                                          const std::set<std::string>& ownKeys) const {
   std::size_t last = keyLine;
   for (std::size_t i = keyLine + 1; i < sectionEnd; ++i) {
-    Parsed p = parseLine(lines_[i]);
+    const Parsed& p = parsed_[i];
     if (p.kind == Kind::Comment) break;
     if (p.kind == Kind::Key) {
       bool own = false;
@@ -185,7 +202,7 @@ void IniDocument::insertLine(std::size_t at, std::string_view utf8) {
   if (at == lines_.size() && !lines_.empty() && lines_.back().eol.empty()) {
     lines_.back().eol = kNewLine;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{encode(utf8), kNewLine});
+  insert(at, Line{encode(utf8), kNewLine});
 }
 
 void IniDocument::write(std::string_view section, std::string_view key, std::string_view value,
@@ -202,18 +219,17 @@ void IniDocument::write(std::string_view section, std::string_view key, std::str
   if (k != std::string::npos) {
     if (ownKeys) {
       std::size_t stop = continuationEnd(k, end, *ownKeys);
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k + 1),
-                   lines_.begin() + static_cast<std::ptrdiff_t>(stop));
+      erase(k + 1, stop);
     }
-    std::string spelled = parseLine(lines_[k]).name;
-    lines_[k].text = encode(spelled + "=" + std::string(value));
+    std::string spelled = parsed_[k].name;
+    setLine(k, Line{encode(spelled + "=" + std::string(value)), lines_[k].eol});
     return;
   }
   // After the section's last line that is not blank, so that the blank lines separating it
   // from the next section stay where they are.
   std::size_t after = header;
   for (std::size_t i = header + 1; i < end; ++i) {
-    if (parseLine(lines_[i]).kind != Kind::Blank) after = i;
+    if (parsed_[i].kind != Kind::Blank) after = i;
   }
   insertLine(after + 1, line);
 }
@@ -224,7 +240,7 @@ bool IniDocument::remove(std::string_view section, std::string_view key) {
   if (header == std::string::npos) return false;
   std::size_t k = findKey(header + 1, end, key);
   if (k == std::string::npos) return false;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+  erase(k, k + 1);
   return true;
 }
 

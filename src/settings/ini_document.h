@@ -58,6 +58,10 @@ class IniDocument {
   };
 
   Parsed parseLine(const Line& line) const;
+  // Keeps parsed_ in step with lines_.
+  void setLine(std::size_t at, Line line);
+  void insert(std::size_t at, Line line);
+  void erase(std::size_t from, std::size_t to);
   std::string decode(const std::string& native) const;
   std::string encode(std::string_view utf8) const;
   // First line of the first section of that name, or npos; `end` receives the next header.
@@ -69,6 +73,7 @@ class IniDocument {
 
   text::Encoding encoding_ = text::Encoding::Cp932;
   std::vector<Line> lines_;
+  std::vector<Parsed> parsed_;  // what each line is, so lookups need not decode again
 };
 
 // ASCII letters compared without regard to case, as the profile functions compare names.

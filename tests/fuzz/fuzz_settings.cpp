@@ -1,0 +1,57 @@
+// libFuzzer target for the settings reader and loader: any bytes must parse, read, keep every
+// line as it was, and load into the window without a crash or a sanitizer report.
+#include <unistd.h>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/frm_main.h"
+#include "forms/headless_platform.h"
+#include "settings/ini_document.h"
+#include "settings/settings_keys.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Window {
+  fs::path dir;
+  bq::HeadlessPlatform platform;
+  std::unique_ptr<bq::frmMain> form;
+  Window() {
+    dir = fs::temp_directory_path() / ("bidquill-fuzz-" + std::to_string(getpid()));
+    fs::create_directories(dir / "data");
+    std::error_code ec;
+    fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    form = std::make_unique<bq::frmMain>(platform, dir);
+    form->Load();
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  bq::IniDocument doc = bq::IniDocument::parse(bytes);
+  bq::text::Encoding e = doc.encoding();
+  if (e != bq::text::Encoding::Utf16LE && e != bq::text::Encoding::Utf16BE &&
+      doc.serialize() != bytes) {
+    std::abort();  // a line was not kept as it was
+  }
+  for (const bq::SettingKey& k : bq::settingKeys()) {
+    (void)doc.read(k.section, k.key);
+    (void)doc.continuation(k.section, k.key, bq::sectionKeys(k.section));
+  }
+
+  static Window window;
+  fs::path file = window.dir / "input.ini";
+  std::ofstream(file, std::ios::binary) << bytes;
+  window.platform.messages.clear();
+  window.platform.queueFile(file.string());
+  window.form->settings.cmdOpen.click();
+  return 0;
+}
