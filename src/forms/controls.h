@@ -123,6 +123,8 @@ class ComboBox : public Control {
   bool setListIndex(int index);
   // The selected item's text, or the idle text while nothing is selected.
   const std::string& text() const;
+  // What the list says of itself ("フォントサイズ", "発送元").
+  const std::string& idleText() const { return idleText_; }
   void onClick(Handler h) { onClick_ = std::move(h); }
 
  private:

@@ -147,3 +147,42 @@ TEST_F(Colours, TableLineColourRewritesTheHeadAndFillsTheSwatch) {
 
 }  // namespace
 }  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+// One member of each per-section family, for every section: the index picks the button, the
+// fragment and the remembered value, and nothing of the other sections moves.
+class ColourFamily : public Engine, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ColourFamily, EachMemberRewritesItsOwnSection) {
+  int i = GetParam();
+  std::string s = std::to_string(i);
+  start();
+  auto others = [&](const std::string& stem, const std::string& file) {
+    for (int j = 1; j <= 8; ++j) {
+      if (j == i) continue;
+      EXPECT_EQ(text(stem + std::to_string(j)), tag(file)) << stem << j;
+    }
+  };
+  platform.queueColour(0x112233);
+  click("cmdT" + s + "FC");
+  EXPECT_NE(text("txtTag1_" + s).find("font color=#332211"), std::string::npos);
+  EXPECT_EQ(value("TitleFontColor(" + s + ")"), "332211");
+  others("txtTag1_", "tag1.tpf");
+  platform.queueColour(0x445566);
+  click("cmdE" + s + "BC");
+  EXPECT_NE(text("txtTag2_" + s).find("bgcolor=#665544"), std::string::npos);
+  EXPECT_EQ(value("EditBackColor(" + s + ")"), "665544");
+  others("txtTag2_", "tag2.tpf");
+  c<ComboBox>("cmbT" + s + "FS").setListIndex(6);
+  EXPECT_NE(text("txtTag1_" + s).find("size=7"), std::string::npos);
+  click("chkT" + s + "B");
+  EXPECT_NE(text("txtTag1_" + s).find("<strong>"), std::string::npos);
+  others("txtTag1_", "tag1.tpf");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, ColourFamily, ::testing::Range(1, 9));
+
+}  // namespace
+}  // namespace bq::test

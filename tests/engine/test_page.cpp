@@ -156,6 +156,21 @@ TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
   EXPECT_EQ(box.text(), "<BR><BR>後<BR>");
 }
 
+TEST_F(Page, EnterInAHiddenSectionChangesTheBoxButNotThePage) {
+  start();
+  auto& box = c<TextBox>("txtTitle8");
+  std::size_t navigations = platform.main.navigations.size();
+  std::string before = page();
+  std::int16_t key = kKeyEnter;
+  form->keyDown(box, key);
+  EXPECT_EQ(box.text(), "<BR>");
+  EXPECT_EQ(value("TitleText(8)"), "");
+  EXPECT_EQ(page(), before);
+  EXPECT_EQ(platform.main.navigations.size(), navigations);  // refreshed, nothing new to show
+  click("chkTitle8");
+  EXPECT_NE(page().find("<BR>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace bq::test
 
