@@ -53,6 +53,7 @@ class GuiTest : public QObject {
     platform_ = std::make_unique<gui::QtPlatform>();
     form_ = std::make_unique<frmMain>(*platform_, dir_);
     QVERIFY(form_->Load().empty());
+    gui::installPageScheme(form_->paths().temp);
     window_ = std::make_unique<gui::MainWindow>(*form_, *platform_);
     platform_->qtMainBrowser().attach(window_->WBrowser());
     window_->show();
@@ -91,6 +92,32 @@ class GuiTest : public QObject {
     // Enter goes through the engine's rule: the tag, then the box's own line break.
     QTest::keyClick(title, Qt::Key_Return);
     QCOMPARE(title->toPlainText(), QStringLiteral("状態<BR>\n"));
+  }
+
+  void browserDecodesThePageExactly() {
+    QSignalSpy loaded(window_->WBrowser(), &QWebEngineView::loadFinished);
+    const std::string tricky = "～－∥￠￡￢ 〜−‖¢£¬¥ 髙①ｱ 😀";
+    form_->page.section(1).txtEdit.setText(tricky);
+    QString shown;
+    for (int attempt = 0; attempt < 20 && !shown.contains(QStringLiteral("😀")); ++attempt) {
+      loaded.wait(2000);
+      bool done = false;
+      window_->WBrowser()->page()->runJavaScript(QStringLiteral("document.body.innerText"),
+                                                 [&](const QVariant& v) {
+                                                   shown = v.toString();
+                                                   done = true;
+                                                 });
+      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+    }
+    QVERIFY2(shown.contains(gui::qs(tricky)), qPrintable(shown));
+  }
+
+  void typingIsNotHeldUpByTheBrowser() {
+    int before = platform_->qtMainBrowser().loadsStarted();
+    auto& box = form_->page.section(7).txtEdit;
+    for (int k = 0; k < 40; ++k) box.setText(box.text() + "あ");
+    // Forty refreshes, but the browser is given at most the one it is busy with and the newest.
+    QVERIFY(platform_->qtMainBrowser().loadsStarted() - before <= 2);
   }
 
   void checkBoxHidesTheSection() {
@@ -167,6 +194,7 @@ class GuiTest : public QObject {
 };
 
 int main(int argc, char** argv) {
+  gui::registerPageScheme();
   QApplication app(argc, argv);
   GuiTest test;
   return QTest::qExec(&test, argc, argv);

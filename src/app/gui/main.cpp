@@ -18,6 +18,7 @@
 int main(int argc, char** argv) {
   QElapsedTimer sinceStart;
   sinceStart.start();
+  bq::gui::registerPageScheme();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
   QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  bq::gui::installPageScheme(form.paths().temp);
   bq::gui::MainWindow window(form, platform);
   platform.qtMainBrowser().attach(window.WBrowser());
   window.show();

@@ -4,10 +4,15 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 
 #include "app/gui/qt_text.h"
 #include "app/version.h"
@@ -20,6 +25,58 @@ bool PreviewPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     return false;
   }
   return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+namespace {
+
+constexpr char kPageScheme[] = "bidquill-page";
+
+// Serves the files of the temporary folder, and nothing else, as code page 932 HTML.
+class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
+ public:
+  void setFolder(QString folder) { folder_ = std::move(folder); }
+
+  void requestStarted(QWebEngineUrlRequestJob* job) override {
+    QString path = job->requestUrl().path();
+    auto* file = new QFile(path, job);
+    if (!path.startsWith(folder_) || path.contains(QStringLiteral("/../")) ||
+        !file->open(QIODevice::ReadOnly)) {
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+      return;
+    }
+    job->reply(QByteArrayLiteral("text/html;charset=Shift_JIS"), file);
+  }
+
+ private:
+  QString folder_;
+};
+
+}  // namespace
+
+void registerPageScheme() {
+  QWebEngineUrlScheme scheme(kPageScheme);
+  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+  QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void installPageScheme(const std::filesystem::path& tempFolder) {
+  QString folder = QString::fromStdString(tempFolder.string());
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+  static QPointer<PageSchemeHandler> handler;
+  if (!handler) {
+    handler = new PageSchemeHandler;
+    handler->setParent(profile);
+    profile->installUrlSchemeHandler(kPageScheme, handler);
+  }
+  handler->setFolder(folder);
+}
+
+QUrl pageUrl(const std::filesystem::path& file) {
+  QUrl url;
+  url.setScheme(QString::fromLatin1(kPageScheme));
+  url.setPath(QString::fromStdString(file.string()));
+  return url;
 }
 
 void configureView(QWebEngineView* view) {
@@ -47,9 +104,9 @@ void QtBrowser::navigate(const std::filesystem::path& file) {
 void QtBrowser::startLoad() {
   loading_ = true;
   ++loadsStarted_;
-  QString path = QString::fromStdString(pending_->string());
+  QUrl url = pageUrl(*pending_);
   pending_.reset();
-  view_->load(QUrl::fromLocalFile(path));
+  view_->load(url);
 }
 
 void QtBrowser::loadFinished() {

@@ -107,7 +107,14 @@ class QtPlatform : public Platform {
   QWidget* parent_ = nullptr;
 };
 
-// Settings every embedded browser shares: the pages are code page 932 files.
+// Settings every embedded browser shares.
 void configureView(QWebEngineView* view);
+
+// The temporary pages are code page 932 without a charset of their own, and Chromium guesses
+// (often wrongly) when it reads such a file. They are served through a scheme of ours that says
+// "charset=Shift_JIS". Register before the QApplication exists; install once it does.
+void registerPageScheme();
+void installPageScheme(const std::filesystem::path& tempFolder);
+QUrl pageUrl(const std::filesystem::path& file);
 
 }  // namespace bq::gui
