@@ -139,23 +139,30 @@ QComboBox* Binder::combo(const std::string& name) {
   return w;
 }
 
-QRadioButton* Binder::option(const std::string& name) {
-  auto& b = control<OptionButton>(name);
-  auto* w = new QRadioButton(qs(b.caption()));
-  w->setObjectName(qs(name));
-  w->setAutoExclusive(false);  // the engine's group decides
+// A checkable widget shows "value is 1"; a click goes to the control, whose value (which its
+// group may have decided otherwise) the widget then shows.
+template <class Button, class W>
+void bindPressed(Binder* binder, W* w, Button& b) {
   w->setChecked(b.value() == 1);
-  QPointer<QRadioButton> guard(w);
+  QPointer<W> guard(w);
   b.observe([guard, &b] {
     if (!guard) return;
     QSignalBlocker block(guard.data());
     guard->setChecked(b.value() == 1);
   });
-  connect(w, &QRadioButton::clicked, this, [w, &b] {
+  QObject::connect(w, &QAbstractButton::clicked, binder, [w, &b] {
     b.click();
     QSignalBlocker block(w);
     w->setChecked(b.value() == 1);
   });
+}
+
+QRadioButton* Binder::option(const std::string& name) {
+  auto& b = control<OptionButton>(name);
+  auto* w = new QRadioButton(qs(b.caption()));
+  w->setObjectName(qs(name));
+  w->setAutoExclusive(false);  // the engine's group decides
+  bindPressed(this, w, b);
   return w;
 }
 
@@ -168,18 +175,7 @@ QToolButton* Binder::toggle(const std::string& name) {
   QFont f = w->font();
   f.setBold(true);
   w->setFont(f);
-  w->setChecked(b.value() == 1);
-  QPointer<QToolButton> guard(w);
-  b.observe([guard, &b] {
-    if (!guard) return;
-    QSignalBlocker block(guard.data());
-    guard->setChecked(b.value() == 1);
-  });
-  connect(w, &QToolButton::clicked, this, [w, &b] {
-    b.click();
-    QSignalBlocker block(w);
-    w->setChecked(b.value() == 1);
-  });
+  bindPressed(this, w, b);
   return w;
 }
 

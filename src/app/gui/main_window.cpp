@@ -113,15 +113,21 @@ QGroupBox* MainWindow::sectionCard(int i) {
   return box;
 }
 
+QGridLayout* MainWindow::titleHead(int i) {
+  auto* head = new QGridLayout;
+  head->addWidget(binder_.check(n("chkTitle", i)), 0, 0);
+  head->addWidget(
+      styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"), n("cmbT", i, "FS")), 0,
+      1);
+  head->addWidget(label("見出し"), 1, 0);
+  head->addWidget(binder_.area(n("txtTitle", i), 2), 1, 1);
+  return head;
+}
+
 QWidget* MainWindow::shippingTab() {
   auto* tab = new QWidget;
   auto* v = new QVBoxLayout(tab);
-  auto* head = new QGridLayout;
-  head->addWidget(binder_.check("chkTitle5"), 0, 0);
-  head->addWidget(styleRow("cmdT5BC", "cmdT5FC", "chkT5B", "cmbT5FS"), 0, 1);
-  head->addWidget(label("見出し"), 1, 0);
-  head->addWidget(binder_.area("txtTitle5", 2), 1, 1);
-  v->addLayout(head);
+  v->addLayout(titleHead(5));
   v->addWidget(row({label("品名"), binder_.toggle("chkE5B_1"), binder_.button("cmdE5FC_1"),
                     label("料金"), binder_.toggle("chkE5B_2"), binder_.button("cmdE5FC_2")}));
   v->addWidget(
@@ -156,12 +162,7 @@ QWidget* MainWindow::shippingTab() {
 QWidget* MainWindow::paymentTab() {
   auto* tab = new QWidget;
   auto* v = new QVBoxLayout(tab);
-  auto* head = new QGridLayout;
-  head->addWidget(binder_.check("chkTitle6"), 0, 0);
-  head->addWidget(styleRow("cmdT6BC", "cmdT6FC", "chkT6B", "cmbT6FS"), 0, 1);
-  head->addWidget(label("見出し"), 1, 0);
-  head->addWidget(binder_.area("txtTitle6", 2), 1, 1);
-  v->addLayout(head);
+  v->addLayout(titleHead(6));
   v->addWidget(row({label("本文"), binder_.button("cmdE6BC"), binder_.button("cmdE6FC"),
                     binder_.toggle("chkE6B"), binder_.combo("cmbE6FS")}));
   auto* rows = new QGridLayout;

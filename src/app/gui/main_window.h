@@ -33,6 +33,8 @@ class MainWindow : public QMainWindow {
   // The four style controls of a title or body: background, font colour, bold, size.
   QWidget* styleRow(const std::string& back, const std::string& font, const std::string& bold,
                     const std::string& size);
+  // Title, show box and title style of the sections that live in the tabs (5 and 6).
+  QGridLayout* titleHead(int i);
   QWidget* shippingTab();
   QWidget* paymentTab();
   QGroupBox* layoutGroup();
