@@ -94,12 +94,7 @@ void BoldAndSize::addSize(const std::string& name, Fragments fragments, std::str
       SizeSlot{box, std::move(fragments), &remembered, std::move(finish)}));
   SizeSlot* slot = sizes_.back().get();
   box->onClick([slot] {
-    // A cleared list (index -1, only from a settings file) chooses no size; its idle text must
-    // never land in a fragment.
-    if (slot->box->listIndex() < 0) return;
-    rewriteAll(slot->fragments, "size=", *slot->remembered, slot->box->text());
-    *slot->remembered = slot->box->text();
-    slot->finish();
+    if (rewriteChoice(*slot->box, slot->fragments, "size=", *slot->remembered)) slot->finish();
   });
 }
 

@@ -29,4 +29,12 @@ void replaceAll(const Fragments& fragments, std::string_view from, std::string_v
   for (Fragment f : fragments) f.setText(ReplaceAll(f.text(), from, to));
 }
 
+bool rewriteChoice(const ComboBox& list, const Fragments& fragments, std::string_view marker,
+                   std::string& remembered) {
+  if (list.listIndex() < 0) return false;
+  rewriteAll(fragments, marker, remembered, list.text());
+  remembered = list.text();
+  return true;
+}
+
 }  // namespace bq

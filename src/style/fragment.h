@@ -34,6 +34,12 @@ void rewriteAll(const Fragments& fragments, std::string_view marker, std::string
 // Every `from` becomes `to` in each fragment, in order.
 void replaceAll(const Fragments& fragments, std::string_view from, std::string_view to);
 
+// A list's chosen value rewritten after its marker and remembered. False, with nothing changed,
+// while the list has nothing selected (only a settings file does that): its idle text must
+// never land in a fragment.
+bool rewriteChoice(const ComboBox& list, const Fragments& fragments, std::string_view marker,
+                   std::string& remembered);
+
 // Fragments of the same kind from an array of members, indexes first..last.
 template <class Array>
 void appendMembers(Fragments& out, Array& members, int first, int last) {

@@ -44,14 +44,14 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
       style_(style),
       actions_(actions) {
   cmbCellspacing.onClick([this] {
-    rewriteAll({holders_.rtxtTagHead}, "cellspacing=", style_.CellSpacing, cmbCellspacing.text());
-    style_.CellSpacing = cmbCellspacing.text();
-    actions_.RefreshPreview();
+    if (rewriteChoice(cmbCellspacing, {holders_.rtxtTagHead}, "cellspacing=", style_.CellSpacing)) {
+      actions_.RefreshPreview();
+    }
   });
   cmbCellpadding.onClick([this] {
-    rewriteAll({holders_.rtxtTagHead}, "cellpadding=", style_.CellPadding, cmbCellpadding.text());
-    style_.CellPadding = cmbCellpadding.text();
-    actions_.RefreshPreview();
+    if (rewriteChoice(cmbCellpadding, {holders_.rtxtTagHead}, "cellpadding=", style_.CellPadding)) {
+      actions_.RefreshPreview();
+    }
   });
 
   const char* tableCaptions[] = {"表揃え（左）", "表揃え（中央）"};

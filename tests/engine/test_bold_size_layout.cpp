@@ -113,6 +113,9 @@ TEST_F(Layout, CellSpacingAndPaddingRewriteTheHead) {
   c<ComboBox>("cmbCellspacing").setListIndex(4);
   c<ComboBox>("cmbCellpadding").setListIndex(29);
   EXPECT_NE(text("rtxtTagHead").find("cellspacing=5 cellpadding=30 "), std::string::npos);
+  c<ComboBox>("cmbCellspacing").setListIndex(-1);  // a cleared list changes nothing
+  EXPECT_NE(text("rtxtTagHead").find("cellspacing=5 cellpadding=30 "), std::string::npos);
+  EXPECT_EQ(value("CellSpacing"), "5");
 }
 
 TEST(DimensionParse, AcceptsOnlyPlainNonNegativeNumbers) {
