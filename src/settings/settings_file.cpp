@@ -124,7 +124,7 @@ std::optional<IniDocument> SettingsFile::readFile(const fs::path& file, bool mus
 void SettingsFile::SaveINIfile() {
   auto name = chooseFile(true);
   if (!name) return;
-  fs::path file = *name;
+  fs::path file = fs::u8path(*name);
   auto doc = readFile(file, false);
   if (!doc) return;
   writeAll(*doc);
@@ -156,22 +156,18 @@ std::string SettingsFile::controlValue(const SettingKey& k) const {
   return {};
 }
 
-void SettingsFile::writeAll(IniDocument& doc) const {
+void SettingsFile::writeAll(IniDocument& doc) {
   for (const SettingKey& k : settingKeys()) {
     if (k.encoding == ValueEncoding::Text && !doc.canHold(controlValue(k))) {
       doc.convertToUtf16();
       break;
     }
   }
+  writing_ = &doc;
   for (const SettingKey& k : settingKeys()) {
     std::string v = controlValue(k);
-    if (k.encoding == ValueEncoding::Text) {
-      // The first line is what a Windows reader gets; the rest of a Windows-written text that
-      // followed on lines of its own goes with the key it belonged to.
-      doc.write(k.section, k.key, firstLine(v), &sectionKeys(k.section));
-    } else {
-      doc.write(k.section, k.key, v);
-    }
+    // A text's first line is what a Windows reader gets.
+    WriteIniValue(k.section, k.key, k.encoding == ValueEncoding::Text ? firstLine(v) : v);
   }
   // Whole texts last, so that a new file holds the table's sections first and in order.
   for (const SettingKey& k : settingKeys()) {
@@ -179,17 +175,19 @@ void SettingsFile::writeAll(IniDocument& doc) const {
     std::string v = controlValue(k);
     std::string key = k.section + "." + k.key;
     if (hasLineBreak(v)) {
-      doc.write(kMultilineSection, key, escapeLines(v));
+      WriteIniValue(kMultilineSection, key, escapeLines(v));
     } else {
       doc.remove(kMultilineSection, key);
     }
   }
+  writing_ = nullptr;
 }
 
 std::string SettingsFile::textValue(const IniDocument& doc, const SettingKey& k) const {
-  std::string first = doc.read(k.section, k.key).value_or("");
-  if (auto whole = doc.read(kMultilineSection, k.section + "." + k.key)) {
-    std::string text = unescapeLines(*whole);
+  std::string first = ReadIniValue(k.section, k.key);
+  std::string whole = ReadIniValue(kMultilineSection, k.section + "." + k.key);
+  if (!whole.empty()) {
+    std::string text = unescapeLines(whole);
     // Only while the key still says the same: another program may have changed it since.
     if (firstLine(text) == first) return text;
   }
@@ -202,7 +200,7 @@ std::string SettingsFile::textValue(const IniDocument& doc, const SettingKey& k)
 bool SettingsFile::apply(const IniDocument& doc, const std::string& section,
                          const std::string& key) {
   const SettingKey* k = findSettingKey(section, key);
-  std::string raw = doc.read(section, key).value_or("");
+  std::string raw = ReadIniValue(section, key);
   Control* c = form_.registry().find(k->control);
   bool ok = false;
   switch (k->encoding) {
@@ -246,6 +244,13 @@ bool SettingsFile::apply(const IniDocument& doc, const std::string& section,
 }
 
 std::optional<SettingsFile::Stop> SettingsFile::readAll(const IniDocument& doc) {
+  reading_ = &doc;
+  auto stop = readSteps(doc);
+  reading_ = nullptr;
+  return stop;
+}
+
+std::optional<SettingsFile::Stop> SettingsFile::readSteps(const IniDocument& doc) {
   stop_.reset();
   auto keys = [&](const std::string& section, std::initializer_list<const char*> names) {
     for (const char* n : names) {
@@ -302,13 +307,11 @@ void SettingsFile::LoadINIfile() {
   loaded_ = false;
   auto name = chooseFile(false);
   if (!name) return;
-  fs::path file = *name;
+  fs::path file = fs::u8path(*name);
   auto doc = readFile(file, true);
   if (!doc) return;
   loaded_ = true;
-  current_ = &*doc;
   auto stop = readAll(*doc);
-  current_ = nullptr;
   if (stop) {
     warn("設定ファイルの読み込みを途中で止めました。\r\n" + displayPath(file) + "\r\n\r\n[" +
          stop->section + "] の " + stop->key + " の値「" + stop->value +
@@ -317,12 +320,16 @@ void SettingsFile::LoadINIfile() {
 }
 
 std::string SettingsFile::ReadIniValue(const std::string& section, const std::string& key) const {
-  return current_ ? current_->read(section, key).value_or("") : std::string{};
+  return reading_ ? reading_->read(section, key).value_or("") : std::string{};
 }
 
 void SettingsFile::WriteIniValue(const std::string& section, const std::string& key,
                                  const std::string& value) {
-  if (current_) current_->write(section, key, value);
+  if (!writing_) return;
+  // A text key takes the lines that continued it in a Windows-written file along.
+  const SettingKey* k = findSettingKey(section, key);
+  bool text = k && k->encoding == ValueEncoding::Text;
+  writing_->write(section, key, value, text ? &sectionKeys(section) : nullptr);
 }
 
 void SettingsFile::registerIn(Registry& r) {

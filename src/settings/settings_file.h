@@ -39,12 +39,13 @@ class SettingsFile {
   PushButton cmdSave{"cmdSave", "設定ファイルを保存"};
   IniDialog cdgINI;
 
-  // The current file's value of one key, whole; empty when the key is missing.
+  // The value of one key of the file being read, whole; empty when the key is missing.
   std::string ReadIniValue(const std::string& section, const std::string& key) const;
+  // One key into the file being written, where it stands or at the end of its section.
   void WriteIniValue(const std::string& section, const std::string& key, const std::string& value);
 
   // What saving writes now, into an existing document (or a new one).
-  void writeAll(IniDocument& doc) const;
+  void writeAll(IniDocument& doc);
   // Reads a document into the controls in the loading order; on a key that fails, returns it
   // with its value.
   struct Stop {
@@ -60,10 +61,13 @@ class SettingsFile {
   std::string controlValue(const SettingKey& k) const;
   bool apply(const IniDocument& doc, const std::string& section, const std::string& key);
   std::string textValue(const IniDocument& doc, const SettingKey& k) const;
+  std::optional<Stop> readSteps(const IniDocument& doc);
   void warn(const std::string& text);
 
   frmMain& form_;
-  IniDocument* current_ = nullptr;  // the document WriteIniValue/ReadIniValue address
+  // The documents ReadIniValue and WriteIniValue address while a load or save runs.
+  const IniDocument* reading_ = nullptr;
+  IniDocument* writing_ = nullptr;
   std::optional<Stop> stop_;
   bool loaded_ = false;  // the last LoadINIfile read a file
 };
