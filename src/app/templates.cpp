@@ -11,9 +11,10 @@ std::optional<std::string> loadTemplate(const std::filesystem::path& file) {
   return text::decodeText(*bytes);
 }
 
-std::string missingTemplateMessage(const std::filesystem::path& file) {
-  return "テンプレートファイルを読み込めません。\r\n" + displayPath(file) +
-         "\r\n\r\nファイルが削除されたか、読み取りできません。Bidquillを入れ直してください。";
+std::string missingTemplateMessage(const std::vector<std::filesystem::path>& files) {
+  std::string text = "テンプレートファイルを読み込めません。\r\n";
+  for (const auto& f : files) text += displayPath(f) + "\r\n";
+  return text + "\r\nファイルが削除されたか、読み取りできません。Bidquillを入れ直してください。";
 }
 
 }  // namespace bq

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bq {
 
@@ -33,7 +34,7 @@ inline constexpr std::array<TemplateFile, 12> kTemplateFiles{{
 // file is missing or unreadable.
 std::optional<std::string> loadTemplate(const std::filesystem::path& file);
 
-// What the seller is told when a template cannot be read.
-std::string missingTemplateMessage(const std::filesystem::path& file);
+// What the seller is told when templates cannot be read.
+std::string missingTemplateMessage(const std::vector<std::filesystem::path>& files);
 
 }  // namespace bq

@@ -86,7 +86,7 @@ void PageOutput::chkFirstClick() {
     if (auto text = loadTemplate(file)) {
       holders_.rtxtFirst.setText(*text);
     } else {
-      platform_.showMessage(missingTemplateMessage(file), "Bidquill", MessageIcon::Warning);
+      platform_.showMessage(missingTemplateMessage({file}), "Bidquill", MessageIcon::Warning);
     }
   }
   RefreshPreview();

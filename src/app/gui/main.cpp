@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   if (!missing.empty()) {
     platform.splash().close();
     QMessageBox::critical(nullptr, QStringLiteral("Bidquill"),
-                          bq::gui::qs(bq::missingTemplateMessage(missing.front())));
+                          bq::gui::qs(bq::missingTemplateMessage(missing)));
     return 1;
   }
 
