@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
       QStringLiteral("Print the time from start to the first painted preview, then quit."));
   QCommandLineOption screenshots(
       QStringLiteral("screenshots"),
-      QStringLiteral("Save main.png and preview.png of the windows into DIR, then quit."),
+      QStringLiteral("With the sample listing open, save main.png and preview.png of the windows "
+                     "into DIR, then quit (for the documentation)."),
       QStringLiteral("DIR"));
   args.addOption(appFolder);
   args.addOption(firstPreview);
@@ -53,6 +54,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (args.isSet(screenshots)) {
+    auto sample = bq::readWholeFile(form.paths().app / "data" / "sample" / "listing.ini");
+    if (sample) form.settings.readAll(bq::IniDocument::parse(*sample));
+  }
   bq::gui::installPageScheme(form.paths().temp);
   bq::gui::MainWindow window(form, platform);
   platform.qtMainBrowser().attach(window.WBrowser());
