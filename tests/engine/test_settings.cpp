@@ -116,31 +116,12 @@ TEST_F(Settings, TheUntouchedStartStateIsWrittenAsTheProfileFunctionsWriteIt) {
   start();
   save(file("start.ini"));
   std::string bytes = readFile(file("start.ini"));
-  std::string section;
-  // No blank lines, CR LF after each of the 13 headers and 187 keys.
+  // Reviewed once against the profile functions' rules: code page 932, CR LF after every
+  // line, 13 headers and 187 keys in the order written, no blank lines, empty values as "key=".
+  EXPECT_EQ(bytes, readFile(fs::path(BIDQUILL_TEST_DATA) / "startup.ini"));
   EXPECT_EQ(count(bytes, "\r\n"), 200u);
   EXPECT_EQ(bytes.find("\r\n\r\n"), std::string::npos);
-  EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
-  EXPECT_EQ(bytes.find("[Data]\r\nTableAlign0=0\r\nTableAlign1=1\r\nTableAlignTitle0=0\r\n"), 0u);
-  EXPECT_NE(bytes.find("TabeleLC=3355443\r\nTabeleSendLC=13421772\r\n[Check]\r\n1=1\r\n"),
-            std::string::npos);
   EXPECT_NE(bytes.find("[TextBank]\r\nPunk=\x81\x43 \r\n"), std::string::npos);
-  EXPECT_NE(bytes.find("[BackColor]\r\nTitle1=16777215\r\n"), std::string::npos);
-  EXPECT_NE(bytes.find("[FontBold]\r\nTitle1=0\r\n"), std::string::npos);
-  EXPECT_EQ(bytes.substr(bytes.size() - 16), "Edit7=\r\nEdit8=\r\n");
-  // Section and key names, in order, exactly as the table lists them.
-  std::string names;
-  for (std::size_t p = 0, e; (e = bytes.find("\r\n", p)) != std::string::npos; p = e + 2) {
-    std::string line = bytes.substr(p, e - p);
-    names += line[0] == '[' ? line : line.substr(0, line.find('=') + 1);
-  }
-  std::string expectedNames;
-  section.clear();
-  for (const SettingKey& k : settingKeys()) {
-    if (k.section != section) expectedNames += "[" + (section = k.section) + "]";
-    expectedNames += k.key + "=";
-  }
-  EXPECT_EQ(names, expectedNames);
 }
 
 TEST_F(Settings, SavingTwiceChangesNothingAndOneTitleChangesOneLine) {
