@@ -51,17 +51,17 @@ std::vector<SettingKey> build() {
   range("FontSize", 1, 8, "Title", "cmbT", "FS", E::ListIndex);
   range("FontSize", 1, 8, "Edit", "cmbE", "FS", E::ListIndex);
 
-  range("FontBold", 1, 8, "Title", "chkT", "B", E::Pressed);
-  range("FontBold", 1, 4, "Edit", "chkE", "B", E::Pressed);
-  add("FontBold", "Edit5_1", "chkE5B_1", E::Pressed);
-  add("FontBold", "Edit5_2", "chkE5B_2", E::Pressed);
-  range("FontBold", 6, 8, "Edit", "chkE", "B", E::Pressed);
-
-  range("FontColor", 1, 8, "Title", "cmdT", "FC", E::Colour);
-  range("FontColor", 1, 4, "Edit", "cmdE", "FC", E::Colour);
-  add("FontColor", "Edit5_1", "cmdE5FC_1", E::Colour);
-  add("FontColor", "Edit5_2", "cmdE5FC_2", E::Colour);
-  range("FontColor", 6, 8, "Edit", "cmdE", "FC", E::Colour);
+  // Section 5's body has two controls of these kinds, one per column: keys Edit5_1, Edit5_2.
+  auto splitFive = [&](const char* section, const std::string& titleStem,
+                       const std::string& editStem, const std::string& tail, E e) {
+    range(section, 1, 8, "Title", titleStem, tail, e);
+    range(section, 1, 4, "Edit", editStem, tail, e);
+    add(section, "Edit5_1", editStem + "5" + tail + "_1", e);
+    add(section, "Edit5_2", editStem + "5" + tail + "_2", e);
+    range(section, 6, 8, "Edit", editStem, tail, e);
+  };
+  splitFive("FontBold", "chkT", "chkE", "B", E::Pressed);
+  splitFive("FontColor", "cmdT", "cmdE", "FC", E::Colour);
 
   range("BackColor", 1, 8, "Title", "cmdT", "BC", E::Colour);
   range("BackColor", 1, 8, "Edit", "cmdE", "BC", E::Colour);
