@@ -20,10 +20,13 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
   cmdHome.onClick([this] {
     std::string url = homePageUrl();
-    if (url.empty() || !platform_.openUrl(url)) {
-      platform_.showMessage("ホームページを開けませんでした。\r\n" +
-                                (url.empty() ? std::string(kHomePage) : url) +
+    if (url.empty()) {
+      platform_.showMessage(std::string("使い方のページが見つかりません。\r\n") + kHomePage +
                                 "\r\n\r\nBidquillを入れ直すと、使い方のページも戻ります。",
+                            "Bidquill", MessageIcon::Warning);
+    } else if (!platform_.openUrl(url)) {
+      platform_.showMessage("ホームページを開けませんでした。\r\n" + url +
+                                "\r\n\r\n既定のブラウザーが設定されているか確かめてください。",
                             "Bidquill", MessageIcon::Warning);
     }
   });
