@@ -82,32 +82,7 @@ bool printable(frmMain& form, HeadlessPlatform& platform, const std::string& nam
   }
   Registry& r = form.registry();
   if (Control* c = r.find(name)) {
-    switch (c->kind()) {
-      case ControlKind::TextBox:
-        value = static_cast<TextBox*>(c)->text();
-        break;
-      case ControlKind::TextHolder:
-        value = static_cast<TextHolder*>(c)->text();
-        break;
-      case ControlKind::CheckBox:
-        value = std::to_string(static_cast<CheckBox*>(c)->value());
-        break;
-      case ControlKind::ComboBox:
-        value = std::to_string(static_cast<ComboBox*>(c)->listIndex());
-        break;
-      case ControlKind::OptionButton:
-        value = std::to_string(static_cast<OptionButton*>(c)->value());
-        break;
-      case ControlKind::UpDown:
-        value = std::to_string(static_cast<UpDown*>(c)->value());
-        break;
-      case ControlKind::ToggleButton:
-        value = std::to_string(static_cast<ToggleButton*>(c)->value());
-        break;
-      case ControlKind::PushButton:
-        value = std::to_string(static_cast<PushButton*>(c)->swatch());
-        break;
-    }
+    value = valueText(*c);
     return true;
   }
   if (r.hasValue(name)) {
@@ -187,24 +162,10 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     if (!need(2)) return false;
     Control* c = control(a[1]);
     if (!c) return false;
-    switch (c->kind()) {
-      case ControlKind::PushButton:
-        static_cast<PushButton*>(c)->click();
-        return true;
-      case ControlKind::CheckBox:
-        static_cast<CheckBox*>(c)->click();
-        return true;
-      case ControlKind::ToggleButton:
-        static_cast<ToggleButton*>(c)->click();
-        return true;
-      case ControlKind::OptionButton:
-        static_cast<OptionButton*>(c)->click();
-        return true;
-      default:
-        error = "'" + a[1] + "' cannot be clicked" +
-                (c->kind() == ControlKind::ComboBox ? " (use choose)" : "");
-        return false;
-    }
+    if (userClick(*c)) return true;
+    error = "'" + a[1] + "' cannot be clicked" +
+            (c->kind() == ControlKind::ComboBox ? " (use choose)" : "");
+    return false;
   }
   if (cmd == "choose") {
     if (!need(3)) return false;

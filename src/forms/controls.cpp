@@ -157,4 +157,45 @@ void ToggleButton::click() {
   if (onClick_) onClick_();
 }
 
+bool userClick(Control& c) {
+  switch (c.kind()) {
+    case ControlKind::PushButton:
+      static_cast<PushButton&>(c).click();
+      return true;
+    case ControlKind::CheckBox:
+      static_cast<CheckBox&>(c).click();
+      return true;
+    case ControlKind::ToggleButton:
+      static_cast<ToggleButton&>(c).click();
+      return true;
+    case ControlKind::OptionButton:
+      static_cast<OptionButton&>(c).click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string valueText(const Control& c) {
+  switch (c.kind()) {
+    case ControlKind::TextBox:
+      return static_cast<const TextBox&>(c).text();
+    case ControlKind::TextHolder:
+      return static_cast<const TextHolder&>(c).text();
+    case ControlKind::CheckBox:
+      return std::to_string(static_cast<const CheckBox&>(c).value());
+    case ControlKind::ComboBox:
+      return std::to_string(static_cast<const ComboBox&>(c).listIndex());
+    case ControlKind::OptionButton:
+      return std::to_string(static_cast<const OptionButton&>(c).value());
+    case ControlKind::UpDown:
+      return std::to_string(static_cast<const UpDown&>(c).value());
+    case ControlKind::ToggleButton:
+      return std::to_string(static_cast<const ToggleButton&>(c).value());
+    case ControlKind::PushButton:
+      return std::to_string(static_cast<const PushButton&>(c).swatch());
+  }
+  return {};
+}
+
 }  // namespace bq

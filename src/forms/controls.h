@@ -231,4 +231,12 @@ class ToggleButton : public Control {
   Handler onClick_;
 };
 
+// The seller's click on a control of a clickable kind (push button, check box, toggle, option);
+// false for the others.
+bool userClick(Control& c);
+
+// A control's value as text: a text box's or holder's text, a check box's, toggle's, option's
+// or up-down's value, a combo box's list index, a push button's swatch colour number.
+std::string valueText(const Control& c);
+
 }  // namespace bq

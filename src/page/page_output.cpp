@@ -5,10 +5,13 @@
 
 namespace bq {
 
+std::array<TextHolder*, 12> PageHolders::all() {
+  return {&rtxtYahooTag1, &rtxtTagHead,  &rtxtTag1,  &rtxtTag2,     &rtxtTagPR,    &rtxtTag3,
+          &rtxtTag4,      &rtxtSendHead, &rtxtFirst, &rtxtSendTag1, &rtxtSendTag2, &rtxtSendTag3};
+}
+
 TextHolder* PageHolders::byName(const std::string& name) {
-  for (TextHolder* h :
-       {&rtxtYahooTag1, &rtxtTagHead, &rtxtTag1, &rtxtTag2, &rtxtTagPR, &rtxtTag3, &rtxtTag4,
-        &rtxtSendHead, &rtxtFirst, &rtxtSendTag1, &rtxtSendTag2, &rtxtSendTag3}) {
+  for (TextHolder* h : all()) {
     if (h->name() == name) return h;
   }
   return nullptr;
@@ -114,10 +117,7 @@ void PageOutput::cmdPreviewClick() {
 }
 
 void PageOutput::registerIn(Registry& r) {
-  for (TextHolder* h : {&holders_.rtxtYahooTag1, &holders_.rtxtTagHead, &holders_.rtxtTag1,
-                        &holders_.rtxtTag2, &holders_.rtxtTagPR, &holders_.rtxtTag3,
-                        &holders_.rtxtTag4, &holders_.rtxtSendHead, &holders_.rtxtFirst,
-                        &holders_.rtxtSendTag1, &holders_.rtxtSendTag2, &holders_.rtxtSendTag3}) {
+  for (TextHolder* h : holders_.all()) {
     h->setVisible(false);
     r.add(*h);
   }

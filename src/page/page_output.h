@@ -2,6 +2,7 @@
 // clipboard. RefreshPreview is the one routine that assembles the page.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ struct PageHolders {
   TextHolder rtxtSendTag2{"rtxtSendTag2"};
   TextHolder rtxtSendTag3{"rtxtSendTag3"};
 
+  std::array<TextHolder*, 12> all();
   TextHolder* byName(const std::string& name);
 };
 

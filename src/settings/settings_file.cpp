@@ -135,25 +135,12 @@ void SettingsFile::SaveINIfile() {
 }
 
 std::string SettingsFile::controlValue(const SettingKey& k) const {
-  Control* c = form_.registry().find(k.control);
-  switch (k.encoding) {
-    case ValueEncoding::Check:
-      return std::to_string(static_cast<CheckBox*>(c)->value());
-    case ValueEncoding::Pressed:
-      if (auto* t = dynamic_cast<ToggleButton*>(c)) return std::to_string(t->value());
-      return std::to_string(static_cast<OptionButton*>(c)->value());
-    case ValueEncoding::ListIndex:
-      return std::to_string(static_cast<ComboBox*>(c)->listIndex());
-    case ValueEncoding::Number:
-      return std::to_string(static_cast<UpDown*>(c)->value());
-    case ValueEncoding::Colour:
-      return std::to_string(static_cast<PushButton*>(c)->swatch());
-    case ValueEncoding::Flag:
-      return static_cast<OptionButton*>(c)->value() == 1 ? "True" : "False";
-    case ValueEncoding::Text:
-      return static_cast<TextBox*>(c)->text();
+  const Control& c = *form_.registry().find(k.control);
+  // Every encoding but the flag writes the value as the control holds it.
+  if (k.encoding == ValueEncoding::Flag) {
+    return static_cast<const OptionButton&>(c).value() == 1 ? "True" : "False";
   }
-  return {};
+  return valueText(c);
 }
 
 void SettingsFile::writeAll(IniDocument& doc) {

@@ -66,11 +66,7 @@ class Engine : public ::testing::Test {
   std::string page() { return c<TextBox>("txtTag").text(); }
   void click(const std::string& name) {
     Control* ctl = f().registry().find(name);
-    if (auto* b = dynamic_cast<PushButton*>(ctl)) return b->click();
-    if (auto* b = dynamic_cast<CheckBox*>(ctl)) return b->click();
-    if (auto* b = dynamic_cast<ToggleButton*>(ctl)) return b->click();
-    if (auto* b = dynamic_cast<OptionButton*>(ctl)) return b->click();
-    throw std::runtime_error("cannot click " + name);
+    if (!ctl || !userClick(*ctl)) throw std::runtime_error("cannot click " + name);
   }
   void type(const std::string& name, const std::string& t) { c<TextBox>(name).setText(t); }
   std::string tag(const std::string& file) { return readFile(dir / "data" / "tag" / file); }

@@ -19,14 +19,7 @@ class Settings : public Engine {
   std::map<std::string, std::string> snapshot() {
     std::map<std::string, std::string> s;
     for (const SettingKey& k : settingKeys()) {
-      Control* ctl = f().registry().find(k.control);
-      if (auto* t = dynamic_cast<TextBox*>(ctl)) s[k.control] = t->text();
-      if (auto* b = dynamic_cast<CheckBox*>(ctl)) s[k.control] = std::to_string(b->value());
-      if (auto* b = dynamic_cast<ComboBox*>(ctl)) s[k.control] = std::to_string(b->listIndex());
-      if (auto* b = dynamic_cast<OptionButton*>(ctl)) s[k.control] = std::to_string(b->value());
-      if (auto* b = dynamic_cast<ToggleButton*>(ctl)) s[k.control] = std::to_string(b->value());
-      if (auto* b = dynamic_cast<UpDown*>(ctl)) s[k.control] = std::to_string(b->value());
-      if (auto* b = dynamic_cast<PushButton*>(ctl)) s[k.control] = std::to_string(b->swatch());
+      s[k.control] = valueText(*f().registry().find(k.control));
     }
     for (int i = 1; i <= 8; ++i) {
       for (const char* stem : {"txtTag1_", "txtTag2_", "txtTag3_"}) {

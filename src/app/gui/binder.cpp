@@ -101,21 +101,6 @@ bool Binder::eventFilter(QObject* watched, QEvent* event) {
   return code != kKeyEnter;
 }
 
-QCheckBox* Binder::check(const std::string& name) {
-  auto& box = control<CheckBox>(name);
-  auto* w = new QCheckBox(qs(box.caption()));
-  w->setObjectName(qs(name));
-  w->setChecked(box.value() == 1);
-  QPointer<QCheckBox> guard(w);
-  box.observe([guard, &box] {
-    if (!guard) return;
-    QSignalBlocker block(guard.data());
-    guard->setChecked(box.value() == 1);
-  });
-  connect(w, &QCheckBox::clicked, this, [&box](bool on) { box.setValue(on ? 1 : 0); });
-  return w;
-}
-
 QComboBox* Binder::combo(const std::string& name) {
   auto& box = control<ComboBox>(name);
   auto* w = new QComboBox;
@@ -176,6 +161,14 @@ QToolButton* Binder::toggle(const std::string& name) {
   f.setBold(true);
   w->setFont(f);
   bindPressed(this, w, b);
+  return w;
+}
+
+QCheckBox* Binder::check(const std::string& name) {
+  auto& box = control<CheckBox>(name);
+  auto* w = new QCheckBox(qs(box.caption()));
+  w->setObjectName(qs(name));
+  bindPressed(this, w, box);
   return w;
 }
 
