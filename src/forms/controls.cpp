@@ -52,7 +52,7 @@ CheckBox::CheckBox(std::string name, std::string caption, int value)
     : Control(std::move(name), std::move(caption)), value_(value) {}
 
 bool CheckBox::setValue(int value) {
-  if (value < 0 || value > 2) return false;
+  if (!accepts(value)) return false;
   if (value == value_) return true;
   value_ = value;
   notify();
@@ -70,7 +70,7 @@ void ComboBox::setItems(std::vector<std::string> items) {
 }
 
 bool ComboBox::setListIndex(int index) {
-  if (index < -1 || index >= static_cast<int>(items_.size())) return false;
+  if (!accepts(index)) return false;
   listIndex_ = index;
   notify();
   if (onClick_) onClick_();
@@ -121,7 +121,7 @@ UpDown::UpDown(std::string name, int value, int min, int max, int step)
     : Control(std::move(name)), value_(value), min_(min), max_(max), step_(step) {}
 
 bool UpDown::setValue(int value) {
-  if (value < min_ || value > max_) return false;
+  if (!accepts(value)) return false;
   if (value == value_) return true;
   value_ = value;
   notify();

@@ -102,6 +102,7 @@ class CheckBox : public Control {
   int value() const { return value_; }
   // 0 unchecked, 1 checked, 2 greyed; anything else is rejected (false).
   bool setValue(int value);
+  static bool accepts(int value) { return value >= 0 && value <= 2; }
   void click() { setValue(value_ == 1 ? 0 : 1); }
   void onClick(Handler h) { onClick_ = std::move(h); }
 
@@ -121,6 +122,7 @@ class ComboBox : public Control {
   // -1 clears the selection; an index beyond the list is rejected (false). Every accepted
   // selection runs the click handler, also when it selects the item already selected.
   bool setListIndex(int index);
+  bool accepts(int index) const { return index >= -1 && index < static_cast<int>(items_.size()); }
   // The selected item's text, or the idle text while nothing is selected.
   const std::string& text() const;
   // What the list says of itself ("フォントサイズ", "発送元").
@@ -179,6 +181,7 @@ class UpDown : public Control {
   int step() const { return step_; }
   // A value outside min..max is rejected (false); the change handler runs on a real change.
   bool setValue(int value);
+  bool accepts(int value) const { return value >= min_ && value <= max_; }
   // The seller's click on the arrows: one step, held inside the range.
   void stepBy(int steps);
   void onChange(Handler h) { onChange_ = std::move(h); }

@@ -7,10 +7,13 @@
 namespace bq {
 namespace {
 
+// Windows trims these around numbers, the DOS end-of-file byte among them.
+constexpr const char* kBlanks = " \t\v\f\x1A";
+
 std::string trimmed(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t");
+  std::size_t b = s.find_first_not_of(kBlanks);
   if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+  return s.substr(b, s.find_last_not_of(kBlanks) - b + 1);
 }
 
 std::optional<long long> toInteger(const std::string& text) {

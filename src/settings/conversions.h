@@ -1,4 +1,5 @@
-// How stored text turns back into control values. Blanks around numbers and flags are allowed;
+// How stored text turns back into control values. Blanks, tabs, form feeds and the DOS
+// end-of-file byte around numbers and flags are allowed;
 // everything else fails the conversion, which stops a load at that key.
 #pragma once
 

@@ -1,13 +1,17 @@
 #include "settings/ini_document.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace bq {
 namespace {
 
+constexpr std::size_t npos = std::string::npos;
 constexpr const char* kNewLine = "\r\n";
 
 std::string_view trim(std::string_view s) {
   std::size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
+  if (b == npos) return {};
   std::size_t e = s.find_last_not_of(" \t");
   return s.substr(b, e - b + 1);
 }
@@ -16,10 +20,126 @@ char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string lowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = lower(c);
+  return out;
+}
+
+bool isAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string utf8ToUtf16BE(std::string_view utf8) {
   std::string le = text::utf8ToUtf16LE(utf8);
   for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
   return le;
+}
+
+// Letters of the scripts a settings file meets (not punctuation or symbols such as 「」・：).
+bool isLetter(char32_t c) {
+  struct Range {
+    char32_t from, to;
+  };
+  static constexpr Range kLetters[] = {
+      {0x00C0, 0x00D6}, {0x00D8, 0x00F6},   {0x00F8, 0x02AF},  // Latin
+      {0x0370, 0x03FF}, {0x0400, 0x052F},                      // Greek, Cyrillic
+      {0x3005, 0x3007}, {0x3041, 0x309F},   {0x30A1, 0x30FA},  // 々〆〇, hiragana, katakana
+      {0x30FC, 0x30FF}, {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},  // ー, kanji
+      {0xAC00, 0xD7AF}, {0xF900, 0xFAFF},                      // Hangul, compatibility kanji
+      {0xFF10, 0xFF19}, {0xFF21, 0xFF3A},   {0xFF41, 0xFF5A},  // full-width digits and letters
+      {0xFF66, 0xFF9F}, {0x20000, 0x3134F},                    // half-width kana, rare kanji
+  };
+  for (const Range& r : kLetters) {
+    if (c >= r.from && c <= r.to) return true;
+  }
+  return false;
+}
+
+enum class Kind { Blank, Comment, Header, Key, Other };
+
+// One line of the file, as the profile functions see it.
+struct Line {
+  std::size_t begin = 0, end = 0, next = 0;  // text [begin, end), line end [end, next)
+  Kind kind = Kind::Blank;
+  std::string_view name;                   // a header's or key's name, trimmed, UTF-8
+  std::size_t nameBegin = 0, nameEnd = 0;  // a key's name in the file's own bytes
+  std::size_t eq = 0;                      // a key's first "="
+};
+
+// Walks the lines of a text from `pos` to `limit`, classifying each.
+class LineReader {
+ public:
+  LineReader(std::string_view body, std::size_t pos, std::size_t limit, bool cp932)
+      : body_(body), pos_(pos), limit_(limit), cp932_(cp932) {}
+
+  bool next() {
+    if (pos_ >= limit_) return false;
+    Line& l = line_;
+    l = Line{};
+    l.begin = pos_;
+    std::size_t e = pos_;
+    while (e < limit_ && body_[e] != '\r' && body_[e] != '\n') ++e;
+    l.end = e;
+    if (e < limit_) e += (body_[e] == '\r' && e + 1 < limit_ && body_[e + 1] == '\n') ? 2 : 1;
+    l.next = pos_ = e;
+    classify(l);
+    return true;
+  }
+  const Line& line() const { return line_; }
+
+ private:
+  // In a code page 932 line "[" and "]" may be the second byte of a character, so a header is
+  // looked at decoded; "=", ";", blanks and tabs never are, so a key is split on the bytes.
+  void classify(Line& l) {
+    std::string_view raw = body_.substr(l.begin, l.end - l.begin);
+    std::string_view t = trim(raw);
+    if (t.empty()) return;
+    if (t[0] == ';') {
+      l.kind = Kind::Comment;
+      return;
+    }
+    if (t[0] == '[') {
+      std::string_view decoded = t;
+      if (cp932_ && !isAscii(t)) decoded = buffer_ = text::cp932ToUtf8(t);
+      std::size_t close = decoded.rfind(']');
+      if (close != npos) {
+        l.kind = Kind::Header;
+        l.name = trim(decoded.substr(1, close - 1));
+        return;
+      }
+    }
+    std::size_t eq = raw.find('=');
+    if (eq == npos) {
+      l.kind = Kind::Other;
+      return;
+    }
+    l.kind = Kind::Key;
+    l.eq = l.begin + eq;
+    std::string_view name = trim(raw.substr(0, eq));
+    l.nameBegin = l.begin + static_cast<std::size_t>(name.data() - raw.data());
+    l.nameEnd = l.nameBegin + name.size();
+    if (cp932_ && !isAscii(name)) name = buffer_ = text::cp932ToUtf8(name);
+    l.name = name;
+  }
+
+  std::string_view body_;
+  std::size_t pos_, limit_;
+  bool cp932_;
+  Line line_;
+  std::string buffer_;  // a decoded name
+};
+
+// Where a text ends when the file ends in a DOS end-of-file mark (0x1A) on a line of its own.
+std::size_t endBeforeEofMark(std::string_view body) {
+  std::size_t end = body.size();
+  if (end > 0 && body[end - 1] == '\n') --end;
+  if (end > 0 && body[end - 1] == '\r') --end;
+  std::size_t start = body.find_last_of("\r\n", end == 0 ? npos : end - 1);
+  start = start == npos ? 0 : start + 1;
+  if (start > end) return body.size();
+  return trim(body.substr(start, end - start)) == "\x1A" ? start : body.size();
 }
 
 }  // namespace
@@ -32,54 +152,54 @@ bool sameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-IniDocument IniDocument::parse(std::string_view bytes) {
+bool isPlainName(std::string_view utf8) {
+  if (utf8.empty()) return false;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = text::nextUtf8Char(utf8, i);
+    bool ascii = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '_' || c == '.' || c == '-';
+    if (!ascii && !isLetter(c)) return false;
+  }
+  return true;
+}
+
+struct IniDocument::Location {
+  Line key;                     // the key's line; key.begin is npos when the file lacks the key
+  std::size_t contEnd = 0;      // past its last continuation line (key.next when there is none)
+  std::size_t appendAt = npos;  // where a new key of its section goes; npos: no such section
+};
+
+IniDocument IniDocument::parse(std::string bytes) {
   IniDocument doc;
   doc.encoding_ = text::detectEncoding(bytes);
-  std::string body;
+  std::string_view view = bytes;
   switch (doc.encoding_) {
     case text::Encoding::Utf16LE:
-      body = text::utf16ToUtf8(bytes.substr(2), false);
-      break;
     case text::Encoding::Utf16BE:
-      body = text::utf16ToUtf8(bytes.substr(2), true);
+      doc.body_ = text::utf16ToUtf8(view.substr(2), doc.encoding_ == text::Encoding::Utf16BE);
       break;
     case text::Encoding::Utf8Bom:
-      body = std::string(bytes.substr(3));
+      bytes.erase(0, 3);
+      doc.body_ = std::move(bytes);
       break;
     default:
-      body = std::string(bytes);
+      doc.body_ = std::move(bytes);
       break;
   }
-  std::size_t start = 0;
-  while (start < body.size()) {
-    std::size_t end = body.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      doc.insert(doc.lines_.size(), {body.substr(start), {}});
-      break;
-    }
-    std::size_t eolLength =
-        (body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1;
-    doc.insert(doc.lines_.size(), {body.substr(start, end - start), body.substr(end, eolLength)});
-    start = end + eolLength;
-  }
+  doc.limit_ = endBeforeEofMark(doc.body_);
   return doc;
 }
 
 std::string IniDocument::serialize() const {
-  std::string body;
-  for (const Line& l : lines_) {
-    body += l.text;
-    body += l.eol;
-  }
   switch (encoding_) {
     case text::Encoding::Utf16LE:
-      return "\xFF\xFE" + text::utf8ToUtf16LE(body);
+      return "\xFF\xFE" + text::utf8ToUtf16LE(body_);
     case text::Encoding::Utf16BE:
-      return "\xFE\xFF" + utf8ToUtf16BE(body);
+      return "\xFE\xFF" + utf8ToUtf16BE(body_);
     case text::Encoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + body;
+      return "\xEF\xBB\xBF" + body_;
     default:
-      return body;
+      return body_;
   }
 }
 
@@ -89,29 +209,17 @@ bool IniDocument::canHold(std::string_view utf8) const {
 
 void IniDocument::convertToUtf16() {
   if (encoding_ != text::Encoding::Cp932) return;
-  for (Line& l : lines_) l.text = text::cp932ToUtf8(l.text);
+  std::size_t tail = body_.size() - limit_;
+  body_ = text::cp932ToUtf8(body_);
+  limit_ = body_.size() - tail;  // the end-of-file mark is ASCII
   encoding_ = text::Encoding::Utf16LE;
 }
 
-void IniDocument::setLine(std::size_t at, Line line) {
-  parsed_[at] = parseLine(line);
-  lines_[at] = std::move(line);
-}
-
-void IniDocument::insert(std::size_t at, Line line) {
-  parsed_.insert(parsed_.begin() + static_cast<std::ptrdiff_t>(at), parseLine(line));
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
-}
-
-void IniDocument::erase(std::size_t from, std::size_t to) {
-  parsed_.erase(parsed_.begin() + static_cast<std::ptrdiff_t>(from),
-                parsed_.begin() + static_cast<std::ptrdiff_t>(to));
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(from),
-               lines_.begin() + static_cast<std::ptrdiff_t>(to));
-}
-
-std::string IniDocument::decode(const std::string& native) const {
-  return encoding_ == text::Encoding::Cp932 ? text::cp932ToUtf8(native) : native;
+std::string IniDocument::decode(std::string_view native) const {
+  if (encoding_ == text::Encoding::Cp932) {
+    return text::cp932ToUtf8(text::withoutLoneLeadByte(native));
+  }
+  return text::toValidUtf8(native);
 }
 
 std::string IniDocument::encode(std::string_view utf8) const {
@@ -122,125 +230,206 @@ std::string IniDocument::encode(std::string_view utf8) const {
   return text::utf8ToCp932Html(utf8);
 }
 
-IniDocument::Parsed IniDocument::parseLine(const Line& line) const {
-  std::string decoded = decode(line.text);
-  std::string_view t = trim(decoded);
-  if (t.empty()) return {Kind::Blank, {}};
-  if (t[0] == ';') return {Kind::Comment, {}};
-  if (t[0] == '[') {
-    std::size_t close = t.find(']');
-    std::string_view name = close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
-    return {Kind::Header, std::string(trim(name))};
+std::vector<IniDocument::Location> IniDocument::locate(const std::vector<Query>& queries) const {
+  struct Section {
+    std::unordered_map<std::string, std::vector<std::size_t>> keys;  // lower-case name -> queries
+    std::vector<std::size_t> queries;
+    bool seen = false;
+    std::size_t appendAt = npos;
+  };
+  std::unordered_map<std::string, Section> sections;
+  std::vector<Location> found(queries.size());
+  for (std::size_t i = 0; i < queries.size(); ++i) {
+    Section& s = sections[lowerAscii(trim(queries[i].section))];
+    s.keys[lowerAscii(trim(queries[i].key))].push_back(i);
+    s.queries.push_back(i);
+    found[i].key.begin = npos;
   }
-  std::size_t eq = t.find('=');
-  if (eq == std::string_view::npos) return {Kind::Other, {}};
-  return {Kind::Key, std::string(trim(t.substr(0, eq)))};
+
+  Section* current = nullptr;                            // only the first section of a name counts
+  const std::vector<std::size_t>* continuing = nullptr;  // the text key whose lines follow
+  auto lastNonBlank = [&](const Line& l) { current->appendAt = l.next; };
+  LineReader reader(body_, 0, limit_, encoding_ == text::Encoding::Cp932);
+  while (reader.next()) {
+    const Line& l = reader.line();
+    if (l.kind == Kind::Header) {
+      continuing = nullptr;
+      auto it = sections.find(lowerAscii(l.name));
+      current = (it != sections.end() && !it->second.seen) ? &it->second : nullptr;
+      if (current) {
+        current->seen = true;
+        lastNonBlank(l);
+      }
+      continue;
+    }
+    if (continuing) {
+      bool ownLine = l.kind == Kind::Comment || (l.kind == Kind::Key && isPlainName(l.name));
+      if (!ownLine) {
+        if (l.kind != Kind::Blank) {
+          for (std::size_t q : *continuing) found[q].contEnd = l.next;
+          lastNonBlank(l);
+        }
+        continue;
+      }
+      continuing = nullptr;
+    }
+    if (!current) continue;
+    if (l.kind != Kind::Blank) lastNonBlank(l);
+    if (l.kind != Kind::Key) continue;
+    auto k = current->keys.find(lowerAscii(l.name));
+    if (k == current->keys.end() || found[k->second.front()].key.begin != npos) continue;
+    bool text = false;
+    for (std::size_t q : k->second) {
+      found[q].key = l;
+      found[q].key.name = {};  // points into the reader's buffer
+      found[q].contEnd = l.next;
+      text = text || queries[q].text;
+    }
+    if (text) continuing = &k->second;
+  }
+  for (auto& [name, s] : sections) {
+    for (std::size_t q : s.queries) found[q].appendAt = s.appendAt;
+  }
+  return found;
 }
 
-std::size_t IniDocument::findSection(std::string_view section, std::size_t& end) const {
-  for (std::size_t i = 0; i < parsed_.size(); ++i) {
-    const Parsed& p = parsed_[i];
-    if (p.kind != Kind::Header || !sameName(p.name, section)) continue;
-    end = i + 1;
-    while (end < parsed_.size() && parsed_[end].kind != Kind::Header) ++end;
-    return i;
+std::vector<std::optional<IniDocument::Found>> IniDocument::lookup(
+    const std::vector<Query>& queries) const {
+  std::vector<Location> at = locate(queries);
+  std::vector<std::optional<Found>> out(queries.size());
+  std::string_view body = body_;
+  for (std::size_t i = 0; i < queries.size(); ++i) {
+    const Line& k = at[i].key;
+    if (k.begin == npos) continue;
+    Found f;
+    f.value = decode(body.substr(k.eq + 1, k.end - k.eq - 1));
+    if (queries[i].text && at[i].contEnd > k.next) {
+      std::size_t raw = at[i].contEnd - k.begin;
+      f.text.reserve(encoding_ == text::Encoding::Cp932 ? raw + raw / 2 : raw);
+      f.text = f.value;
+      LineReader more(body_, k.next, at[i].contEnd, false);
+      while (more.next()) {
+        const Line& l = more.line();
+        f.text += '\n';
+        f.text += decode(body.substr(l.begin, l.end - l.begin));
+      }
+    }
+    out[i] = std::move(f);
   }
-  return std::string::npos;
-}
-
-std::size_t IniDocument::findKey(std::size_t begin, std::size_t end, std::string_view key) const {
-  for (std::size_t i = begin; i < end; ++i) {
-    const Parsed& p = parsed_[i];
-    if (p.kind == Kind::Key && sameName(p.name, key)) return i;
-  }
-  return std::string::npos;
+  return out;
 }
 
 std::optional<std::string> IniDocument::read(std::string_view section, std::string_view key) const {
-  std::size_t end = 0;
-  std::size_t header = findSection(section, end);
-  if (header == std::string::npos) return std::nullopt;
-  std::size_t k = findKey(header + 1, end, key);
-  if (k == std::string::npos) return std::nullopt;
-  std::string decoded = decode(lines_[k].text);
-  // Everything after the first "=", blanks and quotes included.
-  return decoded.substr(decoded.find('=') + 1);
+  auto found = lookup({Query{std::string(section), std::string(key), false}});
+  if (!found[0]) return std::nullopt;
+  return std::move(found[0]->value);
 }
 
-std::size_t IniDocument::continuationEnd(std::size_t keyLine, std::size_t sectionEnd,
-                                         const std::set<std::string>& ownKeys) const {
-  std::size_t last = keyLine;
-  for (std::size_t i = keyLine + 1; i < sectionEnd; ++i) {
-    const Parsed& p = parsed_[i];
-    if (p.kind == Kind::Comment) break;
-    if (p.kind == Kind::Key) {
-      bool own = false;
-      for (const std::string& k : ownKeys) own = own || sameName(k, p.name);
-      if (own) break;
+std::vector<std::string> IniDocument::continuation(std::string_view section,
+                                                   std::string_view key) const {
+  auto found = lookup({Query{std::string(section), std::string(key), true}});
+  std::vector<std::string> lines;
+  if (!found[0] || found[0]->text.empty()) return lines;
+  std::string_view more = std::string_view(found[0]->text).substr(found[0]->value.size());
+  for (std::size_t at = 1;;) {
+    std::size_t end = more.find('\n', at);
+    lines.emplace_back(more.substr(at, end == npos ? npos : end - at));
+    if (end == npos) return lines;
+    at = end + 1;
+  }
+}
+
+void IniDocument::apply(const std::vector<Edit>& edits) {
+  // One query per key; the last edit of a key is the one that counts.
+  std::vector<Query> queries;
+  std::vector<const Edit*> editOf;
+  std::unordered_map<std::string, std::size_t> byName;
+  for (const Edit& e : edits) {
+    std::string name = lowerAscii(trim(e.section)) + '\n' + lowerAscii(trim(e.key));
+    auto [it, fresh] = byName.emplace(name, queries.size());
+    if (fresh) {
+      queries.push_back(Query{e.section, e.key, e.text});
+      editOf.push_back(&e);
+    } else {
+      queries[it->second].text = e.text;
+      editOf[it->second] = &e;
     }
-    if (p.kind != Kind::Blank) last = i;
   }
-  return last + 1;
-}
+  std::vector<Location> at = locate(queries);
 
-std::vector<std::string> IniDocument::continuation(std::string_view section, std::string_view key,
-                                                   const std::set<std::string>& ownKeys) const {
-  std::size_t end = 0;
-  std::size_t header = findSection(section, end);
-  if (header == std::string::npos) return {};
-  std::size_t k = findKey(header + 1, end, key);
-  if (k == std::string::npos) return {};
-  std::vector<std::string> more;
-  for (std::size_t i = k + 1; i < continuationEnd(k, end, ownKeys); ++i) {
-    more.push_back(decode(lines_[i].text));
+  // Replacements first, then new keys of a section, then new sections, where they meet.
+  struct Splice {
+    std::size_t from, to;
+    int order;
+    std::string text;
+  };
+  std::vector<Splice> splices;
+  std::unordered_map<std::size_t, std::size_t> appendSplice;  // appendAt -> splice
+  std::vector<std::string> newSections;                       // in the order of their first key
+  std::unordered_map<std::string, std::string> newSectionLines;
+  for (std::size_t i = 0; i < queries.size(); ++i) {
+    const Edit& e = *editOf[i];
+    const Location& a = at[i];
+    if (a.key.begin != npos) {
+      std::size_t to = e.text ? a.contEnd : a.key.next;
+      std::string line;
+      if (e.value) {
+        line = body_.substr(a.key.nameBegin, a.key.nameEnd - a.key.nameBegin) + "=" +
+               encode(*e.value) + body_.substr(a.key.end, a.key.next - a.key.end);
+      }
+      splices.push_back({a.key.begin, to, 0, std::move(line)});
+      continue;
+    }
+    if (!e.value) continue;
+    std::string line = encode(e.key + "=" + *e.value) + kNewLine;
+    if (a.appendAt != npos) {
+      auto [it, fresh] = appendSplice.emplace(a.appendAt, splices.size());
+      if (fresh) splices.push_back({a.appendAt, a.appendAt, 1, ""});
+      splices[it->second].text += line;
+      continue;
+    }
+    std::string section = lowerAscii(trim(e.section));
+    auto [it, fresh] = newSectionLines.emplace(section, encode("[" + e.section + "]") + kNewLine);
+    if (fresh) newSections.push_back(section);
+    it->second += line;
   }
-  return more;
-}
+  if (!newSections.empty()) {
+    std::string text;
+    for (const std::string& s : newSections) text += newSectionLines[s];
+    splices.push_back({limit_, limit_, 2, std::move(text)});
+  }
+  if (splices.empty()) return;
+  std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) {
+    return a.from != b.from ? a.from < b.from : a.order < b.order;
+  });
 
-void IniDocument::insertLine(std::size_t at, std::string_view utf8) {
-  // A last line without its line break gets one before anything follows it.
-  if (at == lines_.size() && !lines_.empty() && lines_.back().eol.empty()) {
-    lines_.back().eol = kNewLine;
+  std::string out;
+  std::size_t added = 0;
+  for (const Splice& s : splices) added += s.text.size();
+  out.reserve(body_.size() + added);
+  std::size_t pos = 0;
+  for (const Splice& s : splices) {
+    out.append(body_, pos, s.from - pos);
+    // New lines start on a line of their own, also after a last line without a line break.
+    bool open = !out.empty() && out.back() != '\n' && out.back() != '\r';
+    if (s.order > 0 && open) out += kNewLine;
+    out += s.text;
+    pos = s.to;
   }
-  insert(at, Line{encode(utf8), kNewLine});
+  out.append(body_, pos, npos);
+  std::size_t tail = body_.size() - limit_;
+  body_ = std::move(out);
+  limit_ = body_.size() - tail;
 }
 
 void IniDocument::write(std::string_view section, std::string_view key, std::string_view value,
-                        const std::set<std::string>* ownKeys) {
-  std::string line = std::string(key) + "=" + std::string(value);
-  std::size_t end = 0;
-  std::size_t header = findSection(section, end);
-  if (header == std::string::npos) {
-    insertLine(lines_.size(), "[" + std::string(section) + "]");
-    insertLine(lines_.size(), line);
-    return;
-  }
-  std::size_t k = findKey(header + 1, end, key);
-  if (k != std::string::npos) {
-    if (ownKeys) {
-      std::size_t stop = continuationEnd(k, end, *ownKeys);
-      erase(k + 1, stop);
-    }
-    std::string spelled = parsed_[k].name;
-    setLine(k, Line{encode(spelled + "=" + std::string(value)), lines_[k].eol});
-    return;
-  }
-  // After the section's last line that is not blank, so that the blank lines separating it
-  // from the next section stay where they are.
-  std::size_t after = header;
-  for (std::size_t i = header + 1; i < end; ++i) {
-    if (parsed_[i].kind != Kind::Blank) after = i;
-  }
-  insertLine(after + 1, line);
+                        bool text) {
+  apply({Edit{std::string(section), std::string(key), std::string(value), text}});
 }
 
 bool IniDocument::remove(std::string_view section, std::string_view key) {
-  std::size_t end = 0;
-  std::size_t header = findSection(section, end);
-  if (header == std::string::npos) return false;
-  std::size_t k = findKey(header + 1, end, key);
-  if (k == std::string::npos) return false;
-  erase(k, k + 1);
+  if (!read(section, key)) return false;
+  apply({Edit{std::string(section), std::string(key), std::nullopt, false}});
   return true;
 }
 

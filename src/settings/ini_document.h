@@ -1,9 +1,9 @@
-// A settings file as the Windows profile functions read and write it, kept line by line so
-// that every line the program does not write stays byte for byte as it was.
+// A settings file as the Windows profile functions read and write it. The file's text is kept
+// whole, so every line the program does not write stays byte for byte as it was; lookups and
+// edits each take one pass over it, however many keys they address.
 #pragma once
 
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +18,7 @@ class IniDocument {
   IniDocument() = default;
   // Reads the bytes of a file: UTF-16 and UTF-8 by their marks, UTF-8 when valid and not
   // plain ASCII, else code page 932. CR LF, LF and CR all end a line.
-  static IniDocument parse(std::string_view bytes);
+  static IniDocument parse(std::string bytes);
   std::string serialize() const;
 
   text::Encoding encoding() const { return encoding_; }
@@ -27,56 +27,58 @@ class IniDocument {
   // Rewrites a code page 932 file as UTF-16LE, the profile functions' Unicode form.
   void convertToUtf16();
 
-  // The whole value after the first "=" of the first matching key in the first section of
-  // that name (names trimmed, ASCII letters matched without regard to case); nothing when the
-  // section or key is missing.
+  // A key to look up. Names match as the profile functions match them: the first section of
+  // the name, its first key of the name, names trimmed, ASCII letters without regard to case.
+  struct Query {
+    std::string section, key;
+    // A text key: the raw lines after it that continue its text (how Windows leaves a text
+    // with line breaks) belong to it. They run up to the next section header, comment or line
+    // that can be a key of its own; trailing blank lines are not part of it.
+    bool text = false;
+  };
+  struct Found {
+    std::string value;  // everything after the first "=", untrimmed
+    // A text key with continuation lines: the value and those lines, joined by "\n"; else empty.
+    std::string text;
+  };
+  // Every query in one pass; nothing for a key the file lacks.
+  std::vector<std::optional<Found>> lookup(const std::vector<Query>& queries) const;
   std::optional<std::string> read(std::string_view section, std::string_view key) const;
+  std::vector<std::string> continuation(std::string_view section, std::string_view key) const;
 
-  // The lines that follow a key and continue its text, as Windows leaves a text with line
-  // breaks: up to the next section header, comment, or one of `ownKeys` of the section;
-  // trailing blank lines are not part of it.
-  std::vector<std::string> continuation(std::string_view section, std::string_view key,
-                                        const std::set<std::string>& ownKeys) const;
-
-  // Replaces the key's line where it stands (keeping the file's spelling of the name), or adds
-  // it at the end of its section, or adds the section at the end of the file. With ownKeys, the
-  // text's continuation lines (see above) go with the line they continue.
+  // Writes or (with no value) removes a key. A written key replaces its line where it stands,
+  // keeping the file's spelling of the name and, for a text key, dropping its continuation
+  // lines; a new key goes after the last line of its section that is not blank, a new section
+  // at the end of the file.
+  struct Edit {
+    std::string section, key;
+    std::optional<std::string> value;
+    bool text = false;
+  };
+  // All edits in one pass; a later edit of the same key wins.
+  void apply(const std::vector<Edit>& edits);
   void write(std::string_view section, std::string_view key, std::string_view value,
-             const std::set<std::string>* ownKeys = nullptr);
-  // Removes a key's line; false when there was none.
+             bool text = false);
+  // False when there was no such key.
   bool remove(std::string_view section, std::string_view key);
 
  private:
-  struct Line {
-    std::string text;  // code page 932 bytes in a code page 932 file, UTF-8 otherwise
-    std::string eol;   // "\r\n", "\n", "\r", or empty for a last line without one
-  };
-  enum class Kind { Blank, Comment, Header, Key, Other };
-  struct Parsed {
-    Kind kind;
-    std::string name;  // section or key name, trimmed, UTF-8
-  };
-
-  Parsed parseLine(const Line& line) const;
-  // Keeps parsed_ in step with lines_.
-  void setLine(std::size_t at, Line line);
-  void insert(std::size_t at, Line line);
-  void erase(std::size_t from, std::size_t to);
-  std::string decode(const std::string& native) const;
+  struct Location;
+  std::vector<Location> locate(const std::vector<Query>& queries) const;
+  std::string decode(std::string_view native) const;
   std::string encode(std::string_view utf8) const;
-  // First line of the first section of that name, or npos; `end` receives the next header.
-  std::size_t findSection(std::string_view section, std::size_t& end) const;
-  std::size_t findKey(std::size_t begin, std::size_t end, std::string_view key) const;
-  std::size_t continuationEnd(std::size_t keyLine, std::size_t sectionEnd,
-                              const std::set<std::string>& ownKeys) const;
-  void insertLine(std::size_t at, std::string_view utf8);
 
   text::Encoding encoding_ = text::Encoding::Cp932;
-  std::vector<Line> lines_;
-  std::vector<Parsed> parsed_;  // what each line is, so lookups need not decode again
+  // Code page 932 bytes in a code page 932 file, else UTF-8 (UTF-16 files are held decoded).
+  std::string body_;
+  // Where the lines end: before a DOS end-of-file mark on a line of its own, else the end.
+  std::size_t limit_ = 0;
 };
 
 // ASCII letters compared without regard to case, as the profile functions compare names.
 bool sameName(std::string_view a, std::string_view b);
+
+// A name a key line may carry: letters of any script, digits, "_", "." and "-", nothing else.
+bool isPlainName(std::string_view utf8);
 
 }  // namespace bq

@@ -1,35 +1,14 @@
 #include "settings/settings_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <random>
-#include <system_error>
-
 #include "app/app_folder.h"
 #include "app/frm_main.h"
+#include "files/safe_file.h"
 #include "settings/conversions.h"
 
 namespace fs = std::filesystem;
 
 namespace bq {
 namespace {
-
-std::string reason(int err) {
-  switch (err) {
-    case EACCES:
-    case EPERM:
-      return "書き込みが許可されていません。";
-    case ENOSPC:
-      return "ディスクの空き容量が足りません。";
-    case ENOENT:
-      return "フォルダーが見つかりません。";
-    case EROFS:
-      return "読み取り専用の場所です。";
-    default:
-      return std::strerror(err);
-  }
-}
 
 std::string firstLine(const std::string& text) {
   return text.substr(0, text.find_first_of("\r\n"));
@@ -39,37 +18,23 @@ bool hasLineBreak(const std::string& text) {
   return text.find_first_of("\r\n") != std::string::npos;
 }
 
-}  // namespace
-
-std::optional<std::string> replaceFileAtomically(const fs::path& target, const std::string& bytes) {
-  std::error_code ec;
-  bool existed = fs::exists(target, ec);
-  fs::perms perms = fs::perms::unknown;
-  if (existed) {
-    perms = fs::status(target, ec).permissions();
-    if ((perms & fs::perms::owner_write) == fs::perms::none) return "ファイルが読み取り専用です。";
-  }
-  static std::mt19937 rng{std::random_device{}()};
-  fs::path tmp = target.parent_path() /
-                 ("." + target.filename().string() + "." + std::to_string(rng()) + ".tmp");
-  std::FILE* f = std::fopen(tmp.string().c_str(), "wb");
-  if (!f) return reason(errno);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  int err = errno;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    fs::remove(tmp, ec);
-    return reason(err ? err : errno);
-  }
-  if (existed) fs::permissions(tmp, perms, ec);
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    return reason(ec.value());
-  }
-  return std::nullopt;
+std::string lookupName(const std::string& section, const std::string& key) {
+  return section + "\n" + key;
 }
+
+// A value quoted in a message: at most 40 characters, the cut marked.
+std::string quotedValue(const std::string& value) {
+  constexpr std::size_t kMax = 40;
+  if (text::utf8Length(value) <= kMax) return "「" + value + "」";
+  return "「" + value.substr(0, text::utf8Offset(value, kMax)) + "…」（" +
+         std::to_string(text::utf8Length(value)) + " 文字）";
+}
+
+std::string megabytes(std::uintmax_t bytes) {
+  return std::to_string(bytes / (1024 * 1024)) + "MB";
+}
+
+}  // namespace
 
 SettingsFile::SettingsFile(frmMain& form) : form_(form) {
   cmdSave.onClick([this] { SaveINIfile(); });
@@ -78,7 +43,7 @@ SettingsFile::SettingsFile(frmMain& form) : form_(form) {
     int before = realTime.value();
     realTime.setValue(0);
     LoadINIfile();
-    // Only a load that read the file leaves real-time preview as the file (or the stop) left it.
+    // Only a load that brought the file in leaves real-time preview as the file says.
     if (!loaded_) realTime.setValue(before);
     form_.output.RefreshPreview();
   });
@@ -99,39 +64,73 @@ std::optional<std::string> SettingsFile::chooseFile(bool save) {
   return chosen;
 }
 
-std::optional<IniDocument> SettingsFile::readFile(const fs::path& file, bool mustExist) {
-  std::error_code ec;
-  if (!fs::exists(file, ec)) {
-    if (!mustExist) return IniDocument{};
-    warn("設定ファイルが見つかりません。\r\n" + displayPath(file) +
-         "\r\n\r\nファイル名を確かめて、もう一度開いてください。");
-    return std::nullopt;
+std::optional<IniDocument> SettingsFile::readFile(const fs::path& file, bool saving) {
+  files::ReadResult r = files::readRegularFile(file, {kMaxSettingsFile, kMaxUtf16SettingsFile});
+  if (r.error == files::ReadError::None) return IniDocument::parse(std::move(r.bytes));
+  if (saving && r.error == files::ReadError::NotFound) return IniDocument{};
+  std::string path = displayPath(file);
+  std::string reason = r.reason;
+  if (r.error == files::ReadError::TooLarge) {
+    reason = "ファイルが大きすぎます（" + megabytes(kMaxSettingsFile) +
+             " まで、UTF-16 のファイルは " + megabytes(kMaxUtf16SettingsFile) + " まで）。";
   }
-  if (fs::file_size(file, ec) > kMaxSettingsFile) {
-    warn("設定ファイルが大きすぎます（16MB まで）。\r\n" + displayPath(file) +
-         "\r\n\r\nBidquill の設定ファイルか確かめてください。");
-    return std::nullopt;
+  if (saving) {
+    // Saving keeps the other lines of the file it replaces, so it must read it first.
+    warn("設定ファイルを保存できませんでした。\r\n" + path + "\r\n" + reason +
+         "\r\n\r\n何も書き込んでいません。別の場所か別の名前で保存してください。");
+  } else if (r.error == files::ReadError::NotFound) {
+    warn("設定ファイルが見つかりません。\r\n" + path +
+         "\r\n\r\nファイル名を確かめて、もう一度開いてください。今の内容は何も変わっていません。");
+  } else {
+    std::string advice = r.error == files::ReadError::TooLarge
+                             ? "Bidquill の設定ファイルか確かめてください。"
+                             : "設定ファイル（.ini）を選んでください。";
+    warn("設定ファイルを開けませんでした。\r\n" + path + "\r\n" + reason + "\r\n\r\n" + advice +
+         "今の内容は何も変わっていません。");
   }
-  auto bytes = readWholeFile(file);
-  if (!bytes) {
-    warn("設定ファイルを読み込めません。\r\n" + displayPath(file) +
-         "\r\n\r\nファイルの読み取りが許可されているか確かめてください。");
-    return std::nullopt;
-  }
-  return IniDocument::parse(*bytes);
+  return std::nullopt;
 }
 
 void SettingsFile::SaveINIfile() {
   auto name = chooseFile(true);
   if (!name) return;
   fs::path file = fs::u8path(*name);
-  auto doc = readFile(file, false);
+  auto doc = readFile(file, true);
   if (!doc) return;
   writeAll(*doc);
-  if (auto error = replaceFileAtomically(file, doc->serialize())) {
-    warn("設定ファイルを保存できませんでした。\r\n" + displayPath(file) + "\r\n" + *error +
-         "\r\n\r\n元のファイルはそのままです。別の場所か別の名前で保存してください。");
+  std::string bytes = doc->serialize();
+  std::string path = displayPath(file);
+  bool utf16 =
+      doc->encoding() == text::Encoding::Utf16LE || doc->encoding() == text::Encoding::Utf16BE;
+  std::uintmax_t limit = utf16 ? kMaxUtf16SettingsFile : kMaxSettingsFile;
+  if (bytes.size() > limit) {
+    // A file that open would refuse is no copy of the work.
+    warn("設定ファイルを保存できませんでした。\r\n" + path + "\r\n保存すると " +
+         megabytes(bytes.size()) + " を超え、開ける大きさ（" + megabytes(limit) +
+         " まで）を超えます。\r\n\r\n何も書き込んでいません。長い本文を短くしてから保存してください"
+         "。");
+    return;
   }
+  auto failure = files::saveFileSafely(file, bytes);
+  if (!failure) return;
+  std::string state;
+  switch (failure->state) {
+    case files::DiskState::Unchanged:
+      state = "元のファイルはそのままです。";
+      break;
+    case files::DiskState::NotCreated:
+      state = "ファイルは作られていません。";
+      break;
+    case files::DiskState::Restored:
+      state = "元のファイルは元の内容に戻しました。";
+      break;
+    case files::DiskState::Damaged:
+      state = "元のファイルは書きかけのままです。元の内容は次のファイルに残してあります。\r\n" +
+              displayPath(failure->backup) + "\r\n";
+      break;
+  }
+  warn("設定ファイルを保存できませんでした。\r\n" + path + "\r\n" + failure->reason + "\r\n\r\n" +
+       state + "別の場所か別の名前で保存してください。");
 }
 
 std::string SettingsFile::controlValue(const SettingKey& k) const {
@@ -150,7 +149,8 @@ void SettingsFile::writeAll(IniDocument& doc) {
       break;
     }
   }
-  writing_ = &doc;
+  std::vector<IniDocument::Edit> edits;
+  writing_ = &edits;
   for (const SettingKey& k : settingKeys()) {
     std::string v = controlValue(k);
     // A text's first line is what a Windows reader gets.
@@ -164,120 +164,152 @@ void SettingsFile::writeAll(IniDocument& doc) {
     if (hasLineBreak(v)) {
       WriteIniValue(kMultilineSection, key, escapeLines(v));
     } else {
-      doc.remove(kMultilineSection, key);
+      edits.push_back({kMultilineSection, key, std::nullopt, false});
     }
   }
   writing_ = nullptr;
+  doc.apply(edits);
 }
 
-std::string SettingsFile::textValue(const IniDocument& doc, const SettingKey& k) const {
+std::string SettingsFile::textValue(const SettingKey& k) {
   std::string first = ReadIniValue(k.section, k.key);
+  auto raw = read_.find(lookupName(k.section, k.key));
+  std::string withLines = raw == read_.end() ? std::string{} : std::move(raw->second.text);
+  // Raw lines after the key mean the Windows program rewrote the text: they are the newer one.
+  if (!withLines.empty()) return withLines;
   std::string whole = ReadIniValue(kMultilineSection, k.section + "." + k.key);
   if (!whole.empty()) {
     std::string text = unescapeLines(whole);
     // Only while the key still says the same: another program may have changed it since.
     if (firstLine(text) == first) return text;
   }
-  for (const std::string& line : doc.continuation(k.section, k.key, sectionKeys(k.section))) {
-    first += "\n" + line;
-  }
   return first;
 }
 
-bool SettingsFile::apply(const IniDocument& doc, const std::string& section,
-                         const std::string& key) {
+bool SettingsFile::acceptable(const SettingKey& k) const {
+  std::string raw = ReadIniValue(k.section, k.key);
+  const Control* c = form_.registry().find(k.control);
+  switch (k.encoding) {
+    case ValueEncoding::Text:
+      return true;
+    case ValueEncoding::Number: {
+      auto v = toInt32(raw);
+      return v && static_cast<const UpDown*>(c)->accepts(*v);
+    }
+    case ValueEncoding::ListIndex: {
+      auto v = toInt16(raw);
+      return v && static_cast<const ComboBox*>(c)->accepts(*v);
+    }
+    case ValueEncoding::Check: {
+      auto v = toInt16(raw);
+      return v && CheckBox::accepts(*v);
+    }
+    case ValueEncoding::Pressed:
+    case ValueEncoding::Colour:
+      return toInt32(raw).has_value();
+    case ValueEncoding::Flag:
+      return toFlag(raw).has_value();
+  }
+  return false;
+}
+
+void SettingsFile::apply(const std::string& section, const std::string& key) {
   const SettingKey* k = findSettingKey(section, key);
   std::string raw = ReadIniValue(section, key);
   Control* c = form_.registry().find(k->control);
-  bool ok = false;
+  // Every value has been checked (acceptable), so the conversions hold.
   switch (k->encoding) {
     case ValueEncoding::Text:
-      static_cast<TextBox*>(c)->setText(textValue(doc, *k));
-      return true;
+      static_cast<TextBox*>(c)->setText(textValue(*k));
+      break;
     case ValueEncoding::Number:
-      if (auto v = toInt32(raw)) ok = static_cast<UpDown*>(c)->setValue(*v);
+      static_cast<UpDown*>(c)->setValue(*toInt32(raw));
       break;
     case ValueEncoding::ListIndex:
-      if (auto v = toInt16(raw)) ok = static_cast<ComboBox*>(c)->setListIndex(*v);
+      static_cast<ComboBox*>(c)->setListIndex(*toInt16(raw));
       break;
     case ValueEncoding::Check:
-      if (auto v = toInt16(raw)) ok = static_cast<CheckBox*>(c)->setValue(*v);
+      static_cast<CheckBox*>(c)->setValue(*toInt16(raw));
       break;
     case ValueEncoding::Pressed:
-      if (auto v = toInt32(raw)) {
-        if (auto* t = dynamic_cast<ToggleButton*>(c)) {
-          t->setValue(*v);
-        } else {
-          static_cast<OptionButton*>(c)->setValue(*v);
-        }
-        ok = true;
+      if (auto* t = dynamic_cast<ToggleButton*>(c)) {
+        t->setValue(*toInt32(raw));
+      } else {
+        static_cast<OptionButton*>(c)->setValue(*toInt32(raw));
       }
       break;
     case ValueEncoding::Flag:
-      if (auto v = toFlag(raw)) {
-        static_cast<OptionButton*>(c)->setValue(*v ? 1 : 0);
-        ok = true;
-      }
+      static_cast<OptionButton*>(c)->setValue(*toFlag(raw) ? 1 : 0);
       break;
     case ValueEncoding::Colour:
-      if (auto v = toInt32(raw)) {
-        form_.colours.ApplySlotColor(*form_.colours.slot(k->control), *v);
-        ok = true;
-      }
+      form_.colours.ApplySlotColor(*form_.colours.slot(k->control), *toInt32(raw));
       break;
   }
-  if (!ok) stop_ = Stop{section, key, raw};
-  return ok;
 }
 
 std::optional<SettingsFile::Stop> SettingsFile::readAll(const IniDocument& doc) {
-  reading_ = &doc;
-  auto stop = readSteps(doc);
-  reading_ = nullptr;
+  // Every key in one pass over the file.
+  std::vector<IniDocument::Query> queries;
+  for (const SettingKey& k : settingKeys()) {
+    bool text = k.encoding == ValueEncoding::Text;
+    queries.push_back({k.section, k.key, text});
+    if (text) queries.push_back({kMultilineSection, k.section + "." + k.key, false});
+  }
+  auto found = doc.lookup(queries);
+  read_.clear();
+  for (std::size_t i = 0; i < queries.size(); ++i) {
+    if (found[i]) read_[lookupName(queries[i].section, queries[i].key)] = std::move(*found[i]);
+  }
+  std::optional<Stop> stop;
+  for (const SettingKey& k : settingKeys()) {
+    if (acceptable(k)) continue;
+    bool missing = read_.count(lookupName(k.section, k.key)) == 0;
+    stop = Stop{k.section, k.key, ReadIniValue(k.section, k.key), missing};
+    break;
+  }
+  if (!stop) readSteps();
+  read_.clear();
   return stop;
 }
 
-std::optional<SettingsFile::Stop> SettingsFile::readSteps(const IniDocument& doc) {
-  stop_.reset();
+void SettingsFile::readSteps() {
   auto keys = [&](const std::string& section, std::initializer_list<const char*> names) {
-    for (const char* n : names) {
-      if (!apply(doc, section, n)) return false;
-    }
-    return true;
+    for (const char* n : names) apply(section, n);
   };
   // Every key of a section, in the table's order.
   auto section = [&](const std::string& name) {
     for (const SettingKey& k : settingKeys()) {
-      if (k.section == name && !apply(doc, name, k.key)) return false;
+      if (k.section == name) apply(name, k.key);
     }
-    return true;
   };
   auto prefixed = [&](const std::string& name, const std::string& prefix) {
     for (const SettingKey& k : settingKeys()) {
-      if (k.section == name && k.key.rfind(prefix, 0) == 0 && !apply(doc, name, k.key)) {
-        return false;
-      }
+      if (k.section == name && k.key.rfind(prefix, 0) == 0) apply(name, k.key);
     }
-    return true;
   };
 
-  bool ok = keys("Data", {"Width", "WidthTitle", "WidthSend", "Height"}) &&
-            keys("Data", {"Cellpadding", "Cellspacing"}) && keys("Data", {"RealTP", "First"}) &&
-            prefixed("Text", "Title") && prefixed("Text", "Edit") && section("TextSend") &&
-            section("TextMoney") && section("TextBank") && section("Check") &&
-            section("CheckSend") && section("CheckBank") && prefixed("FontSize", "Title") &&
-            prefixed("FontSize", "Edit") && section("FontBold");
-  if (!ok) return stop_;
+  keys("Data", {"Width", "WidthTitle", "WidthSend", "Height"});
+  keys("Data", {"Cellpadding", "Cellspacing"});
+  keys("Data", {"RealTP", "First"});
+  prefixed("Text", "Title");
+  prefixed("Text", "Edit");
+  for (const char* s : {"TextSend", "TextMoney", "TextBank", "Check", "CheckSend", "CheckBank"}) {
+    section(s);
+  }
+  prefixed("FontSize", "Title");
+  prefixed("FontSize", "Edit");
+  section("FontBold");
   form_.boldSize.ApplyBoldSettings();
-  if (!section("DataSend")) return stop_;
-  if (!keys("Data", {"TableAlign0", "TableAlign1"})) return stop_;
+  section("DataSend");
+  keys("Data", {"TableAlign0", "TableAlign1"});
   form_.layout.applyTableAlign();
-  if (!keys("Data", {"TableAlignTitle0", "TableAlignTitle1", "TableAlignTitle2"})) return stop_;
+  keys("Data", {"TableAlignTitle0", "TableAlignTitle1", "TableAlignTitle2"});
   form_.layout.applyTitleAlign();
-  if (!keys("Data", {"TabeleLC", "TabeleSendLC"}) || !section("FontColor")) return stop_;
+  keys("Data", {"TabeleLC", "TabeleSendLC"});
+  section("FontColor");
   for (const SettingKey& k : settingKeys()) {
     if (k.section != "BackColor") continue;
-    if (!apply(doc, k.section, k.key)) return stop_;
+    apply(k.section, k.key);
     if (k.key == "Edit5") form_.shipping.BuildShippingSection();
     if (k.key == "Edit6") form_.payment.BuildPaymentSection();
   }
@@ -287,7 +319,6 @@ std::optional<SettingsFile::Stop> SettingsFile::readSteps(const IniDocument& doc
     form_.output.RefreshPreview();
     realTime.setValue(0);
   }
-  return std::nullopt;
 }
 
 void SettingsFile::LoadINIfile() {
@@ -295,19 +326,23 @@ void SettingsFile::LoadINIfile() {
   auto name = chooseFile(false);
   if (!name) return;
   fs::path file = fs::u8path(*name);
-  auto doc = readFile(file, true);
+  auto doc = readFile(file, false);
   if (!doc) return;
-  loaded_ = true;
   auto stop = readAll(*doc);
   if (stop) {
-    warn("設定ファイルの読み込みを途中で止めました。\r\n" + displayPath(file) + "\r\n\r\n[" +
-         stop->section + "] の " + stop->key + " の値「" + stop->value +
-         "」を読み取れません。\r\nこれより前の項目は読み込まれています。");
+    std::string what = stop->missing ? "[" + stop->section + "] の " + stop->key + " がありません。"
+                                     : "[" + stop->section + "] の " + stop->key + " の値" +
+                                           quotedValue(stop->value) + "を読み取れません。";
+    warn("設定ファイルを読み込めませんでした。\r\n" + displayPath(file) + "\r\n\r\n" + what +
+         "\r\nBidquill の設定ファイルか確かめてください。今の内容は何も変わっていません。");
+    return;
   }
+  loaded_ = true;
 }
 
 std::string SettingsFile::ReadIniValue(const std::string& section, const std::string& key) const {
-  return reading_ ? reading_->read(section, key).value_or("") : std::string{};
+  auto it = read_.find(lookupName(section, key));
+  return it == read_.end() ? std::string{} : it->second.value;
 }
 
 void SettingsFile::WriteIniValue(const std::string& section, const std::string& key,
@@ -316,7 +351,7 @@ void SettingsFile::WriteIniValue(const std::string& section, const std::string& 
   // A text key takes the lines that continued it in a Windows-written file along.
   const SettingKey* k = findSettingKey(section, key);
   bool text = k && k->encoding == ValueEncoding::Text;
-  writing_->write(section, key, value, text ? &sectionKeys(section) : nullptr);
+  writing_->push_back({section, key, value, text});
 }
 
 void SettingsFile::registerIn(Registry& r) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/controls.h"
 #include "forms/registry.h"
@@ -17,8 +19,9 @@ class frmMain;
 
 // Texts with line breaks are kept whole here, one key per text ("Text.Edit1"), escaped.
 inline constexpr const char* kMultilineSection = "Bidquill.Multiline";
-// Larger files are refused rather than read.
+// Larger files are refused rather than read; a UTF-16 file may hold as many characters.
 inline constexpr std::uintmax_t kMaxSettingsFile = 16u * 1024u * 1024u;
+inline constexpr std::uintmax_t kMaxUtf16SettingsFile = 2 * kMaxSettingsFile;
 
 // The common dialog that picks settings files; the name confirmed last is offered next time.
 struct IniDialog {
@@ -46,35 +49,35 @@ class SettingsFile {
 
   // What saving writes now, into an existing document (or a new one).
   void writeAll(IniDocument& doc);
-  // Reads a document into the controls in the loading order; on a key that fails, returns it
-  // with its value.
+  // The key a file cannot be loaded for, with its value (missing: the file lacks it).
   struct Stop {
     std::string section, key, value;
+    bool missing = false;
   };
+  // Reads a document into the controls in the loading order. Every key is checked first: a
+  // file with a key that cannot be read changes nothing and returns that key.
   std::optional<Stop> readAll(const IniDocument& doc);
 
  private:
   std::optional<std::string> chooseFile(bool save);
   // The file as a document; nothing (after telling the seller why) when it cannot be read. A
-  // file that does not exist is an empty document unless it must exist.
-  std::optional<IniDocument> readFile(const std::filesystem::path& file, bool mustExist);
+  // file that does not exist is an empty document when saving.
+  std::optional<IniDocument> readFile(const std::filesystem::path& file, bool saving);
   std::string controlValue(const SettingKey& k) const;
-  bool apply(const IniDocument& doc, const std::string& section, const std::string& key);
-  std::string textValue(const IniDocument& doc, const SettingKey& k) const;
-  std::optional<Stop> readSteps(const IniDocument& doc);
+  // Whether the key's stored value converts and its control takes it.
+  bool acceptable(const SettingKey& k) const;
+  void apply(const std::string& section, const std::string& key);
+  // Takes the key's raw lines out of what was read.
+  std::string textValue(const SettingKey& k);
+  void readSteps();
   void warn(const std::string& text);
 
   frmMain& form_;
-  // The documents ReadIniValue and WriteIniValue address while a load or save runs.
-  const IniDocument* reading_ = nullptr;
-  IniDocument* writing_ = nullptr;
-  std::optional<Stop> stop_;
-  bool loaded_ = false;  // the last LoadINIfile read a file
+  // What ReadIniValue and WriteIniValue address while a load or save runs: the keys read from
+  // the file ("section\nkey"), the edits to write into it.
+  std::map<std::string, IniDocument::Found> read_;
+  std::vector<IniDocument::Edit>* writing_ = nullptr;
+  bool loaded_ = false;  // the last LoadINIfile brought a file in
 };
-
-// Writes the bytes to a temporary file beside the target and renames it over the target, so
-// that a failure leaves the old file whole. Returns why it failed (in Japanese), or nothing.
-std::optional<std::string> replaceFileAtomically(const std::filesystem::path& target,
-                                                 const std::string& bytes);
 
 }  // namespace bq

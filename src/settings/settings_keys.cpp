@@ -85,15 +85,4 @@ const SettingKey* findSettingKey(const std::string& section, const std::string& 
   return nullptr;
 }
 
-const std::set<std::string>& sectionKeys(const std::string& section) {
-  static const std::map<std::string, std::set<std::string>> bySection = [] {
-    std::map<std::string, std::set<std::string>> m;
-    for (const SettingKey& k : settingKeys()) m[k.section].insert(k.key);
-    return m;
-  }();
-  static const std::set<std::string> none;
-  auto it = bySection.find(section);
-  return it == bySection.end() ? none : it->second;
-}
-
 }  // namespace bq

@@ -2,7 +2,6 @@
 // written. Saving walks it in order; loading looks its keys up in it.
 #pragma once
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,5 @@ struct SettingKey {
 // The 187 keys in the order they are written.
 const std::vector<SettingKey>& settingKeys();
 const SettingKey* findSettingKey(const std::string& section, const std::string& key);
-// The keys the program writes in one section (for telling a text's continuation lines apart).
-const std::set<std::string>& sectionKeys(const std::string& section);
 
 }  // namespace bq

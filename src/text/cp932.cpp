@@ -211,6 +211,28 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::string toValidUtf8(std::string_view bytes) {
+  if (isValidUtf8(bytes)) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() + 16);
+  for (std::size_t i = 0; i < bytes.size();) appendUtf8(out, nextChar(bytes, i));
+  return out;
+}
+
+char32_t nextUtf8Char(std::string_view utf8, std::size_t& i) {
+  return nextChar(utf8, i);
+}
+
+std::string_view withoutLoneLeadByte(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    bool lead = leadIndex(static_cast<unsigned char>(bytes[i])) >= 0;
+    if (lead && i + 1 == bytes.size()) return bytes.substr(0, i);
+    i += lead ? 2 : 1;
+  }
+  return bytes;
+}
+
 Encoding detectEncoding(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE") return Encoding::Utf16LE;
   if (bytes.substr(0, 2) == "\xFE\xFF") return Encoding::Utf16BE;

@@ -37,6 +37,16 @@ std::string utf8ToUtf16LE(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
 
+// The text with every invalid UTF-8 sequence replaced by U+FFFD, as bad bytes read elsewhere.
+std::string toValidUtf8(std::string_view bytes);
+
+// Reads the UTF-8 character at i and advances i; an invalid byte reads as U+FFFD.
+char32_t nextUtf8Char(std::string_view utf8, std::size_t& i);
+
+// The code page 932 bytes without a lead byte left alone at their end, which Windows drops
+// when it converts a value.
+std::string_view withoutLoneLeadByte(std::string_view bytes);
+
 // Number of Unicode characters in valid UTF-8 text.
 std::size_t utf8Length(std::string_view utf8);
 

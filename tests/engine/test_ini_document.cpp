@@ -58,15 +58,81 @@ TEST(IniDocument, ContinuationLinesOfAWindowsTextGoWithTheirKey) {
   auto doc = IniDocument::parse(
       "[Text]\r\nEdit1=first\r\nsecond\r\n\r\nthird\r\n\r\n\r\nEdit2=other\r\nEdit3=x\r\n"
       "more\r\n; a comment\r\n[Next]\r\n");
-  std::set<std::string> own{"Edit1", "Edit2", "Edit3"};
-  EXPECT_EQ(doc.continuation("Text", "Edit1", own),
-            (std::vector<std::string>{"second", "", "third"}));
-  EXPECT_TRUE(doc.continuation("Text", "Edit2", own).empty());
-  EXPECT_EQ(doc.continuation("Text", "Edit3", own), (std::vector<std::string>{"more"}));
-  doc.write("Text", "Edit1", "new", &own);
-  doc.write("Text", "Edit3", "y", &own);
+  EXPECT_EQ(doc.continuation("Text", "Edit1"), (std::vector<std::string>{"second", "", "third"}));
+  EXPECT_TRUE(doc.continuation("Text", "Edit2").empty());
+  EXPECT_EQ(doc.continuation("Text", "Edit3"), (std::vector<std::string>{"more"}));
+  doc.write("Text", "Edit1", "new", true);
+  doc.write("Text", "Edit3", "y", true);
   EXPECT_EQ(doc.serialize(),
             "[Text]\r\nEdit1=new\r\n\r\n\r\nEdit2=other\r\nEdit3=y\r\n; a comment\r\n[Next]\r\n");
+}
+
+TEST(IniDocument, HeadersNeedAClosingBracketAndRunToTheLastOne) {
+  auto doc =
+      IniDocument::parse("[a]b] \r\nk=1\r\n[\r\n[c\r\nk=2\r\n[Text]\r\nEdit1=x\r\n[y\r\n\r\n");
+  EXPECT_EQ(doc.read("a]b", "k"), "1");
+  EXPECT_FALSE(doc.read("c", "k"));
+  EXPECT_EQ(doc.read("a]b", "K"), "1");  // "[c" is no header, so k=2 is a later duplicate
+  EXPECT_EQ(doc.continuation("Text", "Edit1"), (std::vector<std::string>{"[y"}));
+  // In code page 932 "]" may be the second byte of a character (\x83\x5D is ゾ).
+  auto sjis = IniDocument::parse("[\x83\x5D\r\nk=1\r\n[Text]\r\nEdit1=\x83\x5D\r\n[\x83\x5D\r\n");
+  EXPECT_EQ(sjis.encoding(), text::Encoding::Cp932);
+  EXPECT_EQ(sjis.continuation("Text", "Edit1"), (std::vector<std::string>{"[ゾ"}));
+}
+
+TEST(IniDocument, OnlyLinesThatCannotBeKeysContinueAText) {
+  EXPECT_TRUE(isPlainName("Font"));
+  EXPECT_TRUE(isPlainName("メモ"));
+  EXPECT_TRUE(isPlainName("ver.2_x-y"));
+  EXPECT_TRUE(isPlainName("ＡＢＣ１２"));
+  EXPECT_FALSE(isPlainName("<font color"));
+  EXPECT_FALSE(isPlainName("<a href"));
+  EXPECT_FALSE(isPlainName("送料（税込）"));
+  EXPECT_FALSE(isPlainName("a b"));
+  EXPECT_FALSE(isPlainName(""));
+  EXPECT_FALSE(isPlainName("・注意"));
+  auto doc = IniDocument::parse(
+      "[Text]\r\nEdit1=<p>\r\n<font color=\"red\">x</font>\r\n送料（税込）=500円\r\n"
+      "=equals\r\nnote=mine\r\nmore\r\n");
+  EXPECT_EQ(
+      doc.continuation("Text", "Edit1"),
+      (std::vector<std::string>{"<font color=\"red\">x</font>", "送料（税込）=500円", "=equals"}));
+  EXPECT_EQ(doc.read("Text", "note"), "mine");
+  // Erasing a text's continuation leaves the key after it.
+  doc.write("Text", "Edit1", "new", true);
+  EXPECT_EQ(doc.serialize(), "[Text]\r\nEdit1=new\r\nnote=mine\r\nmore\r\n");
+}
+
+TEST(IniDocument, ManyEditsInOnePassKeepTheirOrderAndTheLastEditWins) {
+  auto doc = IniDocument::parse("[A]\r\nx=1\r\n\r\n[B]\r\ny=2");
+  doc.apply({{"A", "new1", std::string("a"), false},
+             {"C", "c1", std::string("1"), false},
+             {"B", "y", std::nullopt, false},
+             {"A", "x", std::string("9"), false},
+             {"b", "z", std::string("3"), false},
+             {"C", "c2", std::string("2"), false},
+             {"A", "new1", std::string("b"), false}});
+  EXPECT_EQ(doc.serialize(), "[A]\r\nx=9\r\nnew1=b\r\n\r\n[B]\r\nz=3\r\n[C]\r\nc1=1\r\nc2=2\r\n");
+}
+
+TEST(IniDocument, BadBytesAfterAUtf8MarkReadAsReplacementsAndAreKept) {
+  std::string bytes = "\xEF\xBB\xBF[Text]\r\nTitle1=a\xFF b\r\n";
+  auto doc = IniDocument::parse(bytes);
+  EXPECT_EQ(doc.encoding(), text::Encoding::Utf8Bom);
+  EXPECT_EQ(doc.read("Text", "Title1"), "a\xEF\xBF\xBD b");
+  EXPECT_EQ(doc.serialize(), bytes);
+}
+
+TEST(IniDocument, AHugeTextAndAHugeBlankFileReadInOnePass) {
+  std::string lines = "[Text]\r\nEdit1=first\r\n";
+  for (int i = 0; i < 128000; ++i) lines += "line\r\n";
+  lines += "Edit2=x\r\n";
+  auto doc = IniDocument::parse(lines);
+  EXPECT_EQ(doc.continuation("Text", "Edit1").size(), 128000u);
+  doc.write("Text", "Edit1", "one", true);
+  EXPECT_EQ(doc.serialize(), "[Text]\r\nEdit1=one\r\nEdit2=x\r\n");
+  auto blank = IniDocument::parse(std::string(4 * 1024 * 1024, '\n'));
+  EXPECT_FALSE(blank.read("Data", "Width"));
 }
 
 TEST(IniDocument, Utf16FilesReadAndWriteInTheirOwnForm) {

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const bq::SettingKey& k : bq::settingKeys()) {
     (void)doc.read(k.section, k.key);
-    (void)doc.continuation(k.section, k.key, bq::sectionKeys(k.section));
+    (void)doc.continuation(k.section, k.key);
   }
 
   static Window window;

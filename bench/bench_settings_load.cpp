@@ -1,0 +1,188 @@
+// Opening settings files of hostile shapes: time, and the peak of memory in use during the open
+// as a multiple of the file's size (counted by this program's own operator new).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <random>
+
+#include "app/frm_main.h"
+#include "files/safe_file.h"
+#include "forms/headless_platform.h"
+#include "settings/ini_document.h"
+#include "settings/settings_keys.h"
+#include "text/cp932.h"
+
+namespace {
+
+std::atomic<std::size_t> inUse{0};
+std::atomic<std::size_t> peak{0};
+
+void* counted(std::size_t n) {
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  std::size_t now = inUse += malloc_usable_size(p);
+  std::size_t seen = peak.load();
+  while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+  }
+  return p;
+}
+
+void release(void* p) noexcept {
+  if (!p) return;
+  inUse -= malloc_usable_size(p);
+  std::free(p);
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+  return counted(n);
+}
+void* operator new[](std::size_t n) {
+  return counted(n);
+}
+void operator delete(void* p) noexcept {
+  release(p);
+}
+void operator delete[](void* p) noexcept {
+  release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  release(p);
+}
+
+namespace fs = std::filesystem;
+using namespace bq;
+
+namespace {
+
+fs::path appFolder() {
+  static fs::path dir = [] {
+    fs::path d = fs::temp_directory_path() /
+                 ("bidquill-bench-load-" + std::to_string(std::random_device{}()));
+    fs::create_directories(d / "data");
+    fs::copy(BIDQUILL_TEMPLATE_DIR, d / "data" / "tag", fs::copy_options::recursive);
+    return d;
+  }();
+  return dir;
+}
+
+// The start state saved, with `insert` put right after the line "Edit1=".
+fs::path fileWith(const std::string& name, const std::string& insert) {
+  HeadlessPlatform platform;
+  frmMain form(platform, appFolder());
+  form.Load();
+  fs::path start = appFolder() / "start.ini";
+  platform.queueFile(start.string());
+  form.settings.cmdSave.click();
+  std::ifstream in(start, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bytes.insert(bytes.find("Edit1=\r\n") + 8, insert);
+  fs::path f = appFolder() / name;
+  std::ofstream(f, std::ios::binary) << bytes;
+  return f;
+}
+
+void open(benchmark::State& state, const fs::path& file) {
+  HeadlessPlatform platform;
+  frmMain form(platform, appFolder());
+  form.Load();
+  double ratio = 0;
+  for (auto _ : state) {
+    std::size_t before = inUse;
+    peak = before;
+    platform.queueFile(file.string());
+    form.settings.cmdOpen.click();
+    ratio = static_cast<double>(peak - before) / static_cast<double>(fs::file_size(file));
+    state.PauseTiming();
+    if (!platform.messages.empty()) state.SkipWithError(platform.messages.back().text.c_str());
+    form.page.section(1).txtEdit.setText("");  // the next open changes the page again
+    state.ResumeTiming();
+  }
+  state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / (1024 * 1024);
+  state.counters["peak_memory_x_file"] = ratio;
+}
+
+// The settings layer alone: the file read and every key of the table looked up in it.
+void readKeys(benchmark::State& state, const fs::path& file) {
+  std::vector<IniDocument::Query> queries;
+  for (const SettingKey& k : settingKeys()) {
+    queries.push_back({k.section, k.key, k.encoding == ValueEncoding::Text});
+  }
+  double ratio = 0;
+  for (auto _ : state) {
+    std::size_t before = inUse;
+    peak = before;
+    auto read = files::readRegularFile(file, {16u << 20, 32u << 20});
+    auto doc = IniDocument::parse(std::move(read.bytes));
+    benchmark::DoNotOptimize(doc.lookup(queries));
+    ratio = static_cast<double>(peak - before) / static_cast<double>(fs::file_size(file));
+  }
+  state.counters["peak_memory_x_file"] = ratio;
+}
+
+// Body 1 as the Windows program leaves a long text: 128,000 raw lines after its key.
+const fs::path& rawLines() {
+  static const fs::path f = [] {
+    std::string line = *text::utf8ToCp932("商品の説明文です。状態は良好、付属品あり。<BR>\r\n");
+    std::string lines;
+    for (int i = 0; i < 128000; ++i) lines += line;
+    return fileWith("raw-lines.ini", lines);
+  }();
+  return f;
+}
+
+// 16 MB of blank lines inside the file.
+const fs::path& blankLines() {
+  static const fs::path f = fileWith("blank-lines.ini", std::string(16 * 1024 * 1024 - 8192, '\n'));
+  return f;
+}
+
+// 16 MB of short foreign keys: the worst case for a reader that would index every key.
+const fs::path& foreignKeys() {
+  static const fs::path f = [] {
+    std::string keys = "\r\n";
+    for (int i = 0; keys.size() < 16 * 1024 * 1024 - 8192; ++i) {
+      keys += "k" + std::to_string(i) + "=\r\n";
+    }
+    return fileWith("foreign-keys.ini", keys);
+  }();
+  return f;
+}
+
+void BM_ReadLongRawText(benchmark::State& state) {
+  readKeys(state, rawLines());
+}
+void BM_OpenLongRawText(benchmark::State& state) {
+  open(state, rawLines());
+}
+void BM_ReadBlankLines16MB(benchmark::State& state) {
+  readKeys(state, blankLines());
+}
+void BM_OpenBlankLines16MB(benchmark::State& state) {
+  open(state, blankLines());
+}
+void BM_ReadForeignKeys16MB(benchmark::State& state) {
+  readKeys(state, foreignKeys());
+}
+void BM_OpenForeignKeys16MB(benchmark::State& state) {
+  open(state, foreignKeys());
+}
+BENCHMARK(BM_ReadLongRawText)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenLongRawText)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadBlankLines16MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenBlankLines16MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadForeignKeys16MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenForeignKeys16MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,319 @@
+#include "files/safe_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <random>
+
+#include "files/os_reason.h"
+
+namespace fs = std::filesystem;
+
+namespace bq::files {
+namespace {
+
+std::function<int(SaveStep)>& faultHook() {
+  static std::function<int(SaveStep)> hook;
+  return hook;
+}
+
+// Zero, or the errno value with which the step failed (or is made to fail).
+int fault(SaveStep step) {
+  return faultHook() ? faultHook()(step) : 0;
+}
+
+template <class Action>
+int run(SaveStep step, Action action) {
+  if (int e = fault(step)) return e;
+  return action();
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(Fd&& other) noexcept {
+    close();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+    return *this;
+  }
+  ~Fd() { close(); }
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  // Zero, or the errno of a failed close (where a delayed write error may show).
+  int close() {
+    if (fd_ < 0) return 0;
+    int r = ::close(fd_);
+    fd_ = -1;
+    return r == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int writeAt(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Writes the bytes from the start of the file, cuts it there and flushes it to disk.
+int replaceContents(int fd, std::string_view bytes, SaveStep step) {
+  return run(step, [&] {
+    if (int e = writeAt(fd, bytes)) return e;
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return errno;
+    return ::fsync(fd) == 0 ? 0 : errno;
+  });
+}
+
+std::string randomSuffix() {
+  static std::mt19937_64 rng{std::random_device{}()};
+  return std::to_string(rng() % 1000000000);
+}
+
+// A new file of ours, never through a link someone left at its name.
+int createExclusive(const fs::path& p) {
+  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+// The file a chain of symbolic links ends at (which may not exist yet).
+fs::path followLinks(fs::path p, int& err) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    std::error_code ec;
+    fs::path to = fs::read_symlink(p, ec);
+    if (ec) {
+      err = ec.value();
+      return p;
+    }
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  err = ELOOP;
+  return p;
+}
+
+fs::path folderOf(const fs::path& file) {
+  fs::path folder = file.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+mode_t newFileMode() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Where a backup goes when the file's own folder cannot take one: a private folder of ours.
+fs::path privateBackupFolder() {
+  fs::path base;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = fs::path(home) / ".cache";
+  } else {
+    return {};
+  }
+  fs::path folder = base / "bidquill" / "backup";
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return {};
+  }
+  ::chmod(folder.c_str(), 0700);
+  return folder;
+}
+
+struct RenameResult {
+  int err = 0;
+  bool folderRefused = false;  // no new file can be made in the folder
+};
+
+RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const struct stat* old) {
+  fs::path folder = folderOf(file);
+  fs::path tmp;
+  Fd fd;
+  int err = fault(SaveStep::CreateTemp);
+  for (int attempt = 0; !err && !fd && attempt < 16; ++attempt) {
+    tmp = folder / ("." + file.filename().string() + "." + randomSuffix() + ".tmp");
+    fd = Fd(createExclusive(tmp));
+    if (!fd && errno != EEXIST) err = errno;
+  }
+  if (!fd) {
+    if (!err) err = EEXIST;
+    return {err, err == EACCES || err == EPERM || err == EROFS};
+  }
+  auto discard = [&](int e) {
+    fd.close();
+    ::unlink(tmp.c_str());
+    return RenameResult{e, false};
+  };
+  if (int e = run(SaveStep::WriteTemp, [&] { return writeAt(fd.get(), bytes); })) {
+    return discard(e);
+  }
+  if (old) {
+    // The group stays where the system lets us keep it; the permissions always do.
+    int kept = ::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid);
+    (void)kept;
+  }
+  mode_t mode = old ? (old->st_mode & 07777) : newFileMode();
+  if (::fchmod(fd.get(), mode) != 0) return discard(errno);
+  if (int e = run(SaveStep::SyncTemp, [&] { return ::fsync(fd.get()) == 0 ? 0 : errno; })) {
+    return discard(e);
+  }
+  if (int e = fd.close()) return discard(e);
+  int e = fault(SaveStep::Rename);
+  if (!e && ::rename(tmp.c_str(), file.c_str()) != 0) e = errno;
+  if (e) return discard(e);
+  // The rename itself reaches the disk only with the folder. A file system that cannot flush a
+  // folder still has the new file in place, so that is no failure.
+  if (!fault(SaveStep::SyncFolder)) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) ::fsync(dir.get());
+  }
+  return {};
+}
+
+std::optional<SaveFailure> writeInPlace(const fs::path& file, std::string_view bytes) {
+  ReadResult old = readRegularFile(file, {UINTMAX_MAX, UINTMAX_MAX});
+  if (old.error != ReadError::None) return SaveFailure{old.reason, DiskState::Unchanged, {}};
+
+  // The backup: beside the file if the folder takes it, else in a private folder of ours.
+  fs::path backup;
+  Fd b;
+  int err = 0;
+  std::string name = "." + file.filename().string() + "." + randomSuffix() + ".bak";
+  for (const fs::path& folder : {folderOf(file), privateBackupFolder()}) {
+    if (b || folder.empty()) continue;
+    b = Fd(createExclusive(folder / name));
+    if (b) backup = folder / name;
+    err = b ? 0 : errno;
+  }
+  if (!err) err = replaceContents(b.get(), old.bytes, SaveStep::CreateBackup);
+  if (!err) err = b.close();
+  if (err) {
+    if (!backup.empty()) ::unlink(backup.c_str());
+    return SaveFailure{osReason(err, Access::Write), DiskState::Unchanged, {}};
+  }
+
+  Fd fd(::open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd) {
+    err = errno;
+    ::unlink(backup.c_str());
+    return SaveFailure{osReason(err, Access::Write), DiskState::Unchanged, {}};
+  }
+  err = replaceContents(fd.get(), bytes, SaveStep::WriteInPlace);
+  if (!err) err = fd.close();
+  if (!err) {
+    ::unlink(backup.c_str());
+    return std::nullopt;
+  }
+  if (!fd) fd = Fd(::open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+  bool restored = fd && replaceContents(fd.get(), old.bytes, SaveStep::Restore) == 0;
+  if (!restored) return SaveFailure{osReason(err, Access::Write), DiskState::Damaged, backup};
+  ::unlink(backup.c_str());
+  return SaveFailure{osReason(err, Access::Write), DiskState::Restored, {}};
+}
+
+}  // namespace
+
+void setSaveFaultHook(std::function<int(SaveStep)> hook) {
+  faultHook() = std::move(hook);
+}
+
+ReadResult readRegularFile(const fs::path& file, const ReadLimits& limits) {
+  ReadResult r;
+  auto fail = [&](ReadError e, std::string reason) {
+    r.bytes.clear();
+    r.error = e;
+    r.reason = std::move(reason);
+    return r;
+  };
+  // Non-blocking, so that a FIFO does not wait for a writer before fstat can tell what it is.
+  Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) {
+    int e = errno;
+    return fail(e == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
+                osReason(e, Access::Read));
+  }
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0)
+    return fail(ReadError::Unreadable, osReason(errno, Access::Read));
+  if (S_ISDIR(st.st_mode)) return fail(ReadError::IsFolder, "フォルダーです。");
+  if (!S_ISREG(st.st_mode)) return fail(ReadError::NotRegular, "通常のファイルではありません。");
+  auto size = static_cast<std::uintmax_t>(st.st_size);
+  std::uintmax_t limit = limits.bytes;
+  if (size > limits.bytes) {
+    char bom[2] = {};
+    bool utf16 = ::pread(fd.get(), bom, 2, 0) == 2 &&
+                 ((bom[0] == '\xFF' && bom[1] == '\xFE') || (bom[0] == '\xFE' && bom[1] == '\xFF'));
+    if (!utf16 || size > limits.utf16Bytes) return fail(ReadError::TooLarge, "");
+    limit = limits.utf16Bytes;
+  }
+  // One byte more than fstat said, so that the read that meets the end needs no new buffer.
+  r.bytes.resize(static_cast<std::size_t>(std::min(size, limit)) + 1);
+  std::size_t done = 0;
+  while (true) {
+    if (done == r.bytes.size()) {
+      // The file may have grown since fstat; read on, one byte past the limit at most.
+      if (r.bytes.size() > limit) return fail(ReadError::TooLarge, "");
+      std::uintmax_t more = std::min<std::uintmax_t>(limit - r.bytes.size(), 65535) + 1;
+      r.bytes.resize(r.bytes.size() + static_cast<std::size_t>(more));
+    }
+    ssize_t n = ::read(fd.get(), r.bytes.data() + done, r.bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(ReadError::Unreadable, osReason(errno, Access::Read));
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (done > limit) return fail(ReadError::TooLarge, "");
+  r.bytes.resize(done);
+  return r;
+}
+
+std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_view bytes) {
+  int err = 0;
+  fs::path file = followLinks(target, err);
+  struct stat st;
+  bool exists = !err && ::stat(file.c_str(), &st) == 0;
+  if (!err && !exists && errno != ENOENT) err = errno;
+  if (err) return SaveFailure{osReason(err, Access::Write), DiskState::Unchanged, {}};
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) return SaveFailure{"フォルダーです。", DiskState::Unchanged, {}};
+    if (!S_ISREG(st.st_mode)) {
+      return SaveFailure{"通常のファイルではありません。", DiskState::Unchanged, {}};
+    }
+    // A file nobody may write is read-only, also to an administrator (as on Windows).
+    if ((st.st_mode & 0222) == 0) {
+      return SaveFailure{"ファイルが読み取り専用です。", DiskState::Unchanged, {}};
+    }
+    if (::access(file.c_str(), W_OK) != 0) {
+      return SaveFailure{osReason(errno, Access::Write), DiskState::Unchanged, {}};
+    }
+  }
+  // Renaming a new file over one with other names or another owner would part it from them.
+  bool inPlace = exists && (st.st_nlink > 1 || st.st_uid != ::geteuid());
+  if (!inPlace) {
+    RenameResult r = replaceByRename(file, bytes, exists ? &st : nullptr);
+    if (!r.err) return std::nullopt;
+    if (!exists || !r.folderRefused) {
+      return SaveFailure{osReason(r.err, Access::Write),
+                         exists ? DiskState::Unchanged : DiskState::NotCreated,
+                         {}};
+    }
+  }
+  return writeInPlace(file, bytes);
+}
+
+}  // namespace bq::files

@@ -1,0 +1,67 @@
+// Reading and replacing the seller's files so that nothing blocks, nothing is half-written
+// after a failure or a power cut, and links, permissions and ownership survive a save.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace bq::files {
+
+struct ReadLimits {
+  std::uintmax_t bytes;       // the largest file read
+  std::uintmax_t utf16Bytes;  // the same for a file that starts with a UTF-16 byte-order mark
+};
+
+enum class ReadError { None, NotFound, IsFolder, NotRegular, TooLarge, Unreadable };
+
+struct ReadResult {
+  std::string bytes;
+  ReadError error = ReadError::None;
+  std::string reason;  // in Japanese, when there is an error
+};
+
+// Reads a whole regular file. Folders, FIFOs and devices are refused without waiting on them;
+// files over the limit are refused without being read.
+ReadResult readRegularFile(const std::filesystem::path& file, const ReadLimits& limits);
+
+// What a failed save left on disk.
+enum class DiskState {
+  Unchanged,   // the file is as it was
+  NotCreated,  // there was no file and there is none
+  Restored,    // written in place, failed, and put back as it was
+  Damaged,     // written in place, failed, and could not be put back: the backup holds it
+};
+
+struct SaveFailure {
+  std::string reason;  // in Japanese
+  DiskState state;
+  std::filesystem::path backup;  // with Damaged
+};
+
+// Replaces the file's bytes. A symbolic link is followed and the file it names is replaced.
+// Normally a temporary file beside it is written, flushed to disk and renamed over it (the
+// folder is flushed too), keeping the file's permissions. A file with other hard links or
+// another owner, or one in a folder that cannot take a new file, is written in place instead,
+// with a backup copy kept until the new bytes are on disk.
+std::optional<SaveFailure> saveFileSafely(const std::filesystem::path& target,
+                                          std::string_view bytes);
+
+// The steps of a save, so that tests can make any one of them fail.
+enum class SaveStep {
+  CreateTemp,
+  WriteTemp,
+  SyncTemp,
+  Rename,
+  SyncFolder,
+  CreateBackup,
+  WriteInPlace,
+  Restore
+};
+// Called before each step; a non-zero result makes the step fail with that errno value.
+void setSaveFaultHook(std::function<int(SaveStep)> hook);
+
+}  // namespace bq::files
