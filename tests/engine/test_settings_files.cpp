@@ -166,6 +166,17 @@ TEST_F(SettingsFiles, HardLinksAndUnwritableFoldersAreWrittenInPlaceThroughABack
   EXPECT_TRUE(fs::equivalent(file("a.ini"), file("b.ini")));
   EXPECT_NE(readFile(file("b.ini")).find(sj("両方に")), std::string::npos);
 
+  // Another owner's file (an administrator saving a seller's file) keeps its owner.
+  if (::geteuid() == 0) {
+    write(file("owned.ini"), "[Other]\r\nk=v\r\n");
+    ASSERT_EQ(::chown(file("owned.ini").c_str(), 4321, 4321), 0);
+    save(file("owned.ini"));
+    struct stat st {};
+    ::stat(file("owned.ini").c_str(), &st);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_NE(readFile(file("owned.ini")).find(sj("両方に")), std::string::npos);
+  }
+
   // A folder that takes no new file: the file itself is written, silently.
   std::vector<files::SaveStep> steps;
   files::setSaveFaultHook([&](files::SaveStep s) {
