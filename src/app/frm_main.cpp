@@ -137,12 +137,22 @@ std::vector<std::filesystem::path> frmMain::Load() {
   zones.WeightSurcharge = 0;
   shipping.BuildShippingSection();
   progress();
+  // What start-up set is the program's; from here on changes are the seller's.
+  document.watch();
   return missing;
 }
 
 void frmMain::keyDown(TextBox& box, std::int16_t& keyCode) {
   xTextBox_.setXTextBox(&box);
   xTextBox_.EventKeyDown(keyCode);
+}
+
+std::string frmMain::pastedText(const TextBox& box, const std::string& text) const {
+  for (int i = 1; i <= kSections; ++i) {
+    const Section& s = page.section(i);
+    if (&box == &s.txtTitle || &box == &s.txtEdit) return clsXTextBox::pastedLines(text);
+  }
+  return text;
 }
 
 std::string frmMain::homePageUrl() const {

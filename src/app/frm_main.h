@@ -9,6 +9,7 @@
 
 #include "app/actions.h"
 #include "app/app_folder.h"
+#include "app/document.h"
 #include "app/x_text_box.h"
 #include "forms/controls.h"
 #include "forms/platform.h"
@@ -48,6 +49,9 @@ class frmMain {
 
   // Key down in a title or body box.
   void keyDown(TextBox& box, std::int16_t& keyCode);
+  // What pasting the text into the box puts there: in a title or body box, line breaks as
+  // Enter gives them.
+  std::string pastedText(const TextBox& box, const std::string& text) const;
   // The home page: the guide's address, opened in the default browser; empty when the guide
   // is not where it was installed.
   std::string homePageUrl() const;
@@ -69,6 +73,7 @@ class frmMain {
   ColourStyle colours;
   BoldAndSize boldSize;
   TableLayout layout;
+  Document document{*this};
   SettingsFile settings{*this};
   PushButton cmdHome{"cmdHome", "ホームページ"};
 

@@ -65,9 +65,10 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
   return true;
 }
 
-void printMessage(const bq::RecordedMessage& m) {
+// Line breaks written as \r and \n, so that one message stays on one line.
+std::string oneLine(const std::string& s) {
   std::string text;
-  for (char c : m.text) {
+  for (char c : s) {
     if (c == '\r') {
       text += "\\r";
     } else if (c == '\n') {
@@ -76,7 +77,19 @@ void printMessage(const bq::RecordedMessage& m) {
       text += c;
     }
   }
-  std::cerr << "message: " << m.title << ": " << text << '\n';
+  return text;
+}
+
+void printMessage(const bq::RecordedMessage& m) {
+  std::cerr << "message: " << m.title << ": " << oneLine(m.text) << '\n';
+}
+
+void printQuestion(const bq::Question& q, const std::string& answer) {
+  std::cerr << "question: " << q.title << ": " << oneLine(q.text) << " [";
+  for (std::size_t i = 0; i < q.choices.size(); ++i) {
+    std::cerr << (i ? " / " : "") << q.choices[i].caption << "=" << q.choices[i].key;
+  }
+  std::cerr << "] -> " << answer << '\n';
 }
 
 // Starts the engine as the program starts; false when a template is missing.
@@ -161,6 +174,7 @@ int main(int argc, char** argv) {
   }
   bq::HeadlessPlatform platform;
   platform.onMessage = printMessage;
+  platform.onQuestion = printQuestion;
   bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
   return o.command == "render" ? render(o, form, platform) : run(o, form, platform);
 }

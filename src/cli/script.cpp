@@ -98,7 +98,7 @@ ScriptRunner::ScriptRunner(frmMain& form, HeadlessPlatform& platform, std::ostre
 int ScriptRunner::run(std::istream& script, const std::string& scriptName, std::string& error) {
   std::string line;
   int number = 0;
-  while (std::getline(script, line)) {
+  while (!closed_ && std::getline(script, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> args;
@@ -155,8 +155,44 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
       platform_.queueFile(a[2]);
       return true;
     }
-    error = "dialog takes 'colour N', 'file PATH' or 'cancel'";
+    if (a.size() == 3 && a[1] == "answer") {
+      platform_.queueAnswer(a[2]);
+      return true;
+    }
+    error = "dialog takes 'colour N', 'file PATH', 'answer KEY' or 'cancel'";
     return false;
+  }
+  if (cmd == "close") {
+    if (!need(1)) return false;
+    // As the window's close box: with the question's cancel the window stays and so does the run.
+    closed_ = form_.document.close();
+    return true;
+  }
+  if (cmd == "save" || cmd == "save-as") {
+    if (!need(1)) return false;
+    // Ctrl+S and Ctrl+Shift+S.
+    if (cmd == "save") {
+      form_.document.save();
+    } else {
+      form_.document.saveAs();
+    }
+    return true;
+  }
+  if (cmd == "open") {
+    if (!need(2)) return false;
+    // A file dropped on the window or picked from the recent files.
+    form_.document.openFile(std::filesystem::u8path(a[1]));
+    return true;
+  }
+  if (cmd == "paste") {
+    if (!need(3)) return false;
+    auto* box = form_.registry().find<TextBox>(a[1]);
+    if (!box) {
+      error = "'" + a[1] + "' is not a text box";
+      return false;
+    }
+    box->replaceSelection(form_.pastedText(*box, a[2]));
+    return true;
   }
   if (cmd == "click") {
     if (!need(2)) return false;

@@ -23,7 +23,8 @@ class ScriptRunner {
  public:
   ScriptRunner(frmMain& form, HeadlessPlatform& platform, std::ostream& out);
 
-  // Runs every line; stops at the first bad one. Returns 0, or 2 with `error` naming the line.
+  // Runs every line; stops at the first bad one, or after the window closed. Returns 0, or 2
+  // with `error` naming the line.
   int run(std::istream& script, const std::string& scriptName, std::string& error);
 
  private:
@@ -33,6 +34,7 @@ class ScriptRunner {
   frmMain& form_;
   HeadlessPlatform& platform_;
   std::ostream& out_;
+  bool closed_ = false;
 };
 
 }  // namespace bq::cli

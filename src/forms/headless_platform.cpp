@@ -9,7 +9,9 @@ std::optional<HeadlessPlatform::Answer> HeadlessPlatform::take() {
   return a;
 }
 
-std::optional<std::int32_t> HeadlessPlatform::chooseColour(std::int32_t) {
+std::optional<std::int32_t> HeadlessPlatform::chooseColour(std::int32_t initial,
+                                                           std::int32_t remembered) {
+  colourRequests.emplace_back(initial, remembered);
   auto a = take();
   if (!a || a->kind != Answer::Colour) return std::nullopt;
   return a->colour;
@@ -19,7 +21,20 @@ std::optional<std::string> HeadlessPlatform::chooseFile(const FileDialogRequest&
   fileRequests.push_back(request);
   auto a = take();
   if (!a || a->kind != Answer::File) return std::nullopt;
-  return a->file;
+  return a->text;
+}
+
+std::string HeadlessPlatform::ask(const Question& question) {
+  questions.push_back(question);
+  auto a = take();
+  std::string answer = question.escapeKey;
+  if (a && a->kind == Answer::Choice) {
+    for (const Choice& c : question.choices) {
+      if (c.key == a->text) answer = c.key;
+    }
+  }
+  if (onQuestion) onQuestion(question, answer);
+  return answer;
 }
 
 void HeadlessPlatform::showMessage(const std::string& text, const std::string& title,

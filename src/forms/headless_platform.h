@@ -70,11 +70,15 @@ class HeadlessPlatform : public Platform {
   void queueColour(std::int32_t c) { answers_.push_back({Answer::Colour, c, {}}); }
   void queueFile(std::string path) { answers_.push_back({Answer::File, 0, std::move(path)}); }
   void queueCancel() { answers_.push_back({Answer::Cancel, 0, {}}); }
+  // The answer to the next question, by its key ("save", "discard", "cancel", "restore").
+  void queueAnswer(std::string key) { answers_.push_back({Answer::Choice, 0, std::move(key)}); }
   std::size_t pendingAnswers() const { return answers_.size(); }
 
-  std::optional<std::int32_t> chooseColour(std::int32_t initial) override;
+  std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;
   std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
   void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
+  // The queued answer when it is one of the question's keys, else the escape key.
+  std::string ask(const Question& question) override;
   void setClipboardText(const std::string& text) override { clipboard = text; }
   Browser& mainBrowser() override { return main; }
   PreviewWindow& previewWindow() override;
@@ -82,13 +86,17 @@ class HeadlessPlatform : public Platform {
   bool openUrl(const std::string& url) override;
   void processEvents() override { ++eventRounds; }
 
-  // Called as each message is shown (the command line prints it to stderr).
+  // Called as each message is shown and each question asked (the command line prints them to
+  // stderr).
   std::function<void(const RecordedMessage&)> onMessage;
+  std::function<void(const Question&, const std::string& answer)> onQuestion;
   // Whether openUrl succeeds.
   bool shellWorks = true;
 
   std::vector<RecordedMessage> messages;
+  std::vector<Question> questions;
   std::vector<FileDialogRequest> fileRequests;
+  std::vector<std::pair<std::int32_t, std::int32_t>> colourRequests;  // initial, remembered
   std::vector<std::string> openedUrls;
   std::optional<std::string> clipboard;
   HeadlessBrowser main;
@@ -99,9 +107,9 @@ class HeadlessPlatform : public Platform {
 
  private:
   struct Answer {
-    enum Kind { Colour, File, Cancel } kind;
+    enum Kind { Colour, File, Cancel, Choice } kind;
     std::int32_t colour;
-    std::string file;
+    std::string text;  // the file, or the choice's key
   };
   std::optional<Answer> take();
   std::deque<Answer> answers_;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bq {
 
@@ -19,6 +20,19 @@ struct FileDialogRequest {
   std::string fileName;  // offered as the initial name
   std::string filter;    // "INI (*.ini)|*.ini"
   bool overwritePrompt = false;
+};
+
+// A question with buttons of its own ("保存" / "保存しない" / "キャンセル"). Each choice has a
+// key the command line and the tests answer with.
+struct Choice {
+  std::string key;      // "save"
+  std::string caption;  // "保存"
+};
+struct Question {
+  std::string text;
+  std::string title;
+  std::vector<Choice> choices;
+  std::string escapeKey;  // what closing the box without a choice means
 };
 
 struct ScrollPosition {
@@ -56,10 +70,15 @@ class Splash {
 class Platform {
  public:
   virtual ~Platform() = default;
-  // The chosen colour number (0x00BBGGRR), or nothing when the seller cancels.
-  virtual std::optional<std::int32_t> chooseColour(std::int32_t initial) = 0;
+  // The chosen colour number (0x00BBGGRR), or nothing when the seller cancels. The dialog
+  // starts at `initial` (the colour being changed) and offers `remembered` (the last choice)
+  // among its custom colours.
+  virtual std::optional<std::int32_t> chooseColour(std::int32_t initial,
+                                                   std::int32_t remembered) = 0;
   virtual std::optional<std::string> chooseFile(const FileDialogRequest& request) = 0;
   virtual void showMessage(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // The key of the choice the seller made.
+  virtual std::string ask(const Question& question) = 0;
   // Clears the clipboard and puts the text on it.
   virtual void setClipboardText(const std::string& text) = 0;
   virtual Browser& mainBrowser() = 0;

@@ -39,14 +39,27 @@ std::string megabytes(std::uintmax_t bytes) {
 SettingsFile::SettingsFile(frmMain& form) : form_(form) {
   cmdSave.onClick([this] { SaveINIfile(); });
   cmdOpen.onClick([this] {
-    CheckBox& realTime = form_.output.chkRealTP;
-    int before = realTime.value();
-    realTime.setValue(0);
-    LoadINIfile();
-    // Only a load that brought the file in leaves real-time preview as the file says.
-    if (!loaded_) realTime.setValue(before);
-    form_.output.RefreshPreview();
+    if (!form_.document.settleChanges()) return;
+    openAround([this] { LoadINIfile(); });
   });
+}
+
+bool SettingsFile::openAround(const std::function<void()>& load) {
+  Document::Quiet quiet(form_.document);
+  CheckBox& realTime = form_.output.chkRealTP;
+  int before = realTime.value();
+  realTime.setValue(0);
+  loaded_ = false;
+  load();
+  // Only a load that brought the file in leaves real-time preview as the file says.
+  if (!loaded_) realTime.setValue(before);
+  form_.output.RefreshPreview();
+  return loaded_;
+}
+
+bool SettingsFile::openWithoutDialog(const fs::path& file) {
+  cdgINI.FileName = displayPath(file);
+  return openAround([&] { loadFrom(file); });
 }
 
 void SettingsFile::warn(const std::string& text) {
@@ -91,12 +104,14 @@ std::optional<IniDocument> SettingsFile::readFile(const fs::path& file, bool sav
   return std::nullopt;
 }
 
-void SettingsFile::SaveINIfile() {
+bool SettingsFile::SaveINIfile() {
   auto name = chooseFile(true);
-  if (!name) return;
-  fs::path file = fs::u8path(*name);
+  return name && saveTo(fs::u8path(*name));
+}
+
+bool SettingsFile::saveTo(const fs::path& file) {
   auto doc = readFile(file, true);
-  if (!doc) return;
+  if (!doc) return false;
   writeAll(*doc);
   std::string bytes = doc->serialize();
   std::string path = displayPath(file);
@@ -107,12 +122,15 @@ void SettingsFile::SaveINIfile() {
     // A file that open would refuse is no copy of the work.
     warn("設定ファイルを保存できませんでした。\r\n" + path + "\r\n保存すると " +
          megabytes(bytes.size()) + " を超え、開ける大きさ（" + megabytes(limit) +
-         " まで）を超えます。\r\n\r\n何も書き込んでいません。長い本文を短くしてから保存してください"
-         "。");
-    return;
+         " まで）を超えます。\r\n\r\n何も書き込んでいません。"
+         "長い本文を短くしてから保存してください。");
+    return false;
   }
   auto failure = files::saveFileSafely(file, bytes);
-  if (!failure) return;
+  if (!failure) {
+    form_.document.saved(file);
+    return true;
+  }
   std::string state;
   switch (failure->state) {
     case files::DiskState::Unchanged:
@@ -131,6 +149,7 @@ void SettingsFile::SaveINIfile() {
   }
   warn("設定ファイルを保存できませんでした。\r\n" + path + "\r\n" + failure->reason + "\r\n\r\n" +
        state + "別の場所か別の名前で保存してください。");
+  return false;
 }
 
 std::string SettingsFile::controlValue(const SettingKey& k) const {
@@ -324,20 +343,37 @@ void SettingsFile::readSteps() {
 void SettingsFile::LoadINIfile() {
   loaded_ = false;
   auto name = chooseFile(false);
-  if (!name) return;
-  fs::path file = fs::u8path(*name);
+  if (name) loadFrom(fs::u8path(*name));
+}
+
+std::string SettingsFile::stopText(const Stop& stop) const {
+  if (stop.missing) return "[" + stop.section + "] の " + stop.key + " がありません。";
+  return "[" + stop.section + "] の " + stop.key + " の値" + quotedValue(stop.value) +
+         "を読み取れません。";
+}
+
+void SettingsFile::loadFrom(const fs::path& file) {
   auto doc = readFile(file, false);
   if (!doc) return;
-  auto stop = readAll(*doc);
-  if (stop) {
-    std::string what = stop->missing ? "[" + stop->section + "] の " + stop->key + " がありません。"
-                                     : "[" + stop->section + "] の " + stop->key + " の値" +
-                                           quotedValue(stop->value) + "を読み取れません。";
-    warn("設定ファイルを読み込めませんでした。\r\n" + displayPath(file) + "\r\n\r\n" + what +
+  if (auto stop = readAll(*doc)) {
+    warn("設定ファイルを読み込めませんでした。\r\n" + displayPath(file) + "\r\n\r\n" +
+         stopText(*stop) +
          "\r\nBidquill の設定ファイルか確かめてください。今の内容は何も変わっていません。");
     return;
   }
   loaded_ = true;
+  form_.document.opened(file);
+}
+
+bool SettingsFile::restoreFrom(const IniDocument& doc, const fs::path& from) {
+  Document::Quiet quiet(form_.document);
+  if (auto stop = readAll(doc)) {
+    warn("前回の作業を復元できませんでした。\r\n" + displayPath(from) + "\r\n\r\n" +
+         stopText(*stop) + "\r\nこのファイルは残してあります。今の内容は何も変わっていません。");
+    return false;
+  }
+  form_.output.RefreshPreview();
+  return true;
 }
 
 std::string SettingsFile::ReadIniValue(const std::string& section, const std::string& key) const {
@@ -358,6 +394,8 @@ void SettingsFile::registerIn(Registry& r) {
   r.add(cmdOpen);
   r.add(cmdSave);
   r.addValue("cdgINI", [this] { return cdgINI.FileName; });
+  r.addValue("WindowTitle", [this] { return form_.document.windowTitle(); });
+  r.addValue("Modified", [this] { return form_.document.modified() ? "1" : "0"; });
 }
 
 }  // namespace bq

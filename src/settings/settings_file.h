@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,8 +35,15 @@ class SettingsFile {
  public:
   explicit SettingsFile(frmMain& form);
 
-  void SaveINIfile();
+  // Both with the file dialog; SaveINIfile says whether the file was saved.
+  bool SaveINIfile();
   void LoadINIfile();
+  // Saves to the file without the dialog; true when saved.
+  bool saveTo(const std::filesystem::path& file);
+  // Opens the file as cmdOpen does, without the dialog; true when it was brought in.
+  bool openWithoutDialog(const std::filesystem::path& file);
+  // Brings in a recovery file's state; true when it loaded whole (else the seller is told).
+  bool restoreFrom(const IniDocument& doc, const std::filesystem::path& from);
   void registerIn(Registry& r);
 
   PushButton cmdOpen{"cmdOpen", "設定ファイルを開く"};
@@ -60,6 +68,10 @@ class SettingsFile {
 
  private:
   std::optional<std::string> chooseFile(bool save);
+  // What cmdOpen does around a load: real-time preview off while it runs, the preview after.
+  bool openAround(const std::function<void()>& load);
+  void loadFrom(const std::filesystem::path& file);
+  std::string stopText(const Stop& stop) const;
   // The file as a document; nothing (after telling the seller why) when it cannot be read. A
   // file that does not exist is an empty document when saving.
   std::optional<IniDocument> readFile(const std::filesystem::path& file, bool saving);

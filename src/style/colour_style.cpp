@@ -106,7 +106,7 @@ void ColourStyle::addSlot(const std::string& name, const char* caption, Fragment
                                                 std::move(finish)})
                       .first->second;
   b.onClick([this, &s] {
-    if (!chooseColour()) return;
+    if (!chooseColour(s.button->swatch())) return;
     ApplySlotColor(s, cdgColor);
     s.finish();
   });
@@ -116,14 +116,16 @@ void ColourStyle::addBulk(const std::string& name, const char* caption,
                           std::vector<std::string> slotNames, std::function<void()> finish) {
   PushButton& b = addButton(name, caption);
   b.onClick([this, slotNames = std::move(slotNames), finish = std::move(finish)] {
-    if (!chooseColour()) return;
+    if (!chooseColour(slots_.at(slotNames.front()).button->swatch())) return;
     for (const std::string& n : slotNames) ApplySlotColor(slots_.at(n), cdgColor);
     finish();
   });
 }
 
-bool ColourStyle::chooseColour() {
-  std::optional<std::int32_t> chosen = platform_.chooseColour(cdgColor);
+bool ColourStyle::chooseColour(std::int32_t current) {
+  // The dialog starts at the colour being changed, so that OK alone changes nothing; the last
+  // choice is one click away among the custom colours.
+  std::optional<std::int32_t> chosen = platform_.chooseColour(current, cdgColor);
   if (!chosen) return false;
   cdgColor = *chosen;
   return true;

@@ -58,7 +58,7 @@ class ColourStyle {
   void addBulk(const std::string& name, const char* caption, std::vector<std::string> slots,
                std::function<void()> finish);
   // Shows the colour dialog; nothing when the seller cancels.
-  bool chooseColour();
+  bool chooseColour(std::int32_t current);
 
   Platform& platform_;
   std::vector<std::unique_ptr<PushButton>> buttons_;

@@ -61,6 +61,20 @@ TEST_F(Colours, OneTitleBackgroundRewritesOnlyItsOwnFragment) {
   EXPECT_EQ(text("txtTag1_3"), once);
 }
 
+TEST_F(Colours, TheDialogStartsAtTheButtonsColourAndOffersTheLastChoice) {
+  start();
+  platform.queueColour(0x123456);
+  click("cmdE2FC");
+  EXPECT_EQ(platform.colourRequests.back(), std::make_pair(0, 0));
+  platform.queueColour(0x00FF00);
+  click("cmdT1BC");
+  // White, the title background now; the remembered choice is the one before.
+  EXPECT_EQ(platform.colourRequests.back(), std::make_pair(0xFFFFFF, 0x123456));
+  platform.queueColour(0x0000FF);
+  click("cmdTBC");  // the bulk button starts at section 1's colour
+  EXPECT_EQ(platform.colourRequests.back(), std::make_pair(0x00FF00, 0x00FF00));
+}
+
 TEST_F(Colours, CancelChangesNothing) {
   start();
   platform.queueCancel();

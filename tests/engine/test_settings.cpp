@@ -11,7 +11,9 @@ class Settings : public Engine {
     platform.queueFile(p.string());
     click("cmdSave");
   }
+  // Opens the file over whatever was typed (the question is answered 保存しない).
   void open(const fs::path& p) {
+    if (f().document.modified()) platform.queueAnswer("discard");
     platform.queueFile(p.string());
     click("cmdOpen");
   }

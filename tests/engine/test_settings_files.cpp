@@ -24,7 +24,9 @@ class SettingsFiles : public Engine {
     platform.queueFile(p.string());
     click("cmdSave");
   }
+  // Opens the file over whatever was typed (the question is answered 保存しない).
   void open(const fs::path& p) {
+    if (f().document.modified()) platform.queueAnswer("discard");
     platform.queueFile(p.string());
     click("cmdOpen");
   }

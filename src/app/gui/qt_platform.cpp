@@ -197,7 +197,9 @@ QtPlatform::~QtPlatform() {
   closeAll();
 }
 
-std::optional<std::int32_t> QtPlatform::chooseColour(std::int32_t initial) {
+std::optional<std::int32_t> QtPlatform::chooseColour(std::int32_t initial,
+                                                     std::int32_t remembered) {
+  QColorDialog::setCustomColor(0, toQColor(remembered));
   QColor c = QColorDialog::getColor(toQColor(initial), parent_, QStringLiteral("色の設定"));
   if (!c.isValid()) return std::nullopt;
   return fromQColor(c);
@@ -233,6 +235,30 @@ void QtPlatform::showMessage(const std::string& text, const std::string& title, 
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(i, qs(title), body, QMessageBox::Ok, parent_);
   box.exec();
+}
+
+std::string QtPlatform::ask(const Question& question) {
+  QString body = qs(question.text);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::Question, qs(question.title), body, QMessageBox::NoButton, parent_);
+  std::vector<std::pair<QAbstractButton*, std::string>> buttons;
+  for (const Choice& c : question.choices) {
+    bool escape = c.key == question.escapeKey;
+    bool first = buttons.empty();
+    QMessageBox::ButtonRole role = escape  ? QMessageBox::RejectRole
+                                   : first ? QMessageBox::AcceptRole
+                                           : QMessageBox::DestructiveRole;
+    QPushButton* b = box.addButton(qs(c.caption), role);
+    b->setObjectName(qs(c.key));
+    if (first) box.setDefaultButton(b);
+    if (escape) box.setEscapeButton(b);
+    buttons.emplace_back(b, c.key);
+  }
+  box.exec();
+  for (const auto& [button, key] : buttons) {
+    if (box.clickedButton() == button) return key;
+  }
+  return question.escapeKey;
 }
 
 void QtPlatform::setClipboardText(const std::string& text) {

@@ -83,9 +83,10 @@ class QtPlatform : public Platform {
   QtPlatform();
   ~QtPlatform() override;
 
-  std::optional<std::int32_t> chooseColour(std::int32_t initial) override;
+  std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;
   std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
   void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
+  std::string ask(const Question& question) override;
   void setClipboardText(const std::string& text) override;
   Browser& mainBrowser() override { return main_; }
   PreviewWindow& previewWindow() override;

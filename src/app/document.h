@@ -1,0 +1,87 @@
+// The listing as a document: which settings file it came from, whether the seller has changed
+// it since, the question before anything would throw changes away, and the recovery file that
+// keeps unsaved work through a crash. Both front ends and the command line share it.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace bq {
+
+class frmMain;
+
+class Document {
+ public:
+  explicit Document(frmMain& form);
+
+  // From now on a change to any value the settings file holds marks the document modified.
+  void watch();
+
+  // The last file opened or saved successfully; empty for a new listing.
+  const std::filesystem::path& currentFile() const { return file_; }
+  bool modified() const { return modified_; }
+  // "無題 — Bidquill", "listing.ini* — Bidquill" while modified.
+  std::string windowTitle() const;
+  // The same with Qt's "[*]" where the mark goes.
+  std::string windowTitleTemplate() const;
+  // Told whenever the file or the modified flag changes.
+  std::function<void()> onStateChange;
+
+  // Before anything would discard changes: asks whether to save them (and saves when told).
+  // True when the caller may go on; false keeps everything as it is.
+  bool settleChanges();
+  // Saves to the current file without a dialog (with one when there is none); true when saved.
+  bool save();
+  // Saves under a name the seller picks; true when saved.
+  bool saveAs();
+  // Opens a file the seller named without the dialog (a dropped or recent file), after
+  // settling the changes; true when it was opened.
+  bool openFile(const std::filesystem::path& file);
+  // Closes like the window does: true when the window may close (the recovery file goes).
+  bool close();
+
+  // A successful open or save (told by the settings file).
+  void opened(const std::filesystem::path& file);
+  void saved(const std::filesystem::path& file);
+
+  // While this lives, changes are the program's own (start-up, a load), not the seller's.
+  class Quiet {
+   public:
+    explicit Quiet(Document& d) : d_(d) { ++d_.quiet_; }
+    ~Quiet() { --d_.quiet_; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+   private:
+    Document& d_;
+  };
+
+  // Crash recovery. Where the recovery file lives (none: no recovery).
+  void setRecoveryFile(const std::filesystem::path& file) { recovery_ = file; }
+  const std::filesystem::path& recoveryFile() const { return recovery_; }
+  // Writes the state into the recovery file when something changed since it was last written.
+  void writeRecovery();
+  // A recovery file left by a run that did not end cleanly: the question to ask about it.
+  bool recoveryWaiting() const;
+  // Asks the seller; restores (the document stays modified, with its original file name) or
+  // discards the recovery file. True when restored.
+  bool offerRecovery();
+  void discardRecovery();
+
+ private:
+  void setModified(bool m);
+  void changed();
+  bool restore();
+
+  frmMain& form_;
+  std::filesystem::path file_;
+  bool modified_ = false;
+  bool watching_ = false;
+  int quiet_ = 0;
+  std::filesystem::path recovery_;
+  bool recoveryStale_ = false;  // changes since the recovery file was written
+};
+
+}  // namespace bq

@@ -1,0 +1,178 @@
+// The listing as a document: what marks it modified, the question before changes are lost,
+// and the recovery file that keeps them through a crash.
+#include "app/x_text_box.h"
+#include "engine/engine_fixture.h"
+
+namespace bq::test {
+namespace {
+
+class DocumentState : public Engine {
+ protected:
+  Document& doc() { return f().document; }
+  fs::path file(const std::string& name) { return dir / name; }
+};
+
+TEST_F(DocumentState, OnlyTheSellersChangesMarkTheListingModified) {
+  start();
+  EXPECT_FALSE(doc().modified());
+  EXPECT_EQ(doc().windowTitle(), "無題 — Bidquill");
+  EXPECT_EQ(doc().windowTitleTemplate(), "無題[*] — Bidquill");
+
+  // Cancelled dialogs, the preview and a cancelled open change nothing the file holds.
+  platform.queueCancel();
+  click("cmdT1BC");
+  platform.queueCancel();
+  click("cmdOpen");
+  click("cmdPreview");
+  EXPECT_FALSE(doc().modified());
+
+  int told = 0;
+  doc().onStateChange = [&] { ++told; };
+  type("txtTitle1", "新しい題");
+  EXPECT_TRUE(doc().modified());
+  EXPECT_EQ(doc().windowTitle(), "無題* — Bidquill");
+  platform.queueFile(file("a.ini").string());
+  click("cmdSave");
+  EXPECT_FALSE(doc().modified());
+  EXPECT_EQ(doc().currentFile(), file("a.ini"));
+  EXPECT_EQ(doc().windowTitle(), "a.ini — Bidquill");
+  EXPECT_EQ(told, 2);
+
+  // Every kind of control the file holds.
+  for (auto change : std::vector<std::function<void()>>{
+           [&] { click("chkSend3"); }, [&] { c<ComboBox>("cmbT2FS").setListIndex(4); },
+           [&] { click("optTA(0)"); }, [&] { click("chkE3B"); },
+           [&] { c<UpDown>("updnWidth").setValue(700); },
+           [&] {
+             platform.queueColour(0x0000FF);
+             click("cmdE2FC");
+           }}) {
+    ASSERT_TRUE(doc().save());
+    EXPECT_FALSE(doc().modified());
+    change();
+    EXPECT_TRUE(doc().modified());
+  }
+
+  // A save that fails keeps the mark; a successful open clears it and names the file.
+  fs::create_directories(file("dir.ini"));
+  platform.queueFile(file("dir.ini").string());
+  EXPECT_FALSE(doc().saveAs());
+  EXPECT_TRUE(doc().modified());
+  EXPECT_EQ(doc().currentFile(), file("a.ini"));
+  platform.queueAnswer("discard");
+  platform.queueFile(file("a.ini").string());
+  click("cmdOpen");
+  EXPECT_FALSE(doc().modified());
+  EXPECT_EQ(c<CheckBox>("chkSend3").value(), 1);
+}
+
+TEST_F(DocumentState, TheQuestionBeforeLosingChangesSavesDiscardsOrKeepsEverything) {
+  start();
+  EXPECT_TRUE(doc().settleChanges());  // nothing to ask
+  EXPECT_TRUE(platform.questions.empty());
+  type("txtEdit1", "大事な本文");
+
+  platform.queueAnswer("cancel");
+  EXPECT_FALSE(doc().close());
+  ASSERT_EQ(platform.questions.size(), 1u);
+  EXPECT_NE(platform.questions[0].text.find("「無題」の変更を保存しますか"), std::string::npos);
+  EXPECT_EQ(platform.questions[0].choices.size(), 3u);
+  EXPECT_EQ(platform.questions[0].choices[0].caption, "保存");
+
+  // 保存, but the file dialog is cancelled: nothing is lost.
+  platform.queueAnswer("save");
+  platform.queueCancel();
+  EXPECT_FALSE(doc().settleChanges());
+  EXPECT_EQ(text("txtEdit1"), "大事な本文");
+  // 保存 where the save fails: still nothing lost.
+  fs::create_directories(file("dir.ini"));
+  platform.queueAnswer("save");
+  platform.queueFile(file("dir.ini").string());
+  EXPECT_FALSE(doc().close());
+  EXPECT_TRUE(doc().modified());
+
+  platform.queueAnswer("save");
+  platform.queueFile(file("kept.ini").string());
+  EXPECT_TRUE(doc().close());
+  EXPECT_NE(readFile(file("kept.ini")).find(*text::utf8ToCp932("大事な本文")), std::string::npos);
+
+  type("txtEdit1", "捨てる");
+  platform.queueAnswer("discard");
+  EXPECT_TRUE(doc().close());
+  EXPECT_NE(readFile(file("kept.ini")).find(*text::utf8ToCp932("大事な本文")), std::string::npos);
+}
+
+TEST_F(DocumentState, UnsavedWorkSurvivesACrashThroughTheRecoveryFile) {
+  fs::path recovery = dir / "recovery" / "recovery.ini";
+  start();
+  doc().setRecoveryFile(recovery);
+  platform.queueFile(file("listing.ini").string());
+  ASSERT_TRUE(doc().saveAs());
+  doc().writeRecovery();
+  EXPECT_FALSE(fs::exists(recovery));  // nothing unsaved
+
+  type("txtTitle1", "保存前の題 😀");
+  click("chkSend4");
+  doc().writeRecovery();
+  ASSERT_TRUE(fs::exists(recovery));
+  std::string written = readFile(recovery);
+
+  // The program ends without saving; the next start finds the file and restores it.
+  start();
+  doc().setRecoveryFile(recovery);
+  ASSERT_TRUE(doc().recoveryWaiting());
+  platform.queueAnswer("restore");
+  EXPECT_TRUE(doc().offerRecovery());
+  EXPECT_EQ(text("txtTitle1"), "保存前の題 😀");
+  EXPECT_EQ(c<CheckBox>("chkSend4").value(), 1);
+  EXPECT_TRUE(doc().modified());
+  EXPECT_EQ(doc().currentFile(), file("listing.ini"));
+  EXPECT_EQ(doc().windowTitle(), "listing.ini* — Bidquill");
+  EXPECT_EQ(platform.questions.back().choices[0].caption, "復元する");
+  // Until saved, the recovery file stays; the save removes it.
+  EXPECT_TRUE(fs::exists(recovery));
+  ASSERT_TRUE(doc().save());
+  EXPECT_FALSE(fs::exists(recovery));
+  EXPECT_NE(readFile(file("listing.ini")).find("\xFF\xFE"), std::string::npos);
+
+  // 破棄する removes it and changes nothing.
+  std::ofstream(recovery, std::ios::binary) << written;
+  start();
+  doc().setRecoveryFile(recovery);
+  platform.queueAnswer("discard");
+  EXPECT_FALSE(doc().offerRecovery());
+  EXPECT_FALSE(fs::exists(recovery));
+  EXPECT_EQ(text("txtTitle1"), "商品名");
+  EXPECT_FALSE(doc().modified());
+
+  // The question before closing writes it first; a clean close removes it.
+  type("txtTitle1", "x");
+  platform.queueAnswer("cancel");
+  EXPECT_FALSE(doc().close());
+  EXPECT_TRUE(fs::exists(recovery));
+  platform.queueAnswer("discard");
+  EXPECT_TRUE(doc().close());
+  EXPECT_FALSE(fs::exists(recovery));
+}
+
+TEST_F(DocumentState, ARecoveryFileThatDoesNotLoadChangesNothingAndStays) {
+  fs::path recovery = dir / "recovery.ini";
+  std::ofstream(recovery, std::ios::binary) << "[Data]\r\nWidth=abc\r\n";
+  start();
+  doc().setRecoveryFile(recovery);
+  platform.queueAnswer("restore");
+  EXPECT_FALSE(doc().offerRecovery());
+  EXPECT_TRUE(fs::exists(recovery));
+  EXPECT_FALSE(doc().modified());
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find("このファイルは残してあります"), std::string::npos);
+}
+
+TEST(PastedText, LineBreaksBecomeWhatEnterGives) {
+  EXPECT_EQ(clsXTextBox::pastedLines("a\r\nb<br>\nc\rd<BR>"), "a<BR>\nb<br>\nc<BR>\nd<BR>");
+  EXPECT_EQ(clsXTextBox::pastedLines("\n\n"), "<BR>\n<BR>\n");
+  EXPECT_EQ(clsXTextBox::pastedLines("no break"), "no break");
+}
+
+}  // namespace
+}  // namespace bq::test
