@@ -1,9 +1,10 @@
 #include "app/app_folder.h"
 
+#include "files/os_reason.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <system_error>
 
@@ -74,11 +75,11 @@ std::optional<std::string> writeWholeFile(const fs::path& file, std::string_view
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
   std::FILE* f = std::fopen(file.string().c_str(), "wb");
-  if (!f) return std::string(std::strerror(errno));
+  if (!f) return files::osReason(errno, files::Access::Write);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   int err = errno;
   ok = (std::fclose(f) == 0) && ok;
-  if (!ok) return std::string(std::strerror(err ? err : errno));
+  if (!ok) return files::osReason(err ? err : errno, files::Access::Write);
   return std::nullopt;
 }
 

@@ -94,8 +94,10 @@ bool Document::openFile(const fs::path& file) {
 }
 
 bool Document::close() {
+  if (closed_) return true;
   if (!settleChanges()) return false;
   discardRecovery();
+  closed_ = true;
   return true;
 }
 
@@ -112,13 +114,9 @@ void Document::writeRecovery() {
   if (!files::saveFileSafely(recovery_, doc.serialize())) recoveryStale_ = false;
 }
 
-bool Document::recoveryWaiting() const {
+bool Document::offerRecovery(const fs::path& left) {
   std::error_code ec;
-  return !recovery_.empty() && fs::is_regular_file(recovery_, ec);
-}
-
-bool Document::offerRecovery() {
-  if (!recoveryWaiting()) return false;
+  if (!fs::is_regular_file(left, ec)) return false;
   Question q;
   q.title = "Bidquill";
   q.text =
@@ -128,26 +126,31 @@ bool Document::offerRecovery() {
   q.choices = {{"restore", "復元する"}, {"discard", "破棄する"}};
   q.escapeKey = "restore";  // closing the box must not lose the work
   if (form_.platform().ask(q) != "restore") {
-    discardRecovery();
+    fs::remove(left, ec);
     return false;
   }
   // A recovery file that does not load stays where the message says, to be opened by hand.
-  return restore();
+  return restore(left);
 }
 
-bool Document::restore() {
-  files::ReadResult r =
-      files::readRegularFile(recovery_, {kMaxSettingsFile, kMaxUtf16SettingsFile});
+bool Document::restore(const fs::path& left) {
+  files::ReadResult r = files::readRegularFile(left, {kMaxSettingsFile, kMaxUtf16SettingsFile});
   if (r.error != files::ReadError::None) {
     form_.platform().showMessage(
-        "前回の作業を復元できませんでした。\r\n" + displayPath(recovery_) + "\r\n" + r.reason,
+        "前回の作業を復元できませんでした。\r\n" + displayPath(left) + "\r\n" + r.reason,
         "Bidquill", MessageIcon::Warning);
     return false;
   }
   IniDocument doc = IniDocument::parse(std::move(r.bytes));
-  if (!form_.settings.restoreFrom(doc, recovery_)) return false;
+  if (!form_.settings.restoreFrom(doc, left)) return false;
   file_ = fs::u8path(doc.read(kRecoverySection, "File").value_or(""));
-  recoveryStale_ = false;  // the recovery file holds exactly this
+  // The restored work is this run's unsaved work now.
+  std::error_code ec;
+  if (!recovery_.empty() && left != recovery_) {
+    fs::create_directories(recovery_.parent_path(), ec);
+    fs::rename(left, recovery_, ec);
+  }
+  recoveryStale_ = static_cast<bool>(ec);
   modified_ = false;
   setModified(true);
   return true;

@@ -40,6 +40,7 @@ class Document {
   // settling the changes; true when it was opened.
   bool openFile(const std::filesystem::path& file);
   // Closes like the window does: true when the window may close (the recovery file goes).
+  // Once closed, closing again does not ask again.
   bool close();
 
   // A successful open or save (told by the settings file).
@@ -58,27 +59,27 @@ class Document {
     Document& d_;
   };
 
-  // Crash recovery. Where the recovery file lives (none: no recovery).
+  // Crash recovery. Where this run's recovery file lives (none: no recovery).
   void setRecoveryFile(const std::filesystem::path& file) { recovery_ = file; }
   const std::filesystem::path& recoveryFile() const { return recovery_; }
   // Writes the state into the recovery file when something changed since it was last written.
   void writeRecovery();
-  // A recovery file left by a run that did not end cleanly: the question to ask about it.
-  bool recoveryWaiting() const;
-  // Asks the seller; restores (the document stays modified, with its original file name) or
-  // discards the recovery file. True when restored.
-  bool offerRecovery();
+  // A recovery file left by a run that did not end cleanly: asks the seller, then restores it
+  // (the document is modified, with its original file name, and the file becomes this run's
+  // recovery file) or deletes it. True when restored.
+  bool offerRecovery(const std::filesystem::path& left);
   void discardRecovery();
 
  private:
   void setModified(bool m);
   void changed();
-  bool restore();
+  bool restore(const std::filesystem::path& left);
 
   frmMain& form_;
   std::filesystem::path file_;
   bool modified_ = false;
   bool watching_ = false;
+  bool closed_ = false;
   int quiet_ = 0;
   std::filesystem::path recovery_;
   bool recoveryStale_ = false;  // changes since the recovery file was written

@@ -4,7 +4,32 @@
 
 namespace bq {
 
-std::optional<double> parseDimension(const std::string& text) {
+namespace {
+
+// Digits, point and blank as Japanese input methods type them, in their ASCII form.
+std::string narrowed(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) >= 0x90 && b(2) <= 0x99) {
+      out += static_cast<char>('0' + (b(2) - 0x90));  // ０..９
+    } else if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) == 0x8E) {
+      out += '.';  // ．
+    } else if (i + 2 < text.size() && b(0) == 0xE3 && b(1) == 0x80 && b(2) == 0x80) {
+      out += ' ';  // the ideographic space
+    } else {
+      out += text[i];
+      continue;
+    }
+    i += 2;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<double> parseDimension(const std::string& typed) {
+  std::string text = narrowed(typed);
   std::size_t b = text.find_first_not_of(" \t");
   if (b == std::string::npos) return std::nullopt;
   std::size_t e = text.find_last_not_of(" \t");
@@ -41,8 +66,15 @@ DimensionBox::DimensionBox(std::string textName, std::string spinName, int start
   updn.onChange([this] { txt.setText(std::to_string(updn.value())); });
 }
 
+std::string DimensionBox::allowedRange() const {
+  return "0 から " + std::to_string(kMaxDimension) + " までの数を入力してください（今は " +
+         std::to_string(inForce_) + " が使われています）。";
+}
+
 void DimensionBox::textChanged() {
   std::optional<double> number = parseDimension(txt.text());
+  // Empty text is the seller on the way to a new number; anything else is refused visibly.
+  refused_ = !number && txt.text().find_first_not_of(" \t") != std::string::npos;
   if (!number) return;
   int value;
   if (*number > kMaxDimension) {
@@ -59,6 +91,7 @@ void DimensionBox::textChanged() {
 }
 
 void DimensionBox::focusLost() {
+  refused_ = false;
   txt.setText(std::to_string(inForce_));
 }
 

@@ -14,8 +14,8 @@ namespace bq {
 
 inline constexpr int kMaxDimension = 10000;
 
-// The text as a number: digits with an optional fraction, blanks around allowed. Nothing for
-// empty text, letters or a sign.
+// The text as a number: digits (full-width ones too) with an optional fraction, blanks around
+// allowed. Nothing for empty text, letters, a sign or more than 32 characters.
 std::optional<double> parseDimension(const std::string& text);
 
 // Rounds halves to the even neighbour.
@@ -29,6 +29,10 @@ class DimensionBox {
 
   // When the box loses the focus with text that is not in force, it shows the value in force.
   void focusLost();
+  // Whether the box holds text that is no number it takes (the page keeps the value in force),
+  // and what to tell the seller then.
+  bool refused() const { return refused_; }
+  std::string allowedRange() const;
 
   TextBox txt;
   UpDown updn;
@@ -38,6 +42,7 @@ class DimensionBox {
   Platform& platform_;
   std::function<void(const std::string&)> apply_;
   int inForce_;
+  bool refused_ = false;
 };
 
 }  // namespace bq

@@ -63,7 +63,7 @@ TEST_F(Layout, WidthAcceptsUpToTenThousandAndRefusesMore) {
 
 TEST_F(Layout, TextThatIsNotAWholeNumberLeavesTheWidthInForce) {
   start();
-  for (const char* bad : {"", "abc", "-5", "7 5", "１２"}) {
+  for (const char* bad : {"", "abc", "-5", "7 5", "１２px"}) {
     type("txtHeight", bad);
     EXPECT_EQ(value("TableHeight"), "200") << bad;
     EXPECT_NE(text("rtxtTagHead").find("height=200 "), std::string::npos) << bad;
@@ -126,6 +126,31 @@ TEST(DimensionParse, AcceptsOnlyPlainNonNegativeNumbers) {
   EXPECT_FALSE(parseDimension("."));
   EXPECT_EQ(roundHalfEven(2.5), 2);
   EXPECT_EQ(roundHalfEven(3.5), 4);
+  // As a Japanese input method types them.
+  EXPECT_EQ(parseDimension("７５０"), 750.0);
+  EXPECT_EQ(parseDimension("　１２．５ "), 12.5);
+  EXPECT_FALSE(parseDimension("７５０ｐｘ"));
+}
+
+TEST_F(Layout, ARefusedWidthIsShownAsRefusedAndThePageKeepsTheLastValue) {
+  start();
+  DimensionBox& width = *f().dimension("txtWidth");
+  type("txtWidth", "７００");
+  EXPECT_FALSE(width.refused());
+  EXPECT_NE(text("rtxtTagHead").find("width=700"), std::string::npos);
+  for (const char* bad : {"7OO", "-5", "123456789012345678901234567890123"}) {
+    type("txtWidth", bad);
+    EXPECT_TRUE(width.refused()) << bad;
+    EXPECT_NE(text("rtxtTagHead").find("width=700"), std::string::npos);
+    EXPECT_NE(width.allowedRange().find("0 から 10000"), std::string::npos);
+    EXPECT_NE(width.allowedRange().find("700 が使われています"), std::string::npos);
+  }
+  type("txtWidth", "");
+  EXPECT_FALSE(width.refused());  // on the way to a new number
+  type("txtWidth", "x");
+  width.focusLost();
+  EXPECT_FALSE(width.refused());
+  EXPECT_EQ(text("txtWidth"), "700");
 }
 
 }  // namespace

@@ -118,21 +118,22 @@ TEST_F(DocumentState, UnsavedWorkSurvivesACrashThroughTheRecoveryFile) {
   std::string written = readFile(recovery);
 
   // The program ends without saving; the next start finds the file and restores it.
+  fs::path next = dir / "recovery" / "next.ini";
   start();
-  doc().setRecoveryFile(recovery);
-  ASSERT_TRUE(doc().recoveryWaiting());
+  doc().setRecoveryFile(next);
   platform.queueAnswer("restore");
-  EXPECT_TRUE(doc().offerRecovery());
+  EXPECT_TRUE(doc().offerRecovery(recovery));
   EXPECT_EQ(text("txtTitle1"), "保存前の題 😀");
   EXPECT_EQ(c<CheckBox>("chkSend4").value(), 1);
   EXPECT_TRUE(doc().modified());
   EXPECT_EQ(doc().currentFile(), file("listing.ini"));
   EXPECT_EQ(doc().windowTitle(), "listing.ini* — Bidquill");
   EXPECT_EQ(platform.questions.back().choices[0].caption, "復元する");
-  // Until saved, the recovery file stays; the save removes it.
-  EXPECT_TRUE(fs::exists(recovery));
-  ASSERT_TRUE(doc().save());
+  // Until saved, the recovery file stays, as this run's; the save removes it.
   EXPECT_FALSE(fs::exists(recovery));
+  EXPECT_EQ(readFile(next), written);
+  ASSERT_TRUE(doc().save());
+  EXPECT_FALSE(fs::exists(next));
   EXPECT_NE(readFile(file("listing.ini")).find("\xFF\xFE"), std::string::npos);
 
   // 破棄する removes it and changes nothing.
@@ -140,7 +141,7 @@ TEST_F(DocumentState, UnsavedWorkSurvivesACrashThroughTheRecoveryFile) {
   start();
   doc().setRecoveryFile(recovery);
   platform.queueAnswer("discard");
-  EXPECT_FALSE(doc().offerRecovery());
+  EXPECT_FALSE(doc().offerRecovery(recovery));
   EXPECT_FALSE(fs::exists(recovery));
   EXPECT_EQ(text("txtTitle1"), "商品名");
   EXPECT_FALSE(doc().modified());
@@ -161,7 +162,7 @@ TEST_F(DocumentState, ARecoveryFileThatDoesNotLoadChangesNothingAndStays) {
   start();
   doc().setRecoveryFile(recovery);
   platform.queueAnswer("restore");
-  EXPECT_FALSE(doc().offerRecovery());
+  EXPECT_FALSE(doc().offerRecovery(recovery));
   EXPECT_TRUE(fs::exists(recovery));
   EXPECT_FALSE(doc().modified());
   ASSERT_EQ(platform.messages.size(), 1u);

@@ -2,13 +2,19 @@
 // reaches the page and its file, the preview window shows the page.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSplitterHandle>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineScript>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -67,7 +73,10 @@ class GuiTest : public QObject {
   }
 
   void windowStartsWithTheEngineState() {
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Bidquill"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("無題[*] — Bidquill"));
+    QVERIFY(!window_->isWindowModified());
+    QVERIFY(window_->focusWidget());
+    QCOMPARE(window_->focusWidget()->objectName(), QStringLiteral("txtTitle1"));
     auto* title = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtTitle1"));
     QVERIFY(title);
     QCOMPARE(title->toPlainText(), QStringLiteral("商品名"));
@@ -92,6 +101,131 @@ class GuiTest : public QObject {
     // Enter goes through the engine's rule: the tag, then the box's own line break.
     QTest::keyClick(title, Qt::Key_Return);
     QCOMPARE(title->toPlainText(), QStringLiteral("状態<BR>\n"));
+  }
+
+  void oneUndoTakesBackOneEnter() {
+    auto* body = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtEdit1"));
+    body->setFocus();
+    typeText(body, QStringLiteral("abc"));
+    QTest::keyClick(body, Qt::Key_Return);
+    typeText(body, QStringLiteral("def"));
+    QCOMPARE(body->toPlainText(), QStringLiteral("abc<BR>\ndef"));
+    QVERIFY(window_->isWindowModified());
+    body->undo();
+    QCOMPARE(body->toPlainText(), QStringLiteral("abc<BR>\n"));
+    body->undo();
+    QCOMPARE(body->toPlainText(), QStringLiteral("abc"));
+    QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QStringLiteral("abc"));
+    body->redo();
+    QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QStringLiteral("abc<BR>\n"));
+  }
+
+  void pastedLineBreaksBecomeWhatEnterGives() {
+    auto* body = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtEdit2"));
+    body->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("一行目\r\n二行目<br>\n三行目"));
+    body->paste();
+    QCOMPARE(body->toPlainText(), QStringLiteral("一行目<BR>\n二行目<br>\n三行目"));
+    QCOMPARE(gui::qs(form_->page.section(2).txtEdit.text()), body->toPlainText());
+  }
+
+  void theWheelChangesAListOnlyWhenItHasTheFocus() {
+    auto* size = window_->findChild<QComboBox*>(QStringLiteral("cmbT1FS"));
+    QVERIFY(size);
+    auto wheel = [size] {
+      QPointF at(size->width() / 2.0, size->height() / 2.0);
+      QWheelEvent e(at, size->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(size, &e);
+    };
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    int before = form_->boldSize.sizeBox("cmbT1FS").listIndex();
+    window_->findChild<QWidget*>(QStringLiteral("txtTitle1"))->setFocus();
+    wheel();
+    QCOMPARE(form_->boldSize.sizeBox("cmbT1FS").listIndex(), before);
+    QVERIFY(!window_->isWindowModified());
+    size->setFocus();
+    wheel();
+    QCOMPARE(size->currentIndex(), before + 1);
+  }
+
+  void theColourDialogStartsAtTheButtonsColour() {
+    QColor seen;
+    QTimer::singleShot(100, [&seen] {
+      if (auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+        seen = d->currentColor();
+        d->accept();  // OK without choosing
+      }
+    });
+    form_->registry().find<PushButton>("cmdT1BC")->click();
+    QCOMPARE(seen, QColor(Qt::white));
+    QCOMPARE(form_->style.TitleBackColor[1], std::string("FFFFFF"));
+  }
+
+  void aDroppedSettingsFileOpens() {
+    fs::path file = dir_ / "dropped.ini";
+    form_->page.section(1).txtTitle.setText("落とした題");
+    QVERIFY(form_->settings.saveTo(file));
+    form_->page.section(1).txtTitle.setText("別の題");
+    auto* target = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtEdit3"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(gui::qs(file.string()))});
+    QPointF at(10, 10);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    // The question comes first: 保存しない.
+    QTimer::singleShot(100, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (auto* b = box->findChild<QAbstractButton*>(QStringLiteral("discard"))) b->click();
+      }
+    });
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &drop);
+    QTRY_COMPARE(gui::qs(form_->page.section(1).txtTitle.text()), QStringLiteral("落とした題"));
+    QCOMPARE(target->toPlainText(), QString());  // no path pasted into the box
+    QCOMPARE(window_->windowTitle(), QStringLiteral("dropped.ini[*] — Bidquill"));
+    QVERIFY(gui::MainWindow::recentFiles().first().endsWith(QStringLiteral("dropped.ini")));
+  }
+
+  void closingWithChangesAsksAndCancelKeepsTheWindow() {
+    form_->page.section(2).txtTitle.setText("未保存");
+    QString asked;
+    QTimer::singleShot(100, [&asked] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        asked = box->text();
+        box->findChild<QAbstractButton*>(QStringLiteral("cancel"))->click();
+      }
+    });
+    window_->close();
+    QVERIFY2(asked.contains(QStringLiteral("「無題」の変更を保存しますか")), qPrintable(asked));
+    QVERIFY(window_->isVisible());
+    QCOMPARE(gui::qs(form_->page.section(2).txtTitle.text()), QStringLiteral("未保存"));
+  }
+
+  // Run alone with QT_SCALE_FACTOR=1.25 (a test of its own): each edit reloads the page, and
+  // the position the seller scrolled to stays put.
+  void theScrollPositionStaysPutAcrossEdits() {
+    std::string body;
+    for (int i = 0; i < 200; ++i) body += "行 " + std::to_string(i) + "<BR>\n";
+    QSignalSpy loaded(window_->WBrowser(), &QWebEngineView::loadFinished);
+    form_->page.section(1).txtEdit.setText(body);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 20000);
+    QTest::qWait(300);
+    window_->WBrowser()->page()->runJavaScript(QStringLiteral("window.scrollTo(0, 400)"),
+                                               QWebEngineScript::ApplicationWorld);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->WBrowser()->page()->scrollPosition().y() > 100, 5000);
+    QPointF start = window_->WBrowser()->page()->scrollPosition();
+    for (int k = 0; k < 4; ++k) {
+      loaded.clear();
+      form_->page.section(1).txtTitle.setText("題 " + std::to_string(k));
+      QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 20000);
+      QTest::qWait(300);
+      QPointF now = window_->WBrowser()->page()->scrollPosition();
+      QVERIFY2(std::abs(now.y() - start.y()) <= 1.0,
+               qPrintable(QStringLiteral("%1 -> %2").arg(start.y()).arg(now.y())));
+    }
   }
 
   void browserDecodesThePageExactly() {
@@ -195,6 +329,7 @@ class GuiTest : public QObject {
 
 int main(int argc, char** argv) {
   gui::registerPageScheme();
+  QStandardPaths::setTestModeEnabled(true);  // recent files and recovery stay out of $HOME
   QApplication app(argc, argv);
   GuiTest test;
   return QTest::qExec(&test, argc, argv);

@@ -1,11 +1,15 @@
 #include "app/gui/binder.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -22,6 +26,24 @@ QIcon swatch(std::int32_t colour) {
   painter.drawRect(0, 0, 13, 13);
   return QIcon(p);
 }
+
+// A title or body box: pasted text goes through the engine, so that its line breaks come out
+// as Enter would give them.
+class TextArea : public QPlainTextEdit {
+ public:
+  TextArea(frmMain& form, TextBox& box) : form_(form), box_(box) {}
+
+ protected:
+  void insertFromMimeData(const QMimeData* source) override {
+    if (!source->hasText()) return QPlainTextEdit::insertFromMimeData(source);
+    textCursor().insertText(qs(form_.pastedText(box_, str(source->text()))));
+    ensureCursorVisible();
+  }
+
+ private:
+  frmMain& form_;
+  TextBox& box_;
+};
 
 // Puts engine text into a plain-text box, keeping the caret where the engine left it.
 void showText(QPlainTextEdit* w, const TextBox& box) {
@@ -63,7 +85,7 @@ QLineEdit* Binder::line(const std::string& name) {
 
 QPlainTextEdit* Binder::area(const std::string& name, int lines) {
   auto& box = control<TextBox>(name);
-  auto* w = new QPlainTextEdit;
+  auto* w = new TextArea(form_, box);
   w->setObjectName(qs(name));
   w->setPlainText(qs(box.text()));
   w->setTabChangesFocus(true);
@@ -74,8 +96,9 @@ QPlainTextEdit* Binder::area(const std::string& name, int lines) {
     w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   }
   QPointer<QPlainTextEdit> guard(w);
-  box.observe([guard, &box] {
-    if (guard) showText(guard, box);
+  box.observe([this, guard, &box] {
+    // The Enter rule's own edit is made in the box as one undoable step (eventFilter).
+    if (guard && guard != enterIn_) showText(guard, box);
   });
   connect(w, &QPlainTextEdit::textChanged, this, [w, &box] { box.setText(str(w->toPlainText())); });
   w->installEventFilter(this);
@@ -83,22 +106,55 @@ QPlainTextEdit* Binder::area(const std::string& name, int lines) {
 }
 
 bool Binder::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) return wheelWithoutFocus(watched, event);
   if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
   auto* w = qobject_cast<QPlainTextEdit*>(watched);
   auto* box = w ? form_.registry().find<TextBox>(str(w->objectName())) : nullptr;
   if (!box) return false;
-  // The engine needs the caret to put the line-break tag in; the box then adds its own line
-  // break as for any Enter.
-  QString text = w->toPlainText();
+  // The engine puts the line-break tag at the caret; the box then adds its own line break.
+  // Both land in the box through one edit block, so that a single undo takes back the Enter
+  // and nothing before it.
+  QString before = w->toPlainText();
   QTextCursor c = w->textCursor();
-  std::size_t start = charIndex(text, c.selectionStart());
-  std::size_t end = charIndex(text, c.selectionEnd());
+  std::size_t start = charIndex(before, c.selectionStart());
+  std::size_t end = charIndex(before, c.selectionEnd());
   box->setSelection(start, end - start);
   std::int16_t code = kKeyEnter;
+  enterIn_ = w;
   form_.keyDown(*box, code);
-  return code != kKeyEnter;
+  enterIn_ = nullptr;
+  QString after = qs(box->text());
+  int head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+  int tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
+    ++tail;
+  }
+  c.beginEditBlock();
+  c.setPosition(head);
+  c.setPosition(static_cast<int>(before.size()) - tail, QTextCursor::KeepAnchor);
+  c.insertText(after.mid(head, after.size() - head - tail));
+  c.setPosition(utf16Index(after, box->selStart() + box->selLength()));
+  if (code == kKeyEnter) c.insertText(QStringLiteral("\n"));
+  c.endEditBlock();
+  w->setTextCursor(c);
+  return true;
+}
+
+bool Binder::wheelWithoutFocus(QObject* watched, QEvent* event) {
+  auto* w = qobject_cast<QWidget*>(watched);
+  if (!w || w->hasFocus()) return false;
+  // The wheel scrolls the form; it changes a list or number only once the seller picked it.
+  for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(p)) {
+      QCoreApplication::sendEvent(area->viewport(), event);
+      break;
+    }
+  }
+  return true;
 }
 
 QComboBox* Binder::combo(const std::string& name) {
@@ -121,6 +177,8 @@ QComboBox* Binder::combo(const std::string& name) {
     if (guard) sync();
   });
   connect(w, &QComboBox::activated, this, [&box](int index) { box.setListIndex(index); });
+  w->setFocusPolicy(Qt::StrongFocus);
+  w->installEventFilter(this);
   return w;
 }
 
@@ -196,6 +254,21 @@ QWidget* Binder::dimension(const std::string& textName) {
   layout->setSpacing(1);
   QLineEdit* edit = line(textName);
   edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
+  // Text the box refuses is framed red, and the tooltip says what it takes.
+  QString normalTip = edit->toolTip();
+  QPointer<QLineEdit> guard(edit);
+  auto showRefusal = [guard, d, normalTip] {
+    if (!guard) return;
+    bool refused = d->refused();
+    if (guard->property("refused").toBool() == refused && !refused) return;
+    guard->setProperty("refused", refused);
+    guard->setStyleSheet(refused ? QStringLiteral("QLineEdit { border: 2px solid #d00000; }")
+                                 : QString());
+    guard->setToolTip(refused ? normalTip + QStringLiteral("\n") + qs(d->allowedRange())
+                              : normalTip);
+  };
+  connect(edit, &QLineEdit::textEdited, this, showRefusal);
+  d->txt.observe([showRefusal] { QTimer::singleShot(0, showRefusal); });
   connect(edit, &QLineEdit::editingFinished, this, [d] { d->focusLost(); });
   layout->addWidget(edit);
   auto* arrows = new QWidget;

@@ -39,8 +39,10 @@ class Binder : public QObject {
  private:
   template <class T>
   T& control(const std::string& name);
+  bool wheelWithoutFocus(QObject* watched, QEvent* event);
 
   frmMain& form_;
+  QPlainTextEdit* enterIn_ = nullptr;  // the box whose Enter the engine is handling
 };
 
 }  // namespace bq::gui

@@ -1,9 +1,14 @@
 // The desktop program: splash, start-up, the main window with its live preview.
+#include <signal.h>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QSessionManager>
+#include <QStandardPaths>
 #include <QTimer>
+
 #include <cstdio>
 #include <memory>
 
@@ -14,6 +19,39 @@
 #include "app/gui/qt_text.h"
 #include "app/templates.h"
 #include "app/version.h"
+
+namespace {
+
+// Recovery files are "recovery-PID.ini" in the per-user data folder, one per running window.
+// Those whose program is no longer running hold work a crash left behind.
+std::vector<std::filesystem::path> leftRecoveryFiles(const QDir& folder) {
+  std::vector<std::filesystem::path> left;
+  for (const QString& name :
+       folder.entryList({QStringLiteral("recovery-*.ini")}, QDir::Files, QDir::Time)) {
+    bool number = false;
+    qint64 pid = name.mid(9, name.size() - 13).toLongLong(&number);
+    bool running = number && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+    if (!running) left.push_back(std::filesystem::u8path(bq::gui::str(folder.filePath(name))));
+  }
+  return left;
+}
+
+// While the listing has unsaved changes, they are written to the recovery file every 30 seconds;
+// at start, work a crash left behind is offered back.
+void startRecovery(bq::frmMain& form, QObject* owner) {
+  QDir folder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+  folder.mkpath(QStringLiteral("."));
+  QString own = QStringLiteral("recovery-%1.ini").arg(QCoreApplication::applicationPid());
+  form.document.setRecoveryFile(std::filesystem::u8path(bq::gui::str(folder.filePath(own))));
+  for (const auto& left : leftRecoveryFiles(folder)) {
+    if (form.document.offerRecovery(left)) break;
+  }
+  auto* timer = new QTimer(owner);
+  QObject::connect(timer, &QTimer::timeout, owner, [&form] { form.document.writeRecovery(); });
+  timer->start(30 * 1000);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer sinceStart;
@@ -63,6 +101,21 @@ int main(int argc, char** argv) {
   platform.qtMainBrowser().attach(window.WBrowser());
   window.show();
   platform.splash().close();
+
+  bool documentation = args.isSet(firstPreview) || args.isSet(screenshots);
+  if (!documentation) startRecovery(form, &window);
+  // The desktop session ending is one more way to close the window.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                   [&form](QSessionManager& manager) {
+                     if (!form.document.modified()) return;
+                     if (!manager.allowsInteraction()) {
+                       form.document.writeRecovery();
+                       return;
+                     }
+                     bool closed = form.document.close();
+                     manager.release();
+                     if (!closed) manager.cancel();
+                   });
 
   if (args.isSet(firstPreview) || args.isSet(screenshots)) {
     QString shots = args.value(screenshots);

@@ -2,14 +2,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
+#include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/gui/qt_text.h"
@@ -23,6 +32,18 @@ std::string n(const char* stem, int i, const char* tail = "") {
 
 QLabel* label(const char* text) {
   return new QLabel(QString::fromUtf8(text));
+}
+
+constexpr int kRecentFiles = 8;
+const QString kRecentKey = QStringLiteral("recentFiles");
+
+// The one settings file a drag carries, if that is what it carries.
+QString droppedSettingsFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  QUrl url = data->urls().first();
+  if (!url.isLocalFile()) return {};
+  QString file = url.toLocalFile();
+  return file.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive) ? file : QString();
 }
 
 QWidget* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
@@ -68,6 +89,71 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   setGeometry(screen.left() + (screen.width() - w) / 2, screen.top(), w, h);
   splitter_->setSizes({h * 11 / 20, h * 9 / 20});
   platform_.setDialogParent(this);
+
+  // The desktop's usual keys for the document.
+  auto* open = new QShortcut(QKeySequence::Open, this);
+  connect(open, &QShortcut::activated, this, [this] { form_.settings.cmdOpen.click(); });
+  auto* save = new QShortcut(QKeySequence::Save, this);
+  connect(save, &QShortcut::activated, this, [this] { form_.document.save(); });
+  auto* saveAs = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
+  connect(saveAs, &QShortcut::activated, this, [this] { form_.document.saveAs(); });
+
+  form_.document.onStateChange = [this] { documentChanged(); };
+  documentChanged();
+  setAcceptDrops(true);
+  qApp->installEventFilter(this);
+  // The seller starts with the first title.
+  if (auto* first = findChild<QWidget*>(QStringLiteral("txtTitle1"))) first->setFocus();
+}
+
+void MainWindow::documentChanged() {
+  setWindowTitle(qs(form_.document.windowTitleTemplate()));
+  setWindowModified(form_.document.modified());
+  const std::filesystem::path& file = form_.document.currentFile();
+  if (file.empty()) return;
+  QString path = qs(displayPath(std::filesystem::absolute(file)));
+  QStringList recent = recentFiles();
+  if (!recent.isEmpty() && recent.first() == path) return;
+  recent.removeAll(path);
+  recent.prepend(path);
+  while (recent.size() > kRecentFiles) recent.removeLast();
+  QSettings().setValue(kRecentKey, recent);
+}
+
+QStringList MainWindow::recentFiles() {
+  return QSettings().value(kRecentKey).toStringList();
+}
+
+void MainWindow::fillRecentMenu() {
+  recentMenu_->clear();
+  const QStringList recent = recentFiles();
+  for (const QString& file : recent) {
+    QAction* a = recentMenu_->addAction(QFileInfo(file).fileName());
+    a->setToolTip(file);
+    a->setStatusTip(file);
+    connect(a, &QAction::triggered, this,
+            [this, file] { form_.document.openFile(std::filesystem::u8path(str(file))); });
+  }
+  if (recent.isEmpty())
+    recentMenu_->addAction(QStringLiteral("（まだありません）"))->setEnabled(false);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* w = qobject_cast<QWidget*>(watched);
+  if (!w || w->window() != this) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  QString file = droppedSettingsFile(drop->mimeData());
+  if (file.isEmpty()) return false;
+  // Not into a text box as its path: the file opens.
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (type == QEvent::Drop) {
+    QTimer::singleShot(
+        0, this, [this, file] { form_.document.openFile(std::filesystem::u8path(str(file))); });
+  }
+  return true;
 }
 
 QWidget* MainWindow::toolStrip() {
@@ -76,9 +162,17 @@ QWidget* MainWindow::toolStrip() {
   strip->setFrameShape(QFrame::StyledPanel);
   auto* l = new QHBoxLayout(strip);
   l->setContentsMargins(6, 4, 6, 4);
-  for (const char* name : {"cmdOpen", "cmdSave"}) {
-    if (form_.registry().find(name)) l->addWidget(binder_.button(name));
-  }
+  l->addWidget(binder_.button("cmdOpen"));
+  auto* recent = new QToolButton;
+  recent->setObjectName(QStringLiteral("cmdRecent"));
+  recent->setText(QStringLiteral("最近のファイル"));
+  recent->setToolTip(QStringLiteral("最近開いたり保存したりした設定ファイルを開きます"));
+  recent->setPopupMode(QToolButton::InstantPopup);
+  recentMenu_ = new QMenu(recent);
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+  recent->setMenu(recentMenu_);
+  l->addWidget(recent);
+  l->addWidget(binder_.button("cmdSave"));
   l->addWidget(binder_.button("cmdPreview"));
   l->addSpacing(12);
   l->addWidget(binder_.check("chkRealTP"));
@@ -244,7 +338,11 @@ QWidget* MainWindow::editingArea() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  // Nothing is saved and nothing asks: the other windows go with this one.
+  // Unsaved changes are asked about first; キャンセル keeps the window and the work.
+  if (!form_.document.close()) {
+    e->ignore();
+    return;
+  }
   platform_.closeAll();
   e->accept();
   QApplication::quit();

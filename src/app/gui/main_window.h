@@ -13,6 +13,7 @@
 
 class QGridLayout;
 class QGroupBox;
+class QMenu;
 
 namespace bq::gui {
 
@@ -22,6 +23,12 @@ class MainWindow : public QMainWindow {
 
   QWebEngineView* WBrowser() const { return browser_; }
   PreviewSplitter* imgMove() const { return splitter_; }
+
+  // Files opened or saved lately, newest first (kept with QSettings).
+  static QStringList recentFiles();
+
+  // A settings file dropped anywhere on the window opens (after the question).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -39,12 +46,15 @@ class MainWindow : public QMainWindow {
   QWidget* paymentTab();
   QGroupBox* layoutGroup();
   QGroupBox* bulkGroup();
+  void documentChanged();
+  void fillRecentMenu();
 
   frmMain& form_;
   QtPlatform& platform_;
   Binder binder_;
   PreviewSplitter* splitter_ = nullptr;
   QWebEngineView* browser_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
 };
 
 }  // namespace bq::gui

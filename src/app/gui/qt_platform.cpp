@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -112,8 +114,14 @@ void QtBrowser::startLoad() {
 void QtBrowser::loadFinished() {
   loading_ = false;
   if (!view_) return;
+  // The view reports the position in device pixels; the page scrolls in CSS pixels, which at a
+  // display scale of 1.25 or 1.5 differ. The script runs in a world of its own, apart from the
+  // page's scripts.
   view_->page()->runJavaScript(
-      QStringLiteral("window.scrollTo(%1,%2)").arg(restore_.left).arg(restore_.top));
+      QStringLiteral("window.scrollTo(%1 / window.devicePixelRatio, %2 / window.devicePixelRatio)")
+          .arg(restore_.left)
+          .arg(restore_.top),
+      QWebEngineScript::ApplicationWorld);
   if (pending_) startLoad();
 }
 
@@ -122,7 +130,7 @@ ScrollPosition QtBrowser::scrollPosition() {
   // one that load will restore.
   if (loading_ || !view_) return restore_;
   QPointF p = view_->page()->scrollPosition();
-  return {static_cast<int>(p.x()), static_cast<int>(p.y())};
+  return {qRound(p.x()), qRound(p.y())};
 }
 
 frmFirst::frmFirst() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
