@@ -110,6 +110,8 @@ void Document::writeRecovery() {
   doc.write(kRecoverySection, "File", original);
   std::error_code ec;
   fs::create_directories(recovery_.parent_path(), ec);
+  // The seller's unsaved work is nobody else's to read.
+  fs::permissions(recovery_.parent_path(), fs::perms::owner_all, ec);
   // A recovery file that cannot be written costs nothing now; the next attempt may succeed.
   if (!files::saveFileSafely(recovery_, doc.serialize())) recoveryStale_ = false;
 }
