@@ -1,12 +1,17 @@
 #include "app/app_folder.h"
 
 #include "files/os_reason.h"
+#include "files/safe_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+
+#include <unistd.h>
+
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,25 +24,22 @@ namespace fs = std::filesystem;
 namespace bq {
 namespace {
 
-bool folderWritable(const fs::path& folder) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder, ec)) return false;
-  fs::path probe = folder / ".bidquill-write-test";
-  std::FILE* f = std::fopen(probe.string().c_str(), "wb");
-  if (!f) return false;
-  std::fclose(f);
-  fs::remove(probe, ec);
-  return true;
-}
-
-fs::path cacheFolder() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
-    return fs::path(xdg) / "bidquill";
-  if (const char* home = std::getenv("HOME"); home && *home) {
-    return fs::path(home) / ".cache" / "bidquill";
+// Where the temporary pages may go, best first: the per-user runtime folder, the per-user
+// cache, a folder of this user's own in the shared temporary folder.
+std::vector<fs::path> pageFolderCandidates() {
+  std::vector<fs::path> c;
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
+    c.push_back(fs::path(run) / "bidquill");
   }
-  return fs::temp_directory_path() / "bidquill";
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
+    c.push_back(fs::path(xdg) / "bidquill");
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    c.push_back(fs::path(home) / ".cache" / "bidquill");
+  }
+  std::error_code ec;
+  fs::path shared = fs::temp_directory_path(ec);
+  if (!ec) c.push_back(shared / ("bidquill-" + std::to_string(::geteuid())));
+  return c;
 }
 
 }  // namespace
@@ -66,8 +68,13 @@ AppPaths AppPaths::resolve(const fs::path& appFolder) {
   p.tags = appFolder / "data" / "tag";
   fs::path installed = appFolder.parent_path() / "share" / "bidquill" / "data" / "tag";
   if (!fs::is_directory(p.tags, ec) && fs::is_directory(installed, ec)) p.tags = installed;
-  p.temp = appFolder / "data" / "temp";
-  if (!folderWritable(p.temp)) p.temp = cacheFolder();
+  // The pages are read back by the preview; nobody else may put a file or a link there.
+  for (const fs::path& folder : pageFolderCandidates()) {
+    if (files::makePrivateFolder(folder)) {
+      p.temp = folder;
+      break;
+    }
+  }
   return p;
 }
 

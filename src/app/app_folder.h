@@ -13,10 +13,11 @@ std::filesystem::path AppFolder();
 struct AppPaths {
   std::filesystem::path app;   // the executable's folder (or the one given on the command line)
   std::filesystem::path tags;  // where the twelve template files lie
-  std::filesystem::path temp;  // where temp.htm and temp_yahoo.htm are written
+  std::filesystem::path temp;  // where temp.htm and temp_yahoo.htm are written; empty: nowhere
 
-  // data/tag beside the executable, else the installed share/bidquill/data/tag; data/temp
-  // beside the executable, else the seller's cache folder when that one cannot be written.
+  // data/tag beside the executable, else the installed share/bidquill/data/tag. The pages go
+  // to a private folder (0700): $XDG_RUNTIME_DIR/bidquill, else the per-user cache folder,
+  // else /tmp/bidquill-UID; none of them usable leaves `temp` empty.
   static AppPaths resolve(const std::filesystem::path& appFolder);
 };
 

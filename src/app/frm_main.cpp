@@ -137,6 +137,13 @@ std::vector<std::filesystem::path> frmMain::Load() {
   zones.WeightSurcharge = 0;
   shipping.BuildShippingSection();
   progress();
+  if (paths_.temp.empty()) {
+    platform_.showMessage(
+        "プレビュー用の一時フォルダーを作れませんでした。\r\n"
+        "$XDG_RUNTIME_DIR、キャッシュフォルダー、一時フォルダーのどれも使えません。\r\n\r\n"
+        "ライブプレビューなしで続けます。HTMLタグの作成とコピーはいつもどおりできます。",
+        "Bidquill", MessageIcon::Warning);
+  }
   // What start-up set is the program's; from here on changes are the seller's.
   document.watch();
   return missing;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,9 +31,13 @@ inline constexpr std::array<TemplateFile, 12> kTemplateFiles{{
     {"send_tag3.tpf", "rtxtSendTag3"},
 }};
 
+// Larger template files are refused.
+inline constexpr std::uintmax_t kMaxTemplate = 16u * 1024u * 1024u;
+
 // A template's whole text (code page 932, or UTF-8/UTF-16 with its mark), or nothing when the
-// file is missing or unreadable.
-std::optional<std::string> loadTemplate(const std::filesystem::path& file);
+// file is missing, unreadable, too large or no regular file (the reason goes to `why`).
+std::optional<std::string> loadTemplate(const std::filesystem::path& file,
+                                        std::string* why = nullptr);
 
 // What the seller is told when templates cannot be read.
 std::string missingTemplateMessage(const std::vector<std::filesystem::path>& files);

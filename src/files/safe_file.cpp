@@ -282,6 +282,38 @@ ReadResult readRegularFile(const fs::path& file, const ReadLimits& limits) {
   return r;
 }
 
+bool makePrivateFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (!folder.has_parent_path() || folder.parent_path() == folder) return false;
+  fs::create_directories(folder.parent_path(), ec);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return false;
+  }
+  return (st.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
+}
+
+std::optional<std::string> writePrivateFile(const fs::path& file, std::string_view bytes) {
+  fs::path tmp;
+  Fd fd;
+  int err = 0;
+  for (int attempt = 0; !fd && attempt < 16; ++attempt) {
+    tmp = folderOf(file) / ("." + file.filename().string() + "." + randomSuffix() + ".tmp");
+    fd = Fd(createExclusive(tmp));
+    err = fd ? 0 : errno;
+    if (err != EEXIST) break;
+  }
+  if (!fd) return osReason(err, Access::Write);
+  err = writeAt(fd.get(), bytes);
+  if (!err) err = fd.close();
+  if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
+  if (!err) return std::nullopt;
+  fd.close();
+  ::unlink(tmp.c_str());
+  return osReason(err, Access::Write);
+}
+
 std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_view bytes) {
   int err = 0;
   fs::path file = followLinks(target, err);

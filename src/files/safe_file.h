@@ -50,6 +50,15 @@ struct SaveFailure {
 std::optional<SaveFailure> saveFileSafely(const std::filesystem::path& target,
                                           std::string_view bytes);
 
+// Makes the folder (and its parents) and checks that it is ours alone: a real folder, not a
+// link, owned by this user, readable by nobody else (0700). False when it cannot be made so.
+bool makePrivateFolder(const std::filesystem::path& folder);
+
+// Replaces a file in a private folder: a new file that no link can redirect, renamed over the
+// old one, so a reader sees the old bytes or the new ones. Returns why it failed, or nothing.
+std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
+                                            std::string_view bytes);
+
 // The steps of a save, so that tests can make any one of them fail.
 enum class SaveStep {
   CreateTemp,

@@ -85,6 +85,7 @@ class HeadlessPlatform : public Platform {
   Splash& splash() override { return splash_; }
   bool openUrl(const std::string& url) override;
   void processEvents() override { ++eventRounds; }
+  void showStatus(const std::string& text) override { statuses.push_back(text); }
 
   // Called as each message is shown and each question asked (the command line prints them to
   // stderr).
@@ -95,6 +96,7 @@ class HeadlessPlatform : public Platform {
 
   std::vector<RecordedMessage> messages;
   std::vector<Question> questions;
+  std::vector<std::string> statuses;
   std::vector<FileDialogRequest> fileRequests;
   std::vector<std::pair<std::int32_t, std::int32_t>> colourRequests;  // initial, remembered
   std::vector<std::string> openedUrls;

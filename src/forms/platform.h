@@ -89,6 +89,8 @@ class Platform {
   virtual bool openUrl(const std::string& url) = 0;
   // Lets the window system handle what is pending (paint the splash, start a load).
   virtual void processEvents() = 0;
+  // A note for the seller that needs no answer (the main window's status bar).
+  virtual void showStatus(const std::string& text) = 0;
 };
 
 }  // namespace bq

@@ -1,6 +1,7 @@
 #include "page/page_output.h"
 
 #include "app/templates.h"
+#include "files/safe_file.h"
 #include "text/cp932.h"
 
 namespace bq {
@@ -71,14 +72,31 @@ void PageOutput::refreshSteps() {
   // showing the last page that could be written. The same page twice (start-up and a settings
   // load refresh often without changing it) is neither written nor shown again.
   const std::string& bytes = encoder_.encode(parts);
-  if (bytes != lastWritten_ || !std::filesystem::exists(tempPage())) {
-    if (!writeWholeFile(tempPage(), bytes)) {
+  std::error_code ec;
+  if (bytes != lastWritten_ || !std::filesystem::exists(tempPage(), ec)) {
+    if (writePage(tempPage(), bytes)) {
       lastWritten_ = bytes;
       browser.navigate(tempPage());
     }
   }
   platform_.processEvents();
   browser.scrollTo(pos);
+}
+
+bool PageOutput::writePage(const std::filesystem::path& file, const std::string& bytes) {
+  // Without a private folder there is no live preview; start-up has said so.
+  if (paths_.temp.empty()) return false;
+  auto error = files::writePrivateFile(file, bytes);
+  // A folder someone removed is made again (privately) before giving up.
+  if (error && files::makePrivateFolder(paths_.temp)) error = files::writePrivateFile(file, bytes);
+  if (error && !writeFailing_) {
+    platform_.showStatus("プレビューのファイルを書き込めません（" + *error + "）" +
+                         displayPath(file) + " — プレビューは最後に書けた内容のままです。");
+  } else if (!error && writeFailing_) {
+    platform_.showStatus("プレビューのファイルをまた書き込めるようになりました。");
+  }
+  writeFailing_ = error.has_value();
+  return !error;
 }
 
 void PageOutput::chkFirstClick() {
@@ -102,9 +120,13 @@ void PageOutput::cmdPreviewClick() {
   actions_.BuildPaymentSection();
   refreshSteps();
   std::string framed = holders_.rtxtYahooTag1.text() + txtTag.text();
-  if (auto error = writeWholeFile(tempFramedPage(), text::utf8ToCp932Html(framed))) {
+  auto error = paths_.temp.empty()
+                   ? std::optional<std::string>("一時フォルダーがありません。")
+                   : files::writePrivateFile(tempFramedPage(), text::utf8ToCp932Html(framed));
+  if (error) {
     platform_.showMessage("プレビュー用のファイルを書き込めません。\r\n" +
-                              displayPath(tempFramedPage()) + "\r\n" + *error,
+                              displayPath(tempFramedPage()) + "\r\n" + *error +
+                              "\r\n\r\nHTMLタグのコピーはこのあと行います。",
                           "Bidquill", MessageIcon::Warning);
   } else {
     preview.browser().navigate(tempFramedPage());

@@ -69,8 +69,12 @@ class PageOutput {
   Platform& platform_;
   const AppPaths& paths_;
   Actions& actions_;
+  // Writes the page file; a failure is told once, and so is the recovery.
+  bool writePage(const std::filesystem::path& file, const std::string& bytes);
+
   PageEncoder encoder_;
   std::string lastWritten_;
+  bool writeFailing_ = false;
 };
 
 }  // namespace bq

@@ -8,7 +8,9 @@ get_filename_component(dir ${SCRIPT} DIRECTORY)
 get_filename_component(name ${SCRIPT} NAME_WE)
 # Run from the work folder, so that files a script names land there, never in the sources.
 file(COPY ${SCRIPT} DESTINATION ${WORK})
-execute_process(COMMAND ${CLI} run --app-folder ${WORK} ${name}.script
+# The temporary pages go to a folder of the script's own.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run
+  ${CLI} run --app-folder ${WORK} ${name}.script
   WORKING_DIRECTORY ${WORK}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 set(actual "${out}--- stderr\n${err}--- status ${status}\n")

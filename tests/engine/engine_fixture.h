@@ -34,6 +34,8 @@ class Engine : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = freshFolder("engine");
+    // The temporary pages of this test's own, in a private folder as the program makes it.
+    setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
     fs::create_directories(dir / "data");
     fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
   }

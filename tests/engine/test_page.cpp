@@ -122,14 +122,23 @@ TEST_F(Page, AMissingLeadingTemplateIsReportedAndChangesNothing) {
   EXPECT_NE(platform.messages[0].text.find("first.tpf"), std::string::npos);
 }
 
-TEST_F(Page, AnUnwritableTempFileStillLeavesTxtTagRight) {
+TEST_F(Page, AFailedPageWriteIsToldOnceAndSoIsTheRecovery) {
   start();
-  fs::remove_all(dir / "data" / "temp");
-  std::ofstream(dir / "data" / "temp") << "a file in the folder's place";
+  fs::path pages = form->paths().temp;
+  fs::remove_all(pages);
+  std::ofstream(pages) << "a file in the folder's place";
   std::size_t navigations = platform.main.navigations.size();
   type("txtEdit1", "それでも");
-  EXPECT_NE(page().find("それでも"), std::string::npos);
+  type("txtEdit1", "それでもまだ");
+  EXPECT_NE(page().find("それでもまだ"), std::string::npos);
   EXPECT_EQ(platform.main.navigations.size(), navigations);
+  ASSERT_EQ(platform.statuses.size(), 1u);
+  EXPECT_NE(platform.statuses[0].find("書き込めません"), std::string::npos);
+  fs::remove(pages);
+  type("txtEdit1", "直った");
+  ASSERT_EQ(platform.statuses.size(), 2u);
+  EXPECT_NE(platform.statuses[1].find("また書き込める"), std::string::npos);
+  EXPECT_EQ(platform.main.navigations.size(), navigations + 1);
 }
 
 TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {

@@ -75,25 +75,53 @@ TEST_F(Startup, TheFirstPageIsCompleteInTxtTagAndTheTemporaryFile) {
   EXPECT_EQ(platform.main.navigations.back(), form->output.tempPage());
 }
 
-TEST_F(Startup, AMissingTempFolderIsCreated) {
+TEST_F(Startup, ThePagesGoToAPrivateFolderThatIsMadeAgainWhenRemoved) {
   start();
-  fs::remove_all(dir / "data" / "temp");
+  fs::path pages = dir / "run" / "bidquill";
+  EXPECT_EQ(form->paths().temp, pages);
+  EXPECT_EQ(fs::status(pages).permissions(), fs::perms::owner_all);
+  fs::remove_all(pages);
   type("txtEdit1", "本文");
-  EXPECT_NE(bq::text::decodeText(readFile(dir / "data" / "temp" / "temp.htm")).find("本文"),
-            std::string::npos);
+  EXPECT_NE(bq::text::decodeText(readFile(pages / "temp.htm")).find("本文"), std::string::npos);
+  EXPECT_EQ(fs::status(pages).permissions(), fs::perms::owner_all);
 }
 
-TEST_F(Startup, AnUnwritableAppFolderWritesToTheCacheFolder) {
-  // A file where data/temp should be makes the folder impossible to create, even for root.
-  fs::path app = freshFolder("readonly-app");
-  std::ofstream(app / "data") << "not a folder";
-  fs::path cache = freshFolder("cache");
-  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-  AppPaths p = AppPaths::resolve(app);
+TEST_F(Startup, ALinkPlantedAtThePageIsReplacedNotFollowed) {
+  start();
+  fs::path victim = dir / "victim.txt";
+  std::ofstream(victim) << "private";
+  fs::path page = form->output.tempPage();
+  fs::remove(page);
+  fs::create_symlink(victim, page);
+  type("txtEdit1", "上書きしない");
+  EXPECT_EQ(readFile(victim), "private");
+  EXPECT_FALSE(fs::is_symlink(page));
+  EXPECT_NE(bq::text::decodeText(readFile(page)).find("上書きしない"), std::string::npos);
+}
+
+TEST_F(Startup, UnusablePageFoldersFallThroughAndNoneLeavesNoLivePreview) {
+  // The runtime folder is a file, the cache folder's place is a link someone planted.
+  std::ofstream(dir / "run-file") << "x";
+  fs::create_directories(dir / "elsewhere");
+  fs::create_directories(dir / "cache");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "cache" / "bidquill");
+  setenv("XDG_RUNTIME_DIR", (dir / "run-file").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+  AppPaths p = AppPaths::resolve(dir);
+  EXPECT_EQ(p.temp.parent_path(), fs::temp_directory_path());
+  EXPECT_EQ(p.temp.filename().string().rfind("bidquill-", 0), 0u);
+
+  // With nowhere to write, the seller is told once and the page is still made.
+  setenv("TMPDIR", (dir / "run-file").c_str(), 1);
+  start();
+  unsetenv("TMPDIR");
   unsetenv("XDG_CACHE_HOME");
-  EXPECT_EQ(p.temp, cache / "bidquill");
-  fs::remove_all(cache);
-  fs::remove_all(app);
+  EXPECT_TRUE(form->paths().temp.empty());
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find("ライブプレビューなしで続けます"), std::string::npos);
+  type("txtEdit1", "それでも");
+  EXPECT_NE(page().find("それでも"), std::string::npos);
+  EXPECT_EQ(platform.messages.size(), 1u);
 }
 
 TEST_F(Startup, ReportsEveryMissingTemplate) {

@@ -56,6 +56,8 @@ class GuiTest : public QObject {
     dir_ = fs::temp_directory_path() / ("bidquill-gui-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_ / "data");
     fs::copy(BIDQUILL_TEMPLATE_DIR, dir_ / "data" / "tag", fs::copy_options::recursive);
+    // Pages of this test's own: the tests may run side by side.
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir_ / "run").string()));
     platform_ = std::make_unique<gui::QtPlatform>();
     form_ = std::make_unique<frmMain>(*platform_, dir_);
     QVERIFY(form_->Load().empty());
@@ -189,6 +191,18 @@ class GuiTest : public QObject {
     QVERIFY(gui::MainWindow::recentFiles().first().endsWith(QStringLiteral("dropped.ini")));
   }
 
+  void ctrlSSavesToTheCurrentFileWithoutADialog() {
+    fs::path file = dir_ / "current.ini";
+    QVERIFY(form_->settings.saveTo(file));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    form_->page.section(3).txtTitle.setText("Ctrl+S の題");
+    QVERIFY(window_->isWindowModified());
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!window_->isWindowModified());
+    QVERIFY(readWholeFile(file)->find(*text::utf8ToCp932("Ctrl+S の題")) != std::string::npos);
+  }
+
   void closingWithChangesAsksAndCancelKeepsTheWindow() {
     form_->page.section(2).txtTitle.setText("未保存");
     QString asked;
@@ -228,6 +242,58 @@ class GuiTest : public QObject {
     }
   }
 
+  void thePreviewRunsNoScriptAndStaysOnItsPage() {
+    QSignalSpy loaded(window_->WBrowser(), &QWebEngineView::loadFinished);
+    form_->page.section(1).txtEdit.setText(
+        "<script>document.title='ran';location='http://127.0.0.1:9/'</script>"
+        "<meta http-equiv=refresh content=\"0;url=http://127.0.0.1:9/\">"
+        "<form id=f action=http://127.0.0.1:9/><input name=a></form>"
+        "<script>document.getElementById('f').submit();window.open('http://127.0.0.1:9/')</script>"
+        "<img src=none.png onerror=\"document.title='ran2'\">"
+        "<iframe id=i src=\"http://127.0.0.1:9/\"></iframe>");
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 20000);
+    QTest::qWait(1500);
+    QUrl url = window_->WBrowser()->url();
+    QCOMPARE(url.scheme(), QStringLiteral("bidquill-page"));
+    QCOMPARE(url.fileName(), QStringLiteral("temp.htm"));
+    QString title = QStringLiteral("?");
+    bool done = false;
+    window_->WBrowser()->page()->runJavaScript(
+        QStringLiteral("document.title + '|' + (document.getElementById('i').contentDocument ? "
+                       "document.getElementById('i').contentDocument.URL : 'none')"),
+        QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+          title = v.toString();
+          done = true;
+        });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+    QVERIFY2(!title.contains(QStringLiteral("ran")), qPrintable(title));
+    QVERIFY2(!title.contains(QStringLiteral("127.0.0.1")), qPrintable(title));
+  }
+
+  void thePageSchemeServesThePageFilesAndNothingElse() {
+    fs::path pages = form_->paths().temp;
+    fs::path outside = dir_ / "private.txt";
+    std::ofstream(outside) << "secret";
+    fs::remove(pages / "temp_yahoo.htm");
+    fs::create_symlink(outside, pages / "temp_yahoo.htm");
+    std::ofstream(pages / "other.htm") << "<p>other</p>";
+    QWebEnginePage probe;
+    auto loads = [&probe](const QString& path) {
+      QSignalSpy done(&probe, &QWebEnginePage::loadFinished);
+      QUrl url;
+      url.setScheme(QStringLiteral("bidquill-page"));
+      url.setPath(path);
+      probe.load(url);
+      if (!done.wait(10000)) return false;
+      return done.first().first().toBool();
+    };
+    QVERIFY(loads(gui::qs((pages / "temp.htm").string())));
+    QVERIFY(!loads(gui::qs((pages / "other.htm").string())));
+    QVERIFY(!loads(gui::qs((pages / "temp_yahoo.htm").string())));  // a link, not the page
+    QVERIFY(!loads(gui::qs((pages / ".." / "bidquill" / "temp.htm").string())));
+    QVERIFY(!loads(gui::qs(outside.string())));
+  }
+
   void browserDecodesThePageExactly() {
     QSignalSpy loaded(window_->WBrowser(), &QWebEngineView::loadFinished);
     const std::string tricky = "～－∥￠￡￢ 〜−‖¢£¬¥ 髙①ｱ 😀";
@@ -237,6 +303,7 @@ class GuiTest : public QObject {
       loaded.wait(2000);
       bool done = false;
       window_->WBrowser()->page()->runJavaScript(QStringLiteral("document.body.innerText"),
+                                                 QWebEngineScript::ApplicationWorld,
                                                  [&](const QVariant& v) {
                                                    shown = v.toString();
                                                    done = true;

@@ -1,13 +1,19 @@
 #include "app/gui/qt_platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -21,28 +27,46 @@
 
 namespace bq::gui {
 
-bool PreviewPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
-  if (type == NavigationTypeLinkClicked) {
-    QDesktopServices::openUrl(url);
-    return false;
-  }
-  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-}
-
 namespace {
 
 constexpr char kPageScheme[] = "bidquill-page";
 
-// Serves the files of the temporary folder, and nothing else, as code page 932 HTML.
+bool isWebAddress(const QUrl& url) {
+  return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
+// What a link that asks for a new window leads to: the seller's browser, then nothing.
+class LinkCatcher : public QWebEnginePage {
+ public:
+  using QWebEnginePage::QWebEnginePage;
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+    if (isWebAddress(url)) QDesktopServices::openUrl(url);
+    deleteLater();
+    return false;
+  }
+};
+
+// Serves exactly the program's two page files, as code page 932 HTML: no other name, no
+// link, nothing outside.
 class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
  public:
-  void setFolder(QString folder) { folder_ = std::move(folder); }
+  void setPages(QStringList pages) { pages_ = std::move(pages); }
 
   void requestStarted(QWebEngineUrlRequestJob* job) override {
     QString path = job->requestUrl().path();
-    auto* file = new QFile(path, job);
-    if (!path.startsWith(folder_) || path.contains(QStringLiteral("/../")) ||
-        !file->open(QIODevice::ReadOnly)) {
+    int fd = pages_.contains(path) ? ::open(QFile::encodeName(path).constData(),
+                                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                                   : -1;
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+      ::close(fd);
+      fd = -1;
+    }
+    auto* file = new QFile(job);
+    if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+      if (fd >= 0) ::close(fd);
       job->fail(QWebEngineUrlRequestJob::UrlNotFound);
       return;
     }
@@ -50,10 +74,26 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
   }
 
  private:
-  QString folder_;
+  QStringList pages_;
 };
 
 }  // namespace
+
+bool PreviewPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+  // The seller's click on a link opens it in the seller's browser, web addresses only.
+  if (type == NavigationTypeLinkClicked) {
+    if (isWebAddress(url)) QDesktopServices::openUrl(url);
+    return false;
+  }
+  // Only the program's own loads of its page: nothing the page itself asks for (a refresh, a
+  // form, a frame) goes anywhere.
+  return isMainFrame && url.scheme() == QLatin1String(kPageScheme) &&
+         (type == NavigationTypeTyped || type == NavigationTypeReload);
+}
+
+QWebEnginePage* PreviewPage::createWindow(WebWindowType) {
+  return new LinkCatcher(this);
+}
 
 void registerPageScheme() {
   QWebEngineUrlScheme scheme(kPageScheme);
@@ -62,8 +102,12 @@ void registerPageScheme() {
 }
 
 void installPageScheme(const std::filesystem::path& tempFolder) {
-  QString folder = QString::fromStdString(tempFolder.string());
-  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  QStringList pages;
+  if (!tempFolder.empty()) {
+    for (const char* name : {"temp.htm", "temp_yahoo.htm"}) {
+      pages << QString::fromStdString((tempFolder / name).string());
+    }
+  }
   QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
   static QPointer<PageSchemeHandler> handler;
   if (!handler) {
@@ -71,7 +115,7 @@ void installPageScheme(const std::filesystem::path& tempFolder) {
     handler->setParent(profile);
     profile->installUrlSchemeHandler(kPageScheme, handler);
   }
-  handler->setFolder(folder);
+  handler->setPages(pages);
 }
 
 QUrl pageUrl(const std::filesystem::path& file) {
@@ -84,6 +128,10 @@ QUrl pageUrl(const std::filesystem::path& file) {
 void configureView(QWebEngineView* view) {
   view->setPage(new PreviewPage(view));
   view->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+  // Auction sites strip script from descriptions, so the preview runs none. The program's own
+  // scripts (the kept scroll position) run in a world of their own, which this does not stop.
+  view->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  view->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   view->setContextMenuPolicy(Qt::NoContextMenu);
 }
 
@@ -267,6 +315,11 @@ std::string QtPlatform::ask(const Question& question) {
     if (box.clickedButton() == button) return key;
   }
   return question.escapeKey;
+}
+
+void QtPlatform::showStatus(const std::string& text) {
+  if (auto* window = qobject_cast<QMainWindow*>(parent_))
+    window->statusBar()->showMessage(qs(text));
 }
 
 void QtPlatform::setClipboardText(const std::string& text) {

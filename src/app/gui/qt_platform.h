@@ -17,13 +17,15 @@
 
 namespace bq::gui {
 
-// A page that opens clicked links in the seller's browser instead of leaving the preview.
+// A page that shows only the program's own page: links the seller clicks open in the seller's
+// browser (web addresses only), and nothing else leaves the preview or opens a window.
 class PreviewPage : public QWebEnginePage {
  public:
   using QWebEnginePage::QWebEnginePage;
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+  QWebEnginePage* createWindow(WebWindowType type) override;
 };
 
 // Loads only the newest page: while one load runs, further navigations replace the waiting
@@ -93,6 +95,7 @@ class QtPlatform : public Platform {
   Splash& splash() override { return *splash_; }
   bool openUrl(const std::string& url) override;
   void processEvents() override;
+  void showStatus(const std::string& text) override;
 
   QtBrowser& qtMainBrowser() { return main_; }
   frmWeb* existingPreview() const { return preview_; }
