@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 
 #include "app/templates.h"
+#include "checks/listing_checks.h"
 
 namespace bq {
 
@@ -18,6 +19,7 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   actions.RefreshPreview = [this] { output.RefreshPreview(); };
   actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
+  actions.ShowListingChecks = [this] { showListingChecks(); };
   cmdHome.onClick([this] {
     std::string url = homePageUrl();
     if (url.empty()) {
@@ -160,6 +162,24 @@ std::string frmMain::pastedText(const TextBox& box, const std::string& text) con
     if (&box == &s.txtTitle || &box == &s.txtEdit) return clsXTextBox::pastedLines(text);
   }
   return text;
+}
+
+ListingReport frmMain::listingReport() {
+  ListingReport r;
+  for (const checks::Finding& f : checks::checkListing(*this)) {
+    r.findings.push_back(checks::describe(f));
+    r.fixable = r.fixable || f.fixable;
+  }
+  r.size = checks::pageSize(output.txtTag.text());
+  return r;
+}
+
+void frmMain::showListingChecks() {
+  platform_.previewWindow().showReport(listingReport(), [this] {
+    // The page is made, shown, checked and copied again, so the clipboard holds the mended page.
+    checks::fixStrayLessThan(*this);
+    output.cmdPreviewClick();
+  });
 }
 
 std::string frmMain::homePageUrl() const {

@@ -55,6 +55,9 @@ class frmMain {
   // The home page: the guide's address, opened in the default browser; empty when the guide
   // is not where it was installed.
   std::string homePageUrl() const;
+  // The listing checks over the page as it is now.
+  ListingReport listingReport();
+  void showListingChecks();
   // The width or height entry whose text box has this name, if it is one.
   DimensionBox* dimension(const std::string& textBoxName);
 

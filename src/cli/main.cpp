@@ -9,6 +9,7 @@
 
 #include "app/app_folder.h"
 #include "app/frm_main.h"
+#include "app/templates.h"
 #include "app/version.h"
 #include "cli/script.h"
 #include "forms/headless_platform.h"
@@ -21,6 +22,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  bidquill-cli render [--app-folder DIR] [--framed] [SETTINGS.ini] [-o OUT.html]\n"
     "  bidquill-cli run    [--app-folder DIR] SCRIPT|-\n"
+    "  bidquill-cli check  [--app-folder DIR] SETTINGS.ini\n"
     "  bidquill-cli --help | --version\n";
 
 struct Options {
@@ -96,10 +98,34 @@ void printQuestion(const bq::Question& q, const std::string& answer) {
 bool start(bq::frmMain& form) {
   auto missing = form.Load();
   for (const auto& file : missing) {
-    std::cerr << "bidquill-cli: template file missing or unreadable: " << bq::displayPath(file)
-              << '\n';
+    std::string why;
+    bq::loadTemplate(file, &why);
+    std::cerr << "bidquill-cli: テンプレートファイルを読み込めません: " << bq::displayPath(file)
+              << (why.empty() ? "" : "（" + why + "）") << '\n';
   }
   return missing.empty();
+}
+
+// Opens the settings file as the seller opens it; false (the reason on stderr) when it did not
+// load whole.
+bool open(const std::string& file, bq::frmMain& form, bq::HeadlessPlatform& platform) {
+  std::size_t before = platform.messages.size();
+  platform.queueFile(file);
+  form.settings.cmdOpen.click();
+  return platform.messages.size() == before;
+}
+
+int check(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
+  if (o.positional.size() != 1) {
+    std::cerr << "bidquill-cli: check takes one settings file\n" << kUsage;
+    return 2;
+  }
+  if (!start(form) || !open(o.positional[0], form, platform)) return 2;
+  form.output.assembleNow();
+  bq::ListingReport report = form.listingReport();
+  for (const std::string& f : report.findings) std::cout << f << '\n';
+  std::cerr << report.size << '\n';
+  return report.findings.empty() ? 0 : 1;
 }
 
 int render(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
@@ -108,12 +134,7 @@ int render(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) 
     return 2;
   }
   if (!start(form)) return 1;
-  if (!o.positional.empty()) {
-    // Opened as the seller opens it; any message means it did not load whole.
-    platform.queueFile(o.positional[0]);
-    form.settings.cmdOpen.click();
-    if (!platform.messages.empty()) return 1;
-  }
+  if (!o.positional.empty() && !open(o.positional[0], form, platform)) return 1;
   std::string page = form.output.assembleNow();
   if (o.framed) page = form.holders.rtxtYahooTag1.text() + page;
   if (o.output.empty()) {
@@ -166,7 +187,8 @@ int main(int argc, char** argv) {
   }
   Options o;
   std::string error;
-  if (!parse(argc, argv, o, error) || (o.command != "render" && o.command != "run")) {
+  if (!parse(argc, argv, o, error) ||
+      (o.command != "render" && o.command != "run" && o.command != "check")) {
     std::cerr << "bidquill-cli: " << (error.empty() ? "unknown command " + o.command : error)
               << '\n'
               << kUsage;
@@ -176,5 +198,6 @@ int main(int argc, char** argv) {
   platform.onMessage = printMessage;
   platform.onQuestion = printQuestion;
   bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
+  if (o.command == "check") return check(o, form, platform);
   return o.command == "render" ? render(o, form, platform) : run(o, form, platform);
 }

@@ -37,6 +37,10 @@ class HeadlessPreviewWindow : public PreviewWindow {
   void hide() override { shown = false; }
   Browser& browser() override { return browser_; }
   void setSourceText(const std::string& html) override { sourceText = html; }
+  void showReport(const ListingReport& r, std::function<void()> f) override {
+    report = r;
+    fix = std::move(f);
+  }
   void showAndFocus() override {
     shown = true;
     ++timesShown;
@@ -44,6 +48,8 @@ class HeadlessPreviewWindow : public PreviewWindow {
 
   HeadlessBrowser browser_;
   std::string sourceText;
+  ListingReport report;
+  std::function<void()> fix;
   bool shown = false;
   int timesShown = 0;
 };

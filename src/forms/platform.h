@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,9 +51,18 @@ class Browser {
   virtual void scrollTo(ScrollPosition p) = 0;
 };
 
+// What the listing checks found, for the panel beside the preview window's page.
+struct ListingReport {
+  std::vector<std::string> findings;  // one line each: section, line, what to do
+  std::string size;                   // the page's size, always shown
+  bool fixable = false;               // some "<" can be written "&lt;"
+};
+
 class PreviewWindow {
  public:
   virtual ~PreviewWindow() = default;
+  // Shows the report; `fix` writes the stray "<" as "&lt;" (and shows the report again).
+  virtual void showReport(const ListingReport& report, std::function<void()> fix) = 0;
   virtual void hide() = 0;
   virtual Browser& browser() = 0;
   virtual void setSourceText(const std::string& html) = 0;

@@ -132,6 +132,7 @@ void PageOutput::cmdPreviewClick() {
     preview.browser().navigate(tempFramedPage());
   }
   preview.setSourceText(txtTag.text());
+  actions_.ShowListingChecks();
   preview.showAndFocus();
   platform_.setClipboardText(txtTag.text());
   platform_.showMessage("HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。",

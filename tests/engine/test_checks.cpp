@@ -1,0 +1,122 @@
+// The listing checks: each fault found where it is, and nothing found where it is not.
+#include "checks/listing_checks.h"
+#include "engine/engine_fixture.h"
+
+namespace bq::test {
+namespace {
+
+using checks::Finding;
+using checks::Kind;
+
+std::vector<Finding> check(const std::string& text) {
+  return checks::checkTexts({{"欄1 本文", "txtEdit1", &text}});
+}
+
+std::vector<Kind> kinds(const std::string& text) {
+  std::vector<Kind> k;
+  for (const Finding& f : check(text)) k.push_back(f.kind);
+  return k;
+}
+
+TEST(ListingChecks, ActiveContentTheSiteRemoves) {
+  for (const char* bad :
+       {"<script>alert(1)</script>", "<img src=a.jpg onerror=\"x()\">",
+        "<A HREF=\"javascript:x()\">a</A>", "<iframe src=x></iframe>", "<object data=x></object>",
+        "<embed src=x>", "<form action=x><input></form>",
+        "<meta http-equiv=\"Refresh\" content=\"0;url=x\">", "<body onload=x()>"}) {
+    auto found = kinds(bad);
+    EXPECT_NE(std::find(found.begin(), found.end(), Kind::ActiveContent), found.end()) << bad;
+  }
+  EXPECT_TRUE(check("<b>太字</b><font color=\"red\" size=3>赤</font><a href=\"#top\">上へ</a>"
+                    "<table border=1><tr><td>表</td></tr></table><meta charset=utf-8>")
+                  .empty());
+  // "one" is no event attribute.
+  EXPECT_TRUE(check("<td on=1 one=2>x</td>").empty());
+}
+
+TEST(ListingChecks, TextThatDisappearsAndItsMend) {
+  auto f = check("一行目\n<新品>未使用\n<<注意>>\n<abc>x");
+  ASSERT_EQ(f.size(), 4u);
+  EXPECT_EQ(f[0].line, 2);
+  EXPECT_TRUE(f[0].fixable);
+  EXPECT_EQ(f[1].line, 3);
+  EXPECT_EQ(f[3].line, 4);
+  EXPECT_NE(f[0].text.find("&lt;"), std::string::npos);
+  EXPECT_EQ(checks::escapeStrayLessThan("<新品><<注意>><b>x</b><!-- c --><abc>"),
+            "&lt;新品>&lt;&lt;注意>><b>x</b><!-- c -->&lt;abc>");
+  EXPECT_TRUE(check(checks::escapeStrayLessThan("<新品><<注意>>")).empty());
+
+  // Unclosed tags and comments swallow what follows.
+  for (const char* swallows :
+       {"<font color=red 後ろが消える", "前<!-- 閉じない", "<b 消える<i>x</i>",
+        "<textarea>以降すべて", "<a href=\"x>開いた引用符"}) {
+    auto found = check(swallows);
+    ASSERT_FALSE(found.empty()) << swallows;
+    EXPECT_EQ(found[0].kind, Kind::LostText) << swallows;
+    EXPECT_FALSE(found[0].fixable) << swallows;
+  }
+  EXPECT_TRUE(check("<textarea>x</TEXTAREA> <!-- ok --> a > b").empty());
+}
+
+TEST(ListingChecks, AddressesOutsideImageSourcesAndInsecureImages) {
+  auto f =
+      check("連絡先: shop@example.co.jp\n<a href=\"https://example.com/\">店</a>\nwww.example.jp");
+  ASSERT_EQ(f.size(), 3u);
+  for (const Finding& x : f) EXPECT_EQ(x.kind, Kind::OffSite);
+  EXPECT_NE(f[0].text.find("shop@example.co.jp"), std::string::npos);
+  EXPECT_EQ(f[2].line, 3);
+
+  auto img =
+      check("<img src=\"http://img.example.com/a.jpg\"><img src='https://img.example.com/b.jpg'>");
+  ASSERT_EQ(img.size(), 1u);
+  EXPECT_EQ(img[0].kind, Kind::InsecureImage);
+  EXPECT_TRUE(check("<img src=\"https://img.example.com/a@2x.jpg\"> 価格@1000円 a@b").empty());
+}
+
+TEST(ListingChecks, ColoursBuyersCannotTellApart) {
+  EXPECT_NEAR(checks::contrastRatio("000000", "FFFFFF"), 21.0, 0.01);
+  EXPECT_NEAR(checks::contrastRatio("FFFFFF", "FFFFFF"), 1.0, 0.001);
+  EXPECT_EQ(checks::checkColours({{"欄2 本文", "FFFFFF", "F8F8F8"}}).size(), 1u);
+  EXPECT_EQ(checks::checkColours({{"欄2 本文", "888888", "999999"}}).size(), 1u);
+  EXPECT_TRUE(checks::checkColours({{"欄2 本文", "777777", "999999"}}).empty());  // 1.57
+  EXPECT_TRUE(checks::checkColours({{"欄2 本文", "000000", "FFFFFF"}}).empty());
+  EXPECT_TRUE(checks::checkColours({{"欄2 本文", "FF0000", "FFFFFF"}}).empty());
+  EXPECT_TRUE(checks::checkColours({{"欄2 本文", "", "FFFFFF"}}).empty());
+}
+
+class ListingChecksOnTheWindow : public Engine {};
+
+TEST_F(ListingChecksOnTheWindow, OnlyShownSectionsAndTickedRowsCountAndTheMendReachesTheClipboard) {
+  start();
+  EXPECT_TRUE(checks::checkListing(f()).empty());
+  type("txtEdit4", "<新品>");  // section 4 is hidden at start
+  EXPECT_TRUE(checks::checkListing(f()).empty());
+  click("chkTitle4");
+  auto found = checks::checkListing(f());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(checks::describe(found[0]).rfind("欄4 本文 1行目: ", 0), 0u);
+
+  type("txtMoney3", "http://example.com");
+  EXPECT_EQ(checks::checkListing(f()).size(), 1u);  // row 3 not ticked
+  click("chkSend3");
+  EXPECT_EQ(checks::checkListing(f()).back().where, "発送方法");
+
+  platform.queueColour(0xFFFFFF);
+  click("cmdE1FC");
+  type("txtEdit1", "見えない");
+  EXPECT_EQ(checks::checkListing(f()).back().kind, Kind::HiddenText);
+
+  click("cmdPreview");
+  const ListingReport& r = platform.preview->report;
+  EXPECT_EQ(r.findings.size(), 3u);
+  EXPECT_TRUE(r.fixable);
+  EXPECT_NE(r.size.find("文字"), std::string::npos);
+  platform.preview->fix();
+  EXPECT_EQ(text("txtEdit4"), "&lt;新品>");
+  EXPECT_NE(platform.clipboard->find("&lt;新品>"), std::string::npos);
+  EXPECT_EQ(platform.preview->report.findings.size(), 2u);
+  EXPECT_FALSE(platform.preview->report.fixable);
+}
+
+}  // namespace
+}  // namespace bq::test
