@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -375,6 +376,35 @@ class GuiTest : public QObject {
     QSignalSpy loaded(preview->WBrowser, &QWebEngineView::loadFinished);
     QVERIFY(loaded.count() > 0 || loaded.wait(20000));
     QCOMPARE(preview->WBrowser->url().fileName(), QStringLiteral("temp_yahoo.htm"));
+  }
+
+  void thePreviewWindowShowsTheChecksAndAPhoneWidth() {
+    form_->page.section(1).txtEdit.setText("<新品>\n<img src=\"missing-picture.png\">");
+    acceptNextMessageBox();
+    form_->output.cmdPreview.click();
+    gui::frmWeb* preview = platform_->existingPreview();
+    QVERIFY(preview);
+    QListWidget* list = preview->pnlChecks->lstChecks;
+    QVERIFY(list->count() >= 1);
+    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("欄1 本文 1行目: ")));
+    QVERIFY(preview->pnlChecks->lblPageSize->text().startsWith(QStringLiteral("ページの大きさ")));
+    QVERIFY(preview->pnlChecks->cmdFix->isEnabled());
+    // The image the preview could not load is listed once the page has loaded.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !list->findItems(QStringLiteral("missing-picture.png"), Qt::MatchContains).isEmpty(),
+        20000);
+    preview->chkPhone->setChecked(true);
+    QApplication::processEvents();
+    QCOMPARE(preview->WBrowser->width(), 375);
+    preview->chkPhone->setChecked(false);
+    QApplication::processEvents();
+    QVERIFY(preview->WBrowser->width() > 375);
+    // The mend writes "&lt;", copies again and leaves nothing to mend.
+    acceptNextMessageBox();
+    preview->pnlChecks->cmdFix->click();
+    QVERIFY(gui::qs(form_->page.section(1).txtEdit.text())
+                .startsWith(QStringLiteral("&lt;新品>\n<img")));
+    QVERIFY(!preview->pnlChecks->cmdFix->isEnabled());
   }
 
   // Last: closing the main window ends the program's event loop.

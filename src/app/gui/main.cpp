@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
   }
 
   if (args.isSet(screenshots)) {
-    auto sample = bq::readWholeFile(form.paths().app / "data" / "sample" / "listing.ini");
-    if (sample) form.settings.readAll(bq::IniDocument::parse(*sample));
+    // Opened as the seller opens it, so the pictures show what a seller sees.
+    form.settings.openWithoutDialog(form.paths().app / "data" / "sample" / "listing.ini");
   }
   bq::gui::installPageScheme(form.paths().temp);
   bq::gui::MainWindow window(form, platform);

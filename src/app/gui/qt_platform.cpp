@@ -10,9 +10,11 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -230,11 +232,45 @@ frmWeb::frmWeb() {
   rtxtTag = new QPlainTextEdit;
   rtxtTag->setObjectName(QStringLiteral("rtxtTag"));
   rtxtTag->setReadOnly(true);
-  tabWeb->addTab(WBrowser, QStringLiteral("プレビュー"));
+  // The page full width, or centred at a phone's width.
+  auto* page = new QWidget;
+  auto* centre = new QHBoxLayout(page);
+  centre->setContentsMargins(0, 0, 0, 0);
+  centre->addWidget(WBrowser);
+  tabWeb->addTab(page, QStringLiteral("プレビュー"));
   tabWeb->addTab(rtxtTag, QStringLiteral("HTMLタグ"));
-  layout->addWidget(tabWeb);
+  chkPhone = new QCheckBox(QStringLiteral("スマートフォンの幅（375px）で見る"));
+  chkPhone->setObjectName(QStringLiteral("chkPhone"));
+  chkPhone->setToolTip(QStringLiteral("購入者がスマートフォンで見る幅でページを表示します"));
+  connect(chkPhone, &QCheckBox::toggled, this, [this](bool phone) {
+    // CSS pixels are the view's device-independent pixels at zoom 1.
+    WBrowser->setMaximumWidth(phone ? qRound(375 * WBrowser->zoomFactor()) : QWIDGETSIZE_MAX);
+  });
+  tabWeb->setCornerWidget(chkPhone, Qt::TopRightCorner);
+  pnlChecks = new ListingPanel;
+  auto* split = new QSplitter(Qt::Horizontal);
+  split->addWidget(tabWeb);
+  split->addWidget(pnlChecks);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 0);
+  layout->addWidget(split);
   browser_.attach(WBrowser);
-  resize(1000, 700);
+  // Images that did not load are found once the page has loaded, in the program's own world.
+  connect(WBrowser, &QWebEngineView::loadFinished, this, [this](bool) {
+    WBrowser->page()->runJavaScript(
+        QStringLiteral("Array.from(document.images).filter(function (i) {"
+                       "  return i.complete && i.naturalWidth === 0; })"
+                       ".map(function (i) { return i.getAttribute('src'); })"),
+        QWebEngineScript::ApplicationWorld,
+        [panel = QPointer<ListingPanel>(pnlChecks)](const QVariant& v) {
+          if (panel) panel->showBrokenImages(v.toStringList());
+        });
+  });
+  resize(1100, 700);
+}
+
+void frmWeb::showReport(const ListingReport& report, std::function<void()> fix) {
+  pnlChecks->showReport(report, std::move(fix));
 }
 
 void frmWeb::setSourceText(const std::string& html) {

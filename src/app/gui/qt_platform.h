@@ -2,6 +2,7 @@
 // embedded browsers, the splash frmFirst and the preview window frmWeb.
 #pragma once
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/gui/listing_panel.h"
 #include "forms/platform.h"
 
 namespace bq::gui {
@@ -71,10 +73,13 @@ class frmWeb : public QWidget, public PreviewWindow {
   Browser& browser() override { return browser_; }
   void setSourceText(const std::string& html) override;
   void showAndFocus() override;
+  void showReport(const ListingReport& report, std::function<void()> fix) override;
 
   QTabWidget* tabWeb;
   QWebEngineView* WBrowser;
   QPlainTextEdit* rtxtTag;
+  QCheckBox* chkPhone;  // the page 375 CSS px wide, as a phone shows it
+  ListingPanel* pnlChecks;
 
  private:
   QtBrowser browser_;
