@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/frm_main.h"
+#include "checks/listing_checks.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
 
@@ -175,6 +176,28 @@ void BM_SaveSettings(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SaveSettings)->Unit(benchmark::kMillisecond);
+
+// The listing checks over a typical listing (every section shown, short texts) and over a
+// page with a 1 MB body full of tags, addresses and stray "<": the cost must grow linearly.
+void listingChecks(benchmark::State& state, std::size_t bodyBytes) {
+  Started s;
+  for (int i = 1; i <= 8; ++i) s.form.page.section(i).chkTitle.setValue(1);
+  std::string piece =
+      "<b>状態良好</b> <font color=\"red\">送料無料</font> <新品> a@b.jp "
+      "<img src=\"https://img.example.com/a.jpg\"><BR>\n";
+  std::string body = "商品の説明です。<BR>\n付属品あり。";
+  while (body.size() < bodyBytes) body += piece;
+  s.form.page.section(1).txtEdit.setText(body);
+  for (auto _ : state) benchmark::DoNotOptimize(checks::checkListing(s.form));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(body.size()));
+}
+void BM_ListingChecksTypical(benchmark::State& state) { listingChecks(state, 0); }
+void BM_ListingChecks(benchmark::State& state) {
+  listingChecks(state, static_cast<std::size_t>(state.range(0)));
+}
+BENCHMARK(BM_ListingChecksTypical)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListingChecks)->Arg(256 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -259,9 +259,11 @@ class TextChecker {
     }
   }
 
+  // The sources were found in order and do not overlap.
   bool inImageSource(std::size_t pos) const {
-    return std::any_of(imageSources_.begin(), imageSources_.end(),
-                       [pos](const auto& r) { return pos >= r.first && pos < r.second; });
+    auto after = std::upper_bound(imageSources_.begin(), imageSources_.end(), pos,
+                                  [](std::size_t p, const auto& r) { return p < r.first; });
+    return after != imageSources_.begin() && pos < std::prev(after)->second;
   }
 
   void scanAddresses(std::size_t end) {
