@@ -56,6 +56,7 @@ void startRecovery(bq::frmMain& form, QObject* owner) {
 int main(int argc, char** argv) {
   QElapsedTimer sinceStart;
   sinceStart.start();
+  bq::gui::chooseRenderer();
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Bidquill"));

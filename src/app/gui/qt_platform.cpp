@@ -11,6 +11,8 @@
 #include <QFileDialog>
 
 #include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
@@ -24,8 +26,10 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
+#include "app/app_folder.h"
 #include "app/gui/qt_text.h"
 #include "app/version.h"
+#include "text/cp932.h"
 
 namespace bq::gui {
 
@@ -97,6 +101,10 @@ QWebEnginePage* PreviewPage::createWindow(WebWindowType) {
   return new LinkCatcher(this);
 }
 
+void chooseRenderer() {
+  if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")) qputenv("QT_QUICK_BACKEND", "software");
+}
+
 void registerPageScheme() {
   QWebEngineUrlScheme scheme(kPageScheme);
   scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
@@ -144,41 +152,70 @@ QtBrowser::QtBrowser(QWebEngineView* view) {
 void QtBrowser::attach(QWebEngineView* view) {
   view_ = view;
   if (!view) return;
-  QObject::connect(view, &QWebEngineView::loadFinished, view, [this](bool) { loadFinished(); });
-  if (pending_) startLoad();
+  QObject::connect(view, &QWebEngineView::loadFinished, view,
+                   [this](bool ok) { finished(ok, false); });
+  if (pending_) startUpdate();
 }
 
 void QtBrowser::navigate(const std::filesystem::path& file) {
   pending_ = file;
-  if (view_ && !loading_) startLoad();
+  if (view_ && !busy_) startUpdate();
 }
 
-void QtBrowser::startLoad() {
-  loading_ = true;
+void QtBrowser::startUpdate() {
+  busy_ = true;
   ++loadsStarted_;
-  QUrl url = pageUrl(*pending_);
+  std::filesystem::path file = *pending_;
   pending_.reset();
-  view_->load(url);
+  QUrl url = pageUrl(file);
+  std::optional<std::string> bytes;
+  if (replaceInPlace_ && url == shown_) bytes = readWholeFile(file);
+  if (!bytes) {
+    shown_.clear();
+    view_->load(url);
+    return;
+  }
+  // The same bytes the page scheme would serve, decoded as the browser decodes them, written
+  // into the shown document by the program's own world (the page's scripts stay off). The
+  // document keeps its own scroll position, in one script: one round trip, one new frame.
+  ++inPlace_;
+  QByteArray page =
+      QJsonDocument(QJsonArray{qs(text::cp932ToUtf8(*bytes))}).toJson(QJsonDocument::Compact);
+  view_->page()->runJavaScript(
+      QStringLiteral("(function (p) { var x = window.scrollX, y = window.scrollY;"
+                     " document.open(); document.write(p[0]); document.close();"
+                     " window.scrollTo(x, y); })(") +
+          QString::fromUtf8(page) + QStringLiteral(")"),
+      QWebEngineScript::ApplicationWorld, [this, url](const QVariant&) {
+        shown_ = url;
+        finished(true, true);
+      });
 }
 
-void QtBrowser::loadFinished() {
-  loading_ = false;
+void QtBrowser::finished(bool ok, bool inPlace) {
+  busy_ = false;
   if (!view_) return;
-  // The view reports the position in device pixels; the page scrolls in CSS pixels, which at a
-  // display scale of 1.25 or 1.5 differ. The script runs in a world of its own, apart from the
-  // page's scripts.
-  view_->page()->runJavaScript(
-      QStringLiteral("window.scrollTo(%1 / window.devicePixelRatio, %2 / window.devicePixelRatio)")
-          .arg(restore_.left)
-          .arg(restore_.top),
-      QWebEngineScript::ApplicationWorld);
-  if (pending_) startLoad();
+  if (shown_.isEmpty() && ok) shown_ = view_->url();
+  // A loaded page starts at its top. The view reports the position in device pixels; the page
+  // scrolls in CSS pixels, which at a display scale of 1.25 or 1.5 differ. The script runs in
+  // a world of its own, apart from the page's scripts.
+  if (!inPlace) {
+    view_->page()->runJavaScript(
+        QStringLiteral(
+            "window.scrollTo(%1 / window.devicePixelRatio, %2 / window.devicePixelRatio)")
+            .arg(restore_.left)
+            .arg(restore_.top),
+        QWebEngineScript::ApplicationWorld);
+  }
+  ++shownCount_;
+  if (onShown) onShown();
+  if (pending_) startUpdate();
 }
 
 ScrollPosition QtBrowser::scrollPosition() {
-  // While a load runs the new document is still at its top; the position that counts is the
-  // one that load will restore.
-  if (loading_ || !view_) return restore_;
+  // While an update runs the new document may still be at its top; the position that counts
+  // is the one that update will restore.
+  if (busy_ || !view_) return restore_;
   QPointF p = view_->page()->scrollPosition();
   return {qRound(p.x()), qRound(p.y())};
 }
@@ -256,7 +293,7 @@ frmWeb::frmWeb() {
   layout->addWidget(split);
   browser_.attach(WBrowser);
   // Images that did not load are found once the page has loaded, in the program's own world.
-  connect(WBrowser, &QWebEngineView::loadFinished, this, [this](bool) {
+  browser_.onShown = [this] {
     WBrowser->page()->runJavaScript(
         QStringLiteral("Array.from(document.images).filter(function (i) {"
                        "  return i.complete && i.naturalWidth === 0; })"
@@ -265,7 +302,7 @@ frmWeb::frmWeb() {
         [panel = QPointer<ListingPanel>(pnlChecks)](const QVariant& v) {
           if (panel) panel->showBrokenImages(v.toStringList());
         });
-  });
+  };
   resize(1100, 700);
 }
 
