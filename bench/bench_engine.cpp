@@ -7,7 +7,7 @@
 #include <random>
 
 #include "app/frm_main.h"
-#include "checks/listing_checks.h"
+#include "app/listing_report.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
 

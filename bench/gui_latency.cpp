@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/gui/main_window.h"
-#include "app/gui/qt_platform.h"
+#include "gui/main_window.h"
+#include "gui/qt_platform.h"
 
 namespace fs = std::filesystem;
 using namespace bq;

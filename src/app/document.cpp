@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
 #include "files/safe_file.h"
 #include "settings/ini_document.h"

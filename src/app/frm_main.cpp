@@ -1,7 +1,7 @@
 #include "app/frm_main.h"
 
-#include "app/templates.h"
-#include "checks/listing_checks.h"
+#include "core/templates.h"
+#include "app/listing_report.h"
 
 namespace bq {
 

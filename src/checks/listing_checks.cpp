@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <set>
 
-#include "app/frm_main.h"
 #include "text/cp932.h"
 
 namespace bq::checks {
@@ -407,69 +406,6 @@ std::string describe(const Finding& f) {
   std::string where = f.where;
   if (f.line > 0) where += " " + std::to_string(f.line) + "行目";
   return where + ": " + f.text;
-}
-
-std::vector<Finding> checkListing(frmMain& form) {
-  std::vector<Source> sources;
-  std::vector<Colours> colours;
-  const StyleState& st = form.style;
-  for (int i = 1; i <= kSections; ++i) {
-    Section& s = form.page.section(i);
-    if (!s.shown()) continue;
-    std::string n = "欄" + std::to_string(i);
-    sources.push_back({n + " 見出し", s.txtTitle.name(), &s.txtTitle.text()});
-    if (!s.txtTitle.text().empty()) {
-      colours.push_back({n + " 見出し", st.TitleFontColor[i], st.TitleBackColor[i]});
-    }
-    if (i == 5) {
-      bool any = false;
-      for (int r = 1; r <= kShippingRows; ++r) {
-        ShippingRow& row = form.shipping.row(r);
-        if (row.chkSend.value() != 1) continue;
-        any = true;
-        sources.push_back({"発送方法", row.txtSend.name(), &row.txtSend.text()});
-        sources.push_back({"発送方法", row.txtMoney.name(), &row.txtMoney.text()});
-      }
-      if (any) {
-        colours.push_back({"発送方法 品名", st.ShippingNameFontColor, st.EditBackColor[5]});
-        colours.push_back({"発送方法 料金", st.ShippingPriceFontColor, st.EditBackColor[5]});
-      }
-    } else if (i == 6) {
-      bool any = false;
-      for (int r = 1; r <= kPaymentRows; ++r) {
-        PaymentRow& row = form.payment.row(r);
-        if (row.chkBank.value() != 1) continue;
-        any = true;
-        sources.push_back({"支払方法", row.txtBank.name(), &row.txtBank.text()});
-      }
-      if (any) {
-        sources.push_back(
-            {"支払方法", form.payment.txtBankPunc.name(), &form.payment.txtBankPunc.text()});
-        colours.push_back({"支払方法", st.EditFontColor[6], st.EditBackColor[6]});
-      }
-    } else {
-      sources.push_back({n + " 本文", s.txtEdit.name(), &s.txtEdit.text()});
-      if (!s.txtEdit.text().empty()) {
-        colours.push_back({n + " 本文", st.EditFontColor[i], st.EditBackColor[i]});
-      }
-    }
-  }
-  std::vector<Finding> out = checkTexts(sources);
-  std::vector<Finding> hidden = checkColours(colours);
-  out.insert(out.end(), hidden.begin(), hidden.end());
-  return out;
-}
-
-int fixStrayLessThan(frmMain& form) {
-  std::set<std::string> boxes;
-  for (const Finding& f : checkListing(form)) {
-    if (f.fixable) boxes.insert(f.control);
-  }
-  for (const std::string& name : boxes) {
-    TextBox* box = form.registry().find<TextBox>(name);
-    box->setText(escapeStrayLessThan(box->text()));
-  }
-  return static_cast<int>(boxes.size());
 }
 
 }  // namespace bq::checks

@@ -8,10 +8,6 @@
 #include <string>
 #include <vector>
 
-namespace bq {
-class frmMain;
-}
-
 namespace bq::checks {
 
 enum class Kind { ActiveContent, HiddenText, LostText, OffSite, InsecureImage };
@@ -53,10 +49,5 @@ std::string pageSize(const std::string& page);
 
 // "欄3 本文 2行目: …"
 std::string describe(const Finding& f);
-
-// Every check over the listing as the window holds it (shown sections only).
-std::vector<Finding> checkListing(frmMain& form);
-// Writes the stray "<" of every text box as "&lt;"; returns how many boxes changed.
-int fixStrayLessThan(frmMain& form);
 
 }  // namespace bq::checks

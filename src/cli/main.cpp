@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
-#include "app/templates.h"
+#include "core/templates.h"
 #include "app/version.h"
 #include "cli/script.h"
 #include "forms/headless_platform.h"

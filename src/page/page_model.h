@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/actions.h"
+#include "core/actions.h"
 #include "forms/controls.h"
 #include "forms/registry.h"
 

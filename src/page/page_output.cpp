@@ -1,6 +1,6 @@
 #include "page/page_output.h"
 
-#include "app/templates.h"
+#include "core/templates.h"
 #include "files/safe_file.h"
 #include "text/cp932.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/actions.h"
-#include "app/app_folder.h"
+#include "core/actions.h"
+#include "core/app_folder.h"
 #include "forms/controls.h"
 #include "forms/platform.h"
 #include "forms/registry.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/actions.h"
+#include "core/actions.h"
 #include "forms/controls.h"
 #include "forms/registry.h"
 #include "page/page_model.h"

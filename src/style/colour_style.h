@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/actions.h"
+#include "core/actions.h"
 #include "forms/controls.h"
 #include "forms/platform.h"
 #include "forms/registry.h"

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/actions.h"
+#include "core/actions.h"
 #include "forms/controls.h"
 #include "forms/platform.h"
 #include "forms/registry.h"

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"

@@ -1,5 +1,5 @@
 // The listing checks: each fault found where it is, and nothing found where it is not.
-#include "checks/listing_checks.h"
+#include "app/listing_report.h"
 #include "engine/engine_fixture.h"
 
 namespace bq::test {

@@ -20,11 +20,11 @@
 #include <fstream>
 #include <random>
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
-#include "app/gui/main_window.h"
-#include "app/gui/qt_platform.h"
-#include "app/gui/qt_text.h"
+#include "gui/main_window.h"
+#include "gui/qt_platform.h"
+#include "gui/qt_text.h"
 #include "text/cp932.h"
 
 namespace fs = std::filesystem;

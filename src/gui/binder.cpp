@@ -1,4 +1,4 @@
-#include "app/gui/binder.h"
+#include "gui/binder.h"
 
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "app/gui/qt_text.h"
+#include "gui/qt_text.h"
 
 namespace bq::gui {
 namespace {

@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
-#include "app/gui/main_window.h"
-#include "app/gui/qt_platform.h"
-#include "app/gui/qt_text.h"
-#include "app/templates.h"
+#include "gui/main_window.h"
+#include "gui/qt_platform.h"
+#include "gui/qt_text.h"
+#include "core/templates.h"
 #include "app/version.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 
 #include "files/os_reason.h"
 #include "files/safe_file.h"

@@ -1,6 +1,6 @@
-#include "app/templates.h"
+#include "core/templates.h"
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "text/cp932.h"
 

@@ -1,8 +1,8 @@
-#include "app/gui/listing_panel.h"
+#include "gui/listing_panel.h"
 
 #include <QVBoxLayout>
 
-#include "app/gui/qt_text.h"
+#include "gui/qt_text.h"
 
 namespace bq::gui {
 

@@ -15,7 +15,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/gui/listing_panel.h"
+#include "gui/listing_panel.h"
 #include "forms/platform.h"
 
 namespace bq::gui {

@@ -1,4 +1,4 @@
-#include "app/gui/qt_platform.h"
+#include "gui/qt_platform.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,8 +26,8 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
-#include "app/app_folder.h"
-#include "app/gui/qt_text.h"
+#include "core/app_folder.h"
+#include "gui/qt_text.h"
 #include "app/version.h"
 #include "text/cp932.h"
 

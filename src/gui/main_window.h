@@ -7,9 +7,9 @@
 #include <QWebEngineView>
 
 #include "app/frm_main.h"
-#include "app/gui/binder.h"
-#include "app/gui/preview_splitter.h"
-#include "app/gui/qt_platform.h"
+#include "gui/binder.h"
+#include "gui/preview_splitter.h"
+#include "gui/qt_platform.h"
 
 class QGridLayout;
 class QGroupBox;

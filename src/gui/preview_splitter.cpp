@@ -1,4 +1,4 @@
-#include "app/gui/preview_splitter.h"
+#include "gui/preview_splitter.h"
 
 #include <QMouseEvent>
 

@@ -1,6 +1,6 @@
-#include "settings/settings_file.h"
+#include "app/settings_file.h"
 
-#include "app/app_folder.h"
+#include "core/app_folder.h"
 #include "app/frm_main.h"
 #include "files/safe_file.h"
 #include "settings/conversions.h"
