@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   bq::gui::chooseRenderer();
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
+  bq::gui::loadQtTranslations();
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
   QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
 

@@ -13,7 +13,10 @@
 #include <QHBoxLayout>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMainWindow>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -99,6 +102,18 @@ bool PreviewPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
 
 QWebEnginePage* PreviewPage::createWindow(WebWindowType) {
   return new LinkCatcher(this);
+}
+
+void loadQtTranslations() {
+  QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* name : {"qtbase", "qtwebengine"}) {
+    auto* t = new QTranslator(qApp);
+    if (t->load(QLocale(), QString::fromLatin1(name), QStringLiteral("_"), folder)) {
+      QCoreApplication::installTranslator(t);
+    } else {
+      delete t;
+    }
+  }
 }
 
 void chooseRenderer() {

@@ -135,6 +135,10 @@ class QtPlatform : public Platform {
 // Settings every embedded browser shares.
 void configureView(QWebEngineView* view);
 
+// Qt's own texts (standard buttons, the colour and file dialogs, a text box's menu) in the
+// system's language, from Qt's translations.
+void loadQtTranslations();
+
 // The previews show static pages: Qt Quick's software renderer composes them (and the window
 // around them) in a fraction of the time the OpenGL path takes where there is no GPU (a key to
 // a painted preview: 17 ms against 34 ms under Xvfb). A QT_QUICK_BACKEND the seller set wins.

@@ -6,6 +6,8 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -410,6 +412,21 @@ class GuiTest : public QObject {
     QVERIFY(gui::qs(form_->page.section(1).txtEdit.text())
                 .startsWith(QStringLiteral("&lt;新品>\n<img")));
     QVERIFY(!preview->pnlChecks->cmdFix->isEnabled());
+  }
+
+  // Run with LANG=ja_JP.UTF-8 (a test of its own): Qt's own texts are Japanese too.
+  void qtsOwnTextsSpeakTheSystemsLanguage() {
+    if (QLocale().language() != QLocale::Japanese) QSKIP("needs LANG=ja_JP.UTF-8");
+    gui::loadQtTranslations();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QColorDialog colours;
+    QVERIFY(!colours.findChildren<QPushButton*>().isEmpty());
+    QStringList captions;
+    for (QPushButton* b : colours.findChildren<QPushButton*>()) captions << b->text();
+    QVERIFY2(captions.join(QLatin1Char('|')).contains(QStringLiteral("キャンセル")),
+             qPrintable(captions.join(QLatin1Char('|'))));
   }
 
   // Last: closing the main window ends the program's event loop.
