@@ -20,6 +20,7 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
   actions.ShowListingChecks = [this] { showListingChecks(); };
+  actions.FitBanner = [this] { layout.fitBanner(); };
   cmdHome.onClick([this] {
     std::string url = homePageUrl();
     if (url.empty()) {

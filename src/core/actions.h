@@ -10,6 +10,8 @@ struct Actions {
   std::function<void()> RefreshPreview;
   std::function<void()> BuildShippingSection;
   std::function<void()> BuildPaymentSection;
+  // Gives a freshly read banner (first.tpf) the table's width and alignment.
+  std::function<void()> FitBanner;
   // The listing checks, shown beside the preview window's page.
   std::function<void()> ShowListingChecks;
 };

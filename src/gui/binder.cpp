@@ -215,9 +215,12 @@ QToolButton* Binder::toggle(const std::string& name) {
   w->setObjectName(qs(name));
   w->setText(qs(b.caption()));
   w->setCheckable(true);
-  QFont f = w->font();
-  f.setBold(true);
-  w->setFont(f);
+  // Pressed must be unmistakable in every Qt style: filled, white on blue, caption in bold.
+  w->setStyleSheet(QStringLiteral(
+      "QToolButton { padding: 2px 6px; border: 1px solid #9a9a9a; border-radius: 3px;"
+      " background: #f4f4f4; font-weight: normal; }"
+      "QToolButton:checked { background: #1f5fbf; color: white; border-color: #123d7a;"
+      " font-weight: bold; }"));
   bindPressed(this, w, b);
   return w;
 }

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
+#include "app/version.h"
+#include "core/app_folder.h"
+#include "core/templates.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
-#include "core/templates.h"
-#include "app/version.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -16,6 +18,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -82,11 +85,13 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   v->addWidget(splitter_, 1);
   setCentralWidget(central);
 
-  // Full height of the screen but a sliver, centred, as wide as the screen allows.
+  // As tall as the screen's free area, centred, as wide as it allows; the frame is fitted in
+  // once the window system has put its title bar around it (placeInsideScreen).
   QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   int w = std::min(1340, screen.width());
-  int h = std::max(480, screen.height() - 34);
-  setGeometry(screen.left() + (screen.width() - w) / 2, screen.top(), w, h);
+  int h = std::max(400, screen.height() - 34);
+  resize(w, h);
+  move(screen.left() + (screen.width() - w) / 2, screen.top());
   splitter_->setSizes({h * 11 / 20, h * 9 / 20});
   platform_.setDialogParent(this);
 
@@ -104,6 +109,31 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   qApp->installEventFilter(this);
   // The seller starts with the first title.
   if (auto* first = findChild<QWidget*>(QStringLiteral("txtTitle1"))) first->setFocus();
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (placed_) return;
+  placed_ = true;
+  QTimer::singleShot(0, this, [this] { placeInsideScreen(); });
+}
+
+void MainWindow::placeInsideScreen() {
+  QRect screen = screenGeometryAvailable();
+  QRect frame = frameGeometry();
+  int extraH = frame.height() - geometry().height();
+  int extraW = frame.width() - geometry().width();
+  int w = std::min(geometry().width(), screen.width() - extraW);
+  int h = std::min(geometry().height(), screen.height() - extraH);
+  resize(w, h);
+  int x = std::clamp(frame.left(), screen.left(), screen.right() - (w + extraW) + 1);
+  int y = std::clamp(frame.top(), screen.top(), screen.bottom() - (h + extraH) + 1);
+  move(x, y);
+}
+
+QRect MainWindow::screenGeometryAvailable() const {
+  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  return s->availableGeometry();
 }
 
 void MainWindow::documentChanged() {

@@ -32,6 +32,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   QWidget* toolStrip();
@@ -47,6 +48,9 @@ class MainWindow : public QMainWindow {
   QGroupBox* layoutGroup();
   QGroupBox* bulkGroup();
   void documentChanged();
+  // The whole frame, title bar included, inside the screen's free area.
+  void placeInsideScreen();
+  QRect screenGeometryAvailable() const;
   void fillRecentMenu();
 
   frmMain& form_;
@@ -55,6 +59,7 @@ class MainWindow : public QMainWindow {
   PreviewSplitter* splitter_ = nullptr;
   QWebEngineView* browser_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  bool placed_ = false;
 };
 
 }  // namespace bq::gui

@@ -16,11 +16,11 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMainWindow>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -29,9 +29,9 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
+#include "app/version.h"
 #include "core/app_folder.h"
 #include "gui/qt_text.h"
-#include "app/version.h"
 #include "text/cp932.h"
 
 namespace bq::gui {
@@ -330,7 +330,9 @@ void frmWeb::setSourceText(const std::string& html) {
 }
 
 void frmWeb::showAndFocus() {
+  // To the front with the focus, also when it was open behind the main window.
   showMaximized();
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized | Qt::WindowActive);
   raise();
   activateWindow();
 }
@@ -354,9 +356,15 @@ std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& reque
   QString name = qs(request.fileName);
   QString chosen;
   if (request.mode == FileDialogMode::Save) {
-    QFileDialog::Options opts;
-    if (!request.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
-    chosen = QFileDialog::getSaveFileName(parent_, {}, name, filter, nullptr, opts);
+    QFileDialog dialog(parent_, {}, name, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    // A name without an extension gets ".ini", so that the open dialog's filter shows it.
+    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    if (!name.isEmpty()) dialog.selectFile(name);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      chosen = dialog.selectedFiles().first();
+    }
   } else {
     // A name that does not exist yet is accepted, as the open dialog always has.
     QFileDialog dialog(parent_, {}, name, filter);

@@ -15,8 +15,8 @@
 #include <memory>
 #include <optional>
 
-#include "gui/listing_panel.h"
 #include "forms/platform.h"
+#include "gui/listing_panel.h"
 
 namespace bq::gui {
 

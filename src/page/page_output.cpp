@@ -106,6 +106,7 @@ void PageOutput::chkFirstClick() {
     auto file = paths_.tags / "first.tpf";
     if (auto text = loadTemplate(file)) {
       holders_.rtxtFirst.setText(*text);
+      actions_.FitBanner();
     } else {
       platform_.showMessage(missingTemplateMessage({file}), "Bidquill", MessageIcon::Warning);
     }

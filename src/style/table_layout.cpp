@@ -18,19 +18,21 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
                          Platform& platform, Actions& actions)
     : cmbCellspacing("cmbCellspacing", numbers(10)),
       cmbCellpadding("cmbCellpadding", numbers(30)),
-      width("txtWidth", "updnWidth", 750, "表の横幅", platform,
-            [this](const std::string& w) {
-              rewriteAll({holders_.rtxtTagHead}, "width=", style_.TableWidth, w);
-              style_.TableWidth = w;
-              actions_.RefreshPreview();
-            }),
+      width(
+          "txtWidth", "updnWidth", 750, "表の横幅", platform,
+          [this](const std::string& w) {
+            // The "商品について" banner is as wide as the table it heads.
+            rewriteAll({holders_.rtxtTagHead, holders_.rtxtFirst}, "width=", style_.TableWidth, w);
+            style_.TableWidth = w;
+            actions_.RefreshPreview();
+          }),
       height("txtHeight", "updnHeight", 200, "表の縦幅", platform,
              [this](const std::string& h) {
                rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
                style_.TableHeight = h;
                actions_.RefreshPreview();
              }),
-      titleWidth("txtTW", "updnTW", 100, "表の横幅", platform,
+      titleWidth("txtTW", "updnTW", 100, "見出しの幅", platform,
                  [this](const std::string& w) {
                    Fragments titles;
                    for (int i = 1; i <= kSections; ++i)
@@ -97,9 +99,17 @@ void TableLayout::applyTableAlign() {
   holders_.rtxtTagPR.setText(ReplaceAll(holders_.rtxtTagPR.text(), style_.TableAlignClose, close));
   holders_.rtxtTagHead.setText(
       ReplaceAll(holders_.rtxtTagHead.text(), style_.TableAlignAttr, attr));
+  holders_.rtxtFirst.setText(ReplaceAll(holders_.rtxtFirst.text(), style_.TableAlignAttr, attr));
   style_.TableAlignOpen = open;
   style_.TableAlignClose = close;
   style_.TableAlignAttr = attr;
+}
+
+void TableLayout::fitBanner() {
+  // A freshly read first.tpf carries the delivered width and alignment.
+  TextHolder& first = holders_.rtxtFirst;
+  first.setText(RewriteMarker(first.text(), "width=", kDeliveredWidth, style_.TableWidth));
+  first.setText(ReplaceAll(first.text(), kDeliveredAlignAttr, style_.TableAlignAttr));
 }
 
 void TableLayout::applyTitleAlign() {

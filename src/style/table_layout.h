@@ -16,6 +16,10 @@
 
 namespace bq {
 
+// What the templates carry, as delivered, after "width=" and as the alignment attribute.
+inline constexpr const char* kDeliveredWidth = "750";
+inline constexpr const char* kDeliveredAlignAttr = "align=center";
+
 class TableLayout {
  public:
   TableLayout(PageModel& page, PageHolders& holders, StyleState& style, Platform& platform,
@@ -23,6 +27,8 @@ class TableLayout {
 
   // The rewrites of an alignment choice, without the refresh (the settings loader uses them).
   void applyTableAlign();
+  // Gives the banner (first.tpf, just read) the table's width and alignment.
+  void fitBanner();
   void applyTitleAlign();
 
   void registerIn(Registry& r);
