@@ -2,7 +2,8 @@
 # Installs what building and testing Bidquill needs on Debian 12 (as root, or with sudo).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
-  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n)
+  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
+  desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QIcon>
+#include <QTabWidget>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -61,6 +63,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   bq::gui::loadQtTranslations();
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.bidquill.Bidquill"));
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
   QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
 
   QCommandLineParser args;
@@ -134,6 +142,14 @@ int main(int argc, char** argv) {
                              std::fflush(stdout);
                              if (shots.isEmpty()) return QApplication::quit();
                              window.grab().save(shots + QStringLiteral("/main.png"));
+                             // The two tabs of the side, for the guide.
+                             if (auto* tabs = window.findChild<QTabWidget*>(
+                                     QStringLiteral("SSTab1"))) {
+                               tabs->grab().save(shots + QStringLiteral("/shipping-tab.png"));
+                               tabs->setCurrentIndex(1);
+                               tabs->grab().save(shots + QStringLiteral("/payment-tab.png"));
+                               tabs->setCurrentIndex(0);
+                             }
                              QTimer::singleShot(200, [] {
                                if (QWidget* box = QApplication::activeModalWidget()) box->close();
                              });
