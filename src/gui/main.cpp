@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QIcon>
-#include <QTabWidget>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -130,39 +130,38 @@ int main(int argc, char** argv) {
   if (args.isSet(firstPreview) || args.isSet(screenshots)) {
     QString shots = args.value(screenshots);
     auto fired = std::make_shared<bool>(false);
-    QObject::connect(window.WBrowser(), &QWebEngineView::loadFinished, &window,
-                     [&window, &form, &platform, shots, &sinceStart, fired](bool) {
-                       if (*fired) return;
-                       *fired = true;
-                       // One more moment so that what was loaded is painted.
-                       QTimer::singleShot(
-                           300, &window, [&window, &form, &platform, shots, &sinceStart] {
-                             std::printf("first preview: %lld ms\n",
-                                         static_cast<long long>(sinceStart.elapsed()) - 300);
-                             std::fflush(stdout);
-                             if (shots.isEmpty()) return QApplication::quit();
-                             window.grab().save(shots + QStringLiteral("/main.png"));
-                             // The two tabs of the side, for the guide.
-                             if (auto* tabs = window.findChild<QTabWidget*>(
-                                     QStringLiteral("SSTab1"))) {
-                               tabs->grab().save(shots + QStringLiteral("/shipping-tab.png"));
-                               tabs->setCurrentIndex(1);
-                               tabs->grab().save(shots + QStringLiteral("/payment-tab.png"));
-                               tabs->setCurrentIndex(0);
-                             }
-                             QTimer::singleShot(200, [] {
-                               if (QWidget* box = QApplication::activeModalWidget()) box->close();
-                             });
-                             form.output.cmdPreviewClick();
-                             QTimer::singleShot(1500, [&platform, shots] {
-                               if (bq::gui::frmWeb* w = platform.existingPreview()) {
-                                 w->resize(1100, 700);
-                                 w->grab().save(shots + QStringLiteral("/preview.png"));
-                               }
-                               QApplication::quit();
-                             });
-                           });
-                     });
+    QObject::connect(
+        window.WBrowser(), &QWebEngineView::loadFinished, &window,
+        [&window, &form, &platform, shots, &sinceStart, fired](bool) {
+          if (*fired) return;
+          *fired = true;
+          // One more moment so that what was loaded is painted.
+          QTimer::singleShot(300, &window, [&window, &form, &platform, shots, &sinceStart] {
+            std::printf("first preview: %lld ms\n",
+                        static_cast<long long>(sinceStart.elapsed()) - 300);
+            std::fflush(stdout);
+            if (shots.isEmpty()) return QApplication::quit();
+            window.grab().save(shots + QStringLiteral("/main.png"));
+            // The two tabs of the side, for the guide.
+            if (auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"))) {
+              tabs->grab().save(shots + QStringLiteral("/shipping-tab.png"));
+              tabs->setCurrentIndex(1);
+              tabs->grab().save(shots + QStringLiteral("/payment-tab.png"));
+              tabs->setCurrentIndex(0);
+            }
+            QTimer::singleShot(200, [] {
+              if (QWidget* box = QApplication::activeModalWidget()) box->close();
+            });
+            form.output.cmdPreviewClick();
+            QTimer::singleShot(1500, [&platform, shots] {
+              if (bq::gui::frmWeb* w = platform.existingPreview()) {
+                w->resize(1100, 700);
+                w->grab().save(shots + QStringLiteral("/preview.png"));
+              }
+              QApplication::quit();
+            });
+          });
+        });
   }
   return QApplication::exec();
 }

@@ -343,7 +343,7 @@ QWidget* MainWindow::editingArea() {
   for (int i : {1, 2, 3, 4, 7, 8}) grid->addWidget(sectionCard(i), k++, 0);
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll->setWidget(sections);
   scroll->setFrameShape(QFrame::NoFrame);
   h->addWidget(scroll, 1);
@@ -362,7 +362,7 @@ QWidget* MainWindow::editingArea() {
   sideScroll->setWidgetResizable(true);
   sideScroll->setWidget(side);
   sideScroll->setFrameShape(QFrame::NoFrame);
-  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   h->addWidget(sideScroll, 1);
   return area;
 }

@@ -1,16 +1,19 @@
 // The desktop program under the offscreen platform: the window starts with its bindings, typing
 // reaches the page and its file, the preview window shows the page.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QPushButton>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitterHandle>
 #include <QStandardPaths>
@@ -22,8 +25,8 @@
 #include <fstream>
 #include <random>
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
+#include "core/app_folder.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
@@ -412,6 +415,61 @@ class GuiTest : public QObject {
     QVERIFY(gui::qs(form_->page.section(1).txtEdit.text())
                 .startsWith(QStringLiteral("&lt;新品>\n<img")));
     QVERIFY(!preview->pnlChecks->cmdFix->isEnabled());
+  }
+
+  // Run at each screen size and scale of its own (BIDQUILL_TEST_SCREEN=WxH, QT_SCALE_FACTOR):
+  // every control is whole inside its parent, or its scroll area can scroll to it.
+  void noControlIsClipped() {
+    QByteArray screen = qgetenv("BIDQUILL_TEST_SCREEN");
+    if (screen.isEmpty()) QSKIP("needs BIDQUILL_TEST_SCREEN");
+    QList<QByteArray> wh = screen.split('x');
+    double scale =
+        qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0;
+    window_->resize(qRound(wh[0].toInt() / scale), qRound(wh[1].toInt() / scale));
+    QApplication::processEvents();
+    QTest::qWait(100);
+    QStringList clipped;
+    for (QWidget* w : window_->findChildren<QWidget*>()) {
+      QWidget* parent = w->parentWidget();
+      if (!w->isVisible() || !parent || w->isWindow() || w->objectName().startsWith("qt_")) {
+        continue;
+      }
+      // What a scroll area holds may be larger than its viewport when the bar is there.
+      if (auto* area = qobject_cast<QAbstractScrollArea*>(parent->parentWidget())) {
+        if (parent == area->viewport()) {
+          bool wide = w->width() > parent->width() + 1;
+          bool tall = w->height() > parent->height() + 1;
+          if ((wide && !area->horizontalScrollBar()->isVisible()) ||
+              (tall && !area->verticalScrollBar()->isVisible())) {
+            clipped << w->metaObject()->className() + QStringLiteral(" ") + w->objectName();
+          }
+          continue;
+        }
+      }
+      if (!parent->rect().adjusted(-1, -1, 1, 1).contains(w->geometry())) {
+        clipped << QStringLiteral("%1 %2 in %3 %4")
+                       .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(),
+                            QString::fromLatin1(parent->metaObject()->className()),
+                            parent->objectName());
+      }
+      // A control smaller than it needs (its own minimum, else its hint) is cut, too.
+      QSize hint = w->minimumSizeHint();
+      int needW =
+          w->minimumWidth() > 0 ? w->minimumWidth() : std::min(hint.width(), w->maximumWidth());
+      int needH =
+          w->minimumHeight() > 0 ? w->minimumHeight() : std::min(hint.height(), w->maximumHeight());
+      bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                     qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w);
+      if (control && hint.isValid() && (w->width() + 1 < needW || w->height() + 1 < needH)) {
+        clipped << QStringLiteral("%1 %2 squeezed %3x%4 < %5x%6")
+                       .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName())
+                       .arg(w->width())
+                       .arg(w->height())
+                       .arg(needW)
+                       .arg(needH);
+      }
+    }
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("\n"))));
   }
 
   // Run with LANG=ja_JP.UTF-8 (a test of its own): Qt's own texts are Japanese too.
