@@ -72,6 +72,18 @@ class Engine : public ::testing::Test {
   }
   void type(const std::string& name, const std::string& t) { c<TextBox>(name).setText(t); }
   std::string tag(const std::string& file) { return readFile(dir / "data" / "tag" / file); }
+  fs::path file(const std::string& name) { return dir / name; }
+  // 設定ファイルを保存 and 設定ファイルを開く with the file chosen in the dialog; an open over
+  // what was typed answers the question 保存しない.
+  void save(const fs::path& p) {
+    platform.queueFile(p.string());
+    click("cmdSave");
+  }
+  void open(const fs::path& p) {
+    if (f().document.modified()) platform.queueAnswer("discard");
+    platform.queueFile(p.string());
+    click("cmdOpen");
+  }
   void writeTemplate(const std::string& file, const std::string& content) {
     std::ofstream(dir / "data" / "tag" / file, std::ios::binary) << content;
   }

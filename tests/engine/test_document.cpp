@@ -9,7 +9,6 @@ namespace {
 class DocumentState : public Engine {
  protected:
   Document& doc() { return f().document; }
-  fs::path file(const std::string& name) { return dir / name; }
 };
 
 TEST_F(DocumentState, OnlyTheSellersChangesMarkTheListingModified) {

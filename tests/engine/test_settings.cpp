@@ -6,17 +6,6 @@ namespace {
 
 class Settings : public Engine {
  protected:
-  fs::path file(const std::string& name) { return dir / name; }
-  void save(const fs::path& p) {
-    platform.queueFile(p.string());
-    click("cmdSave");
-  }
-  // Opens the file over whatever was typed (the question is answered 保存しない).
-  void open(const fs::path& p) {
-    if (f().document.modified()) platform.queueAnswer("discard");
-    platform.queueFile(p.string());
-    click("cmdOpen");
-  }
   // Every value the settings file stores, and every fragment the styles rewrite.
   std::map<std::string, std::string> snapshot() {
     std::map<std::string, std::string> s;

@@ -19,17 +19,6 @@ class SettingsFiles : public Engine {
     files::setSaveFaultHook(nullptr);
     Engine::TearDown();
   }
-  fs::path file(const std::string& name) { return dir / name; }
-  void save(const fs::path& p) {
-    platform.queueFile(p.string());
-    click("cmdSave");
-  }
-  // Opens the file over whatever was typed (the question is answered 保存しない).
-  void open(const fs::path& p) {
-    if (f().document.modified()) platform.queueAnswer("discard");
-    platform.queueFile(p.string());
-    click("cmdOpen");
-  }
   void write(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
   }
