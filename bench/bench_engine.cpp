@@ -192,7 +192,9 @@ void listingChecks(benchmark::State& state, std::size_t bodyBytes) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(body.size()));
 }
-void BM_ListingChecksTypical(benchmark::State& state) { listingChecks(state, 0); }
+void BM_ListingChecksTypical(benchmark::State& state) {
+  listingChecks(state, 0);
+}
 void BM_ListingChecks(benchmark::State& state) {
   listingChecks(state, static_cast<std::size_t>(state.range(0)));
 }

@@ -1,7 +1,7 @@
 #include "app/settings_file.h"
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
+#include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "settings/conversions.h"
 
@@ -266,7 +266,7 @@ void SettingsFile::apply(const std::string& section, const std::string& key) {
   }
 }
 
-std::optional<SettingsFile::Stop> SettingsFile::readAll(const IniDocument& doc) {
+std::optional<SettingsFile::Stop> SettingsFile::readAll(IniDocument doc) {
   // Every key in one pass over the file.
   std::vector<IniDocument::Query> queries;
   for (const SettingKey& k : settingKeys()) {
@@ -275,6 +275,7 @@ std::optional<SettingsFile::Stop> SettingsFile::readAll(const IniDocument& doc) 
     if (text) queries.push_back({kMultilineSection, k.section + "." + k.key, false});
   }
   auto found = doc.lookup(queries);
+  doc = IniDocument{};  // what was read is all that is needed: a long file is not held twice
   read_.clear();
   for (std::size_t i = 0; i < queries.size(); ++i) {
     if (found[i]) read_[lookupName(queries[i].section, queries[i].key)] = std::move(*found[i]);
@@ -355,7 +356,7 @@ std::string SettingsFile::stopText(const Stop& stop) const {
 void SettingsFile::loadFrom(const fs::path& file) {
   auto doc = readFile(file, false);
   if (!doc) return;
-  if (auto stop = readAll(*doc)) {
+  if (auto stop = readAll(std::move(*doc))) {
     warn("設定ファイルを読み込めませんでした。\r\n" + displayPath(file) + "\r\n\r\n" +
          stopText(*stop) +
          "\r\nBidquill の設定ファイルか確かめてください。今の内容は何も変わっていません。");

@@ -64,7 +64,7 @@ class SettingsFile {
   };
   // Reads a document into the controls in the loading order. Every key is checked first: a
   // file with a key that cannot be read changes nothing and returns that key.
-  std::optional<Stop> readAll(const IniDocument& doc);
+  std::optional<Stop> readAll(IniDocument doc);
 
  private:
   std::optional<std::string> chooseFile(bool save);

@@ -56,10 +56,11 @@ class Fd {
   int fd_;
 };
 
-int writeAt(int fd, std::string_view bytes) {
+int writeAt(int fd, std::string_view bytes, off_t offset = 0) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    ssize_t n =
+        ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno;
     done += static_cast<std::size_t>(n);
@@ -294,7 +295,8 @@ bool makePrivateFolder(const fs::path& folder) {
   return (st.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
 }
 
-std::optional<std::string> writePrivateFile(const fs::path& file, std::string_view bytes) {
+std::optional<std::string> writePrivateFile(const fs::path& file,
+                                            const std::vector<std::string_view>& parts) {
   fs::path tmp;
   Fd fd;
   int err = 0;
@@ -305,7 +307,11 @@ std::optional<std::string> writePrivateFile(const fs::path& file, std::string_vi
     if (err != EEXIST) break;
   }
   if (!fd) return osReason(err, Access::Write);
-  err = writeAt(fd.get(), bytes);
+  off_t at = 0;
+  for (std::string_view part : parts) {
+    if (!err) err = writeAt(fd.get(), part, at);
+    at += static_cast<off_t>(part.size());
+  }
   if (!err) err = fd.close();
   if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
   if (!err) return std::nullopt;

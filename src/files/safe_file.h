@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace bq::files {
 
@@ -57,7 +58,11 @@ bool makePrivateFolder(const std::filesystem::path& folder);
 // Replaces a file in a private folder: a new file that no link can redirect, renamed over the
 // old one, so a reader sees the old bytes or the new ones. Returns why it failed, or nothing.
 std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
-                                            std::string_view bytes);
+                                            const std::vector<std::string_view>& parts);
+inline std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
+                                                   std::string_view bytes) {
+  return writePrivateFile(file, std::vector<std::string_view>{bytes});
+}
 
 // The steps of a save, so that tests can make any one of them fail.
 enum class SaveStep {

@@ -17,7 +17,12 @@ TextBox::TextBox(std::string name, std::string text) : Control(std::move(name)),
 
 void TextBox::setText(const std::string& text) {
   if (text == text_) return;
-  text_ = text;
+  setText(std::string(text));
+}
+
+void TextBox::setText(std::string&& text) {
+  if (text == text_) return;
+  text_ = std::move(text);
   std::size_t len = text::utf8Length(text_);
   selStart_ = std::min(selStart_, len);
   selLength_ = std::min(selLength_, len - selStart_);

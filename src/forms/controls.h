@@ -59,6 +59,8 @@ class TextBox : public Control {
 
   const std::string& text() const { return text_; }
   void setText(const std::string& text);
+  // The same, taking the text over (a long text is not copied).
+  void setText(std::string&& text);
   void onChange(Handler h) { onChange_ = std::move(h); }
 
   // Caret and selection in characters, as the seller left them.

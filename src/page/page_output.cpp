@@ -67,15 +67,15 @@ void PageOutput::refreshSteps() {
   std::string page;
   page.reserve(total);
   for (const std::string* s : parts) page += *s;
-  txtTag.setText(page);
+  txtTag.setText(std::move(page));
   // A page that cannot be written leaves txtTag right all the same; the browser then keeps
   // showing the last page that could be written. The same page twice (start-up and a settings
   // load refresh often without changing it) is neither written nor shown again.
-  const std::string& bytes = encoder_.encode(parts);
+  encoder_.encode(parts);
   std::error_code ec;
-  if (bytes != lastWritten_ || !std::filesystem::exists(tempPage(), ec)) {
-    if (writePage(tempPage(), bytes)) {
-      lastWritten_ = bytes;
+  if (encoder_.pageHash() != lastWritten_ || !std::filesystem::exists(tempPage(), ec)) {
+    if (writePage(tempPage(), encoder_.bytes())) {
+      lastWritten_ = encoder_.pageHash();
       browser.navigate(tempPage());
     }
   }
@@ -83,7 +83,8 @@ void PageOutput::refreshSteps() {
   browser.scrollTo(pos);
 }
 
-bool PageOutput::writePage(const std::filesystem::path& file, const std::string& bytes) {
+bool PageOutput::writePage(const std::filesystem::path& file,
+                           const std::vector<std::string_view>& bytes) {
   // Without a private folder there is no live preview; start-up has said so.
   if (paths_.temp.empty()) return false;
   auto error = files::writePrivateFile(file, bytes);

@@ -70,10 +70,10 @@ class PageOutput {
   const AppPaths& paths_;
   Actions& actions_;
   // Writes the page file; a failure is told once, and so is the recovery.
-  bool writePage(const std::filesystem::path& file, const std::string& bytes);
+  bool writePage(const std::filesystem::path& file, const std::vector<std::string_view>& bytes);
 
   PageEncoder encoder_;
-  std::string lastWritten_;
+  std::uint64_t lastWritten_ = 0;  // the hash of the page last written
   bool writeFailing_ = false;
 };
 
