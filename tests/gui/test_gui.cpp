@@ -2,10 +2,13 @@
 // reaches the page and its file, the preview window shows the page.
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QHostAddress>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -18,6 +21,8 @@
 #include <QSplitterHandle>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineScript>
@@ -280,6 +285,51 @@ class GuiTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
     QVERIFY2(!title.contains(QStringLiteral("ran")), qPrintable(title));
     QVERIFY2(!title.contains(QStringLiteral("127.0.0.1")), qPrintable(title));
+  }
+
+  // Sellers host their photos elsewhere: remote images keep loading in the preview.
+  void remoteImagesStillLoad() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QByteArray png;
+    {
+      QImage image(4, 3, QImage::Format_RGB32);
+      image.fill(Qt::red);
+      QBuffer buffer(&png);
+      buffer.open(QIODevice::WriteOnly);
+      image.save(&buffer, "PNG");
+    }
+    connect(&server, &QTcpServer::newConnection, &server, [&server, png] {
+      while (QTcpSocket* s = server.nextPendingConnection()) {
+        connect(s, &QTcpSocket::readyRead, s, [s, png] {
+          s->readAll();
+          s->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+                   QByteArray::number(png.size()) + "\r\nConnection: close\r\n\r\n" + png);
+          s->disconnectFromHost();
+        });
+      }
+    });
+    gui::QtBrowser& browser = platform_->qtMainBrowser();
+    QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > 0, 20000);
+    int shown = browser.pagesShown();
+    form_->page.section(1).txtEdit.setText(
+        QStringLiteral("<img id=photo src=\"http://127.0.0.1:%1/photo.png\">")
+            .arg(server.serverPort())
+            .toStdString());
+    QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
+    int width = 0;
+    for (int attempt = 0; attempt < 40 && width == 0; ++attempt) {
+      QTest::qWait(250);
+      bool done = false;
+      window_->WBrowser()->page()->runJavaScript(
+          QStringLiteral("document.getElementById('photo').naturalWidth"),
+          QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            width = v.toInt();
+            done = true;
+          });
+      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+    }
+    QCOMPARE(width, 4);
   }
 
   void thePageSchemeServesThePageFilesAndNothingElse() {
