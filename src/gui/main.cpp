@@ -32,7 +32,9 @@ std::vector<std::filesystem::path> leftRecoveryFiles(const QDir& folder) {
        folder.entryList({QStringLiteral("recovery-*.ini")}, QDir::Files, QDir::Time)) {
     bool number = false;
     qint64 pid = name.mid(9, name.size() - 13).toLongLong(&number);
-    bool running = number && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+    // A file with this run's own number was left by an earlier run that had the same number.
+    bool running = number && pid > 0 && pid != QCoreApplication::applicationPid() &&
+                   ::kill(static_cast<pid_t>(pid), 0) == 0;
     if (!running) left.push_back(std::filesystem::u8path(bq::gui::str(folder.filePath(name))));
   }
   return left;
