@@ -44,17 +44,25 @@ PageModel::PageModel(Actions& actions) : actions_(actions) {
 
 void PageModel::wire(Section& s) {
   s.txtTitle.onChange([this, &s] {
-    s.TitleText = s.shown() ? s.txtTitle.text() : std::string{};
+    if (s.shown()) {
+      s.TitleText.refer(s.txtTitle);
+    } else {
+      s.TitleText.clear();
+    }
     actions_.RefreshPreview();
   });
   s.txtEdit.onChange([this, &s] {
-    s.EditText = s.shown() ? s.txtEdit.text() : std::string{};
+    if (s.shown()) {
+      s.EditText.refer(s.txtEdit);
+    } else {
+      s.EditText.clear();
+    }
     actions_.RefreshPreview();
   });
   s.chkTitle.onClick([this, &s] {
     if (s.shown()) {
-      s.TitleText = s.txtTitle.text();
-      s.EditText = s.txtEdit.text();
+      s.TitleText.refer(s.txtTitle);
+      s.EditText.refer(s.txtEdit);
       s.TitleTag = s.txtTag1.text();
       s.EditTag = s.txtTag2.text();
       s.EndTag = s.txtTag3.text();
@@ -84,9 +92,9 @@ void PageModel::registerIn(Registry& r) {
       r.add(*c);
     }
     r.addValue(indexed("TitleTag", s.index), [&s] { return s.TitleTag; });
-    r.addValue(indexed("TitleText", s.index), [&s] { return s.TitleText; });
+    r.addValue(indexed("TitleText", s.index), [&s] { return s.TitleText.text(); });
     r.addValue(indexed("EditTag", s.index), [&s] { return s.EditTag; });
-    r.addValue(indexed("EditText", s.index), [&s] { return s.EditText; });
+    r.addValue(indexed("EditText", s.index), [&s] { return s.EditText.text(); });
     r.addValue(indexed("EndTag", s.index), [&s] { return s.EndTag; });
   }
 }

@@ -15,6 +15,28 @@ namespace bq {
 
 inline constexpr int kSections = 8;
 
+// A slot of the page: a text of its own, or the text of the box the seller types in, referred
+// to rather than copied, so that a long body is held once.
+class Slot {
+ public:
+  Slot& operator=(std::string text) {
+    own_ = std::move(text);
+    box_ = nullptr;
+    return *this;
+  }
+  void refer(const TextBox& box) {
+    box_ = &box;
+    own_.clear();
+    own_.shrink_to_fit();
+  }
+  void clear() { *this = std::string{}; }
+  const std::string& text() const { return box_ ? box_->text() : own_; }
+
+ private:
+  std::string own_;
+  const TextBox* box_ = nullptr;
+};
+
 struct Section {
   explicit Section(int index);
 
@@ -27,7 +49,11 @@ struct Section {
   TextBox txtTag3;  // after the body
 
   // Slots, in page order.
-  std::string TitleTag, TitleText, EditTag, EditText, EndTag;
+  std::string TitleTag;
+  Slot TitleText;
+  std::string EditTag;
+  Slot EditText;
+  std::string EndTag;
 
   bool shown() const { return chkTitle.value() == 1; }
   void clearSlots();

@@ -35,7 +35,7 @@ std::vector<const std::string*> PageOutput::pieces() const {
   for (int i = 1; i <= kSections; ++i) {
     const Section& s = page_.section(i);
     for (const std::string* slot :
-         {&s.TitleTag, &s.TitleText, &s.EditTag, &s.EditText, &s.EndTag}) {
+         {&s.TitleTag, &s.TitleText.text(), &s.EditTag, &s.EditText.text(), &s.EndTag}) {
       p.push_back(slot);
     }
   }
@@ -64,14 +64,19 @@ void PageOutput::refreshSteps() {
   auto parts = pieces();
   std::size_t total = 0;
   for (const std::string* s : parts) total += s->size();
-  std::string page;
-  page.reserve(total);
-  for (const std::string* s : parts) page += *s;
-  txtTag.setText(std::move(page));
+  encoder_.encode(parts);
+  // The same pieces as last time make the same page: it is not built again (a long body would
+  // be held once more meanwhile).
+  if (encoder_.pageHash() != assembled_ || txtTag.text().size() != total) {
+    std::string page;
+    page.reserve(total);
+    for (const std::string* s : parts) page += *s;
+    txtTag.setText(std::move(page));
+    assembled_ = encoder_.pageHash();
+  }
   // A page that cannot be written leaves txtTag right all the same; the browser then keeps
   // showing the last page that could be written. The same page twice (start-up and a settings
   // load refresh often without changing it) is neither written nor shown again.
-  encoder_.encode(parts);
   std::error_code ec;
   if (encoder_.pageHash() != lastWritten_ || !std::filesystem::exists(tempPage(), ec)) {
     if (writePage(tempPage(), encoder_.bytes())) {

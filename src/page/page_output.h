@@ -74,6 +74,7 @@ class PageOutput {
 
   PageEncoder encoder_;
   std::uint64_t lastWritten_ = 0;  // the hash of the page last written
+  std::uint64_t assembled_ = 0;    // the hash of the pieces txtTag was built from
   bool writeFailing_ = false;
 };
 
