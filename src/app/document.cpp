@@ -2,8 +2,8 @@
 
 #include <system_error>
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
+#include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "settings/ini_document.h"
 #include "settings/settings_keys.h"
@@ -36,8 +36,12 @@ void Document::changed() {
 }
 
 void Document::setModified(bool m) {
-  if (m == modified_) return;
-  modified_ = m;
+  if (m != modified_) setState(file_, m);
+}
+
+void Document::setState(fs::path file, bool modified) {
+  file_ = std::move(file);
+  modified_ = modified;
   if (onStateChange) onStateChange();
 }
 
@@ -52,10 +56,8 @@ std::string Document::windowTitle() const {
 }
 
 void Document::opened(const fs::path& file) {
-  file_ = file;
   recoveryStale_ = false;
-  modified_ = true;  // so that the change below is told
-  setModified(false);
+  setState(file, false);
   discardRecovery();
 }
 
@@ -145,7 +147,7 @@ bool Document::restore(const fs::path& left) {
   }
   IniDocument doc = IniDocument::parse(std::move(r.bytes));
   if (!form_.settings.restoreFrom(doc, left)) return false;
-  file_ = fs::u8path(doc.read(kRecoverySection, "File").value_or(""));
+  fs::path restoredFile = fs::u8path(doc.read(kRecoverySection, "File").value_or(""));
   // The restored work is this run's unsaved work now.
   std::error_code ec;
   if (!recovery_.empty() && left != recovery_) {
@@ -153,8 +155,7 @@ bool Document::restore(const fs::path& left) {
     fs::rename(left, recovery_, ec);
   }
   recoveryStale_ = static_cast<bool>(ec);
-  modified_ = false;
-  setModified(true);
+  setState(restoredFile, true);
   return true;
 }
 

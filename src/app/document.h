@@ -72,6 +72,8 @@ class Document {
 
  private:
   void setModified(bool m);
+  // Sets both and tells onStateChange.
+  void setState(std::filesystem::path file, bool modified);
   void changed();
   bool restore(const std::filesystem::path& left);
 

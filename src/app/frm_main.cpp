@@ -1,7 +1,7 @@
 #include "app/frm_main.h"
 
-#include "core/templates.h"
 #include "app/listing_report.h"
+#include "core/templates.h"
 
 namespace bq {
 

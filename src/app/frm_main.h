@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "app/document.h"
+#include "app/settings_file.h"
+#include "app/x_text_box.h"
 #include "core/actions.h"
 #include "core/app_folder.h"
-#include "app/document.h"
-#include "app/x_text_box.h"
 #include "forms/controls.h"
 #include "forms/platform.h"
 #include "forms/registry.h"
 #include "page/page_model.h"
 #include "page/page_output.h"
-#include "app/settings_file.h"
 #include "shipping/payment_list.h"
 #include "shipping/shipping_table.h"
 #include "shipping/zone_rates.h"

@@ -85,16 +85,34 @@ struct Tag {
   std::size_t end = npos;  // just past ">"
 };
 
+// Whether the "<" at lt is followed by what a tag starts with: a letter, or "/" and a letter.
+bool opensTag(std::string_view t, std::size_t lt) {
+  char next = lt + 1 < t.size() ? t[lt + 1] : '\0';
+  return isAlpha(next) || (next == '/' && lt + 2 < t.size() && isAlpha(t[lt + 2]));
+}
+
+// The tag name after "<" or "</" at lt, lower case; `end` receives where the name ends.
+std::string tagName(std::string_view t, std::size_t lt, std::size_t& end) {
+  std::size_t i = lt + 1;
+  if (i < t.size() && t[i] == '/') ++i;
+  std::size_t begin = i;
+  while (i < t.size() && (isAlpha(t[i]) || isDigit(t[i]))) ++i;
+  end = i;
+  return lowered(t.substr(begin, i - begin));
+}
+
+// A "<" the seller meant as a character: it begins no comment and no tag the browser knows.
+bool isStrayLessThan(std::string_view t, std::size_t lt) {
+  if (t.substr(lt).rfind("<!--", 0) == 0) return false;
+  std::size_t end;
+  return !opensTag(t, lt) || !knownTags().count(tagName(t, lt, end));
+}
+
 Tag parseTag(std::string_view t, std::size_t lt) {
   Tag tag;
-  std::size_t i = lt + 1;
-  if (i < t.size() && t[i] == '/') {
-    tag.closing = true;
-    ++i;
-  }
-  std::size_t nameBegin = i;
-  while (i < t.size() && (isAlpha(t[i]) || isDigit(t[i]))) ++i;
-  tag.name = lowered(t.substr(nameBegin, i - nameBegin));
+  std::size_t i;
+  tag.closing = lt + 1 < t.size() && t[lt + 1] == '/';
+  tag.name = tagName(t, lt, i);
   while (i < t.size()) {
     while (i < t.size() && (isBlank(t[i]) || t[i] == '/')) ++i;
     if (i >= t.size() || t[i] == '<') return tag;
@@ -184,10 +202,7 @@ class TextChecker {
         i = close + 3;
         continue;
       }
-      char next = i + 1 < t_.size() ? t_[i + 1] : '\0';
-      bool tagLike = isAlpha(next) || (next == '/' && i + 2 < t_.size() && isAlpha(t_[i + 2]));
-      Tag tag = tagLike ? parseTag(t_, i) : Tag{};
-      if (!tagLike || !knownTags().count(tag.name)) {
+      if (isStrayLessThan(t_, i)) {
         add(Kind::LostText, i,
             "「" + excerpt(t_, i) +
                 "」の「<」はタグの始まりとして扱われ、文字が表示されないことがあります。"
@@ -196,6 +211,7 @@ class TextChecker {
         ++i;
         continue;
       }
+      Tag tag = parseTag(t_, i);
       if (tag.end == npos) {
         add(Kind::LostText, i,
             "「" + excerpt(t_, i) +
@@ -385,12 +401,7 @@ std::string escapeStrayLessThan(const std::string& text) {
     std::size_t lt = text.find('<', i);
     if (lt == npos) break;
     out.append(text, i, lt - i);
-    std::string_view rest = std::string_view(text).substr(lt);
-    char next = lt + 1 < text.size() ? text[lt + 1] : '\0';
-    bool tagLike = isAlpha(next) || (next == '/' && lt + 2 < text.size() && isAlpha(text[lt + 2]));
-    bool known =
-        rest.rfind("<!--", 0) == 0 || (tagLike && knownTags().count(parseTag(text, lt).name));
-    out += known ? "<" : "&lt;";
+    out += isStrayLessThan(text, lt) ? "&lt;" : "<";
     i = lt + 1;
   }
   out.append(text, i, npos);

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
-#include "core/templates.h"
 #include "app/version.h"
 #include "cli/script.h"
+#include "core/app_folder.h"
+#include "core/templates.h"
 #include "forms/headless_platform.h"
 
 namespace fs = std::filesystem;

@@ -126,6 +126,11 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     if (!c) error = "unknown control '" + name + "'";
     return c;
   };
+  auto textBox = [&](const std::string& name) -> TextBox* {
+    auto* box = form_.registry().find<TextBox>(name);
+    if (!box) error = "'" + name + "' is not a text box";
+    return box;
+  };
 
   if (cmd == "print") {
     if (!need(2)) return false;
@@ -186,11 +191,8 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
   }
   if (cmd == "paste") {
     if (!need(3)) return false;
-    auto* box = form_.registry().find<TextBox>(a[1]);
-    if (!box) {
-      error = "'" + a[1] + "' is not a text box";
-      return false;
-    }
+    TextBox* box = textBox(a[1]);
+    if (!box) return false;
     box->replaceSelection(form_.pastedText(*box, a[2]));
     return true;
   }
@@ -220,11 +222,8 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
   }
   if (cmd == "type") {
     if (!need(3)) return false;
-    auto* box = form_.registry().find<TextBox>(a[1]);
-    if (!box) {
-      error = "'" + a[1] + "' is not a text box";
-      return false;
-    }
+    TextBox* box = textBox(a[1]);
+    if (!box) return false;
     if (box->readOnly() || !box->visible()) {
       error = "'" + a[1] + "' does not take typing";
       return false;

@@ -82,9 +82,21 @@ std::string randomSuffix() {
   return std::to_string(rng() % 1000000000);
 }
 
-// A new file of ours, never through a link someone left at its name.
-int createExclusive(const fs::path& p) {
-  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+// A new file of ours in the folder, named after `file` (".NAME.NUMBER.EXT"), never through a
+// link someone left at its name; another number is tried while a name is taken. Zero, or why
+// it could not be made.
+int createBeside(const fs::path& folder, const fs::path& file, const char* ext, fs::path& made,
+                 Fd& fd) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    fs::path p = folder / ("." + file.filename().string() + "." + randomSuffix() + ext);
+    fd = Fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd) {
+      made = p;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
 }
 
 // The file a chain of symbolic links ends at (which may not exist yet).
@@ -145,14 +157,8 @@ RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const
   fs::path folder = folderOf(file);
   fs::path tmp;
   Fd fd;
-  int err = fault(SaveStep::CreateTemp);
-  for (int attempt = 0; !err && !fd && attempt < 16; ++attempt) {
-    tmp = folder / ("." + file.filename().string() + "." + randomSuffix() + ".tmp");
-    fd = Fd(createExclusive(tmp));
-    if (!fd && errno != EEXIST) err = errno;
-  }
-  if (!fd) {
-    if (!err) err = EEXIST;
+  if (int err =
+          run(SaveStep::CreateTemp, [&] { return createBeside(folder, file, ".tmp", tmp, fd); })) {
     return {err, err == EACCES || err == EPERM || err == EROFS};
   }
   auto discard = [&](int e) {
@@ -193,13 +199,10 @@ std::optional<SaveFailure> writeInPlace(const fs::path& file, std::string_view b
   // The backup: beside the file if the folder takes it, else in a private folder of ours.
   fs::path backup;
   Fd b;
-  int err = 0;
-  std::string name = "." + file.filename().string() + "." + randomSuffix() + ".bak";
-  for (const fs::path& folder : {folderOf(file), privateBackupFolder()}) {
-    if (b || folder.empty()) continue;
-    b = Fd(createExclusive(folder / name));
-    if (b) backup = folder / name;
-    err = b ? 0 : errno;
+  int err = createBeside(folderOf(file), file, ".bak", backup, b);
+  if (err) {
+    fs::path mine = privateBackupFolder();
+    if (!mine.empty()) err = createBeside(mine, file, ".bak", backup, b);
   }
   if (!err) err = replaceContents(b.get(), old.bytes, SaveStep::CreateBackup);
   if (!err) err = b.close();
@@ -299,14 +302,8 @@ std::optional<std::string> writePrivateFile(const fs::path& file,
                                             const std::vector<std::string_view>& parts) {
   fs::path tmp;
   Fd fd;
-  int err = 0;
-  for (int attempt = 0; !fd && attempt < 16; ++attempt) {
-    tmp = folderOf(file) / ("." + file.filename().string() + "." + randomSuffix() + ".tmp");
-    fd = Fd(createExclusive(tmp));
-    err = fd ? 0 : errno;
-    if (err != EEXIST) break;
-  }
-  if (!fd) return osReason(err, Access::Write);
+  int err = createBeside(folderOf(file), file, ".tmp", tmp, fd);
+  if (err) return osReason(err, Access::Write);
   off_t at = 0;
   for (std::string_view part : parts) {
     if (!err) err = writeAt(fd.get(), part, at);

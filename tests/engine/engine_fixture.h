@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "core/app_folder.h"
 #include "app/frm_main.h"
+#include "core/app_folder.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
 

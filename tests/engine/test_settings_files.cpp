@@ -77,6 +77,28 @@ TEST_F(SettingsFiles, OtherProgramsKeysInTextSectionsStayKeysAndSurviveASave) {
             std::string::npos);
 }
 
+TEST_F(SettingsFiles, EveryForeignLineSurvivesLoadAndSaveWhoeverWroteTheFile) {
+  // Written on Windows (raw text lines, code page 932, CR LF), added to by another program
+  // (a comment, a section, a key, a last line without a line break), then saved here twice.
+  std::string bytes = startFile();
+  bytes = replaced(bytes, "Edit1=\r\n", "Edit1=" + sj("一行目<BR>\r\n二行目") + "\r\n");
+  bytes = replaced(bytes, "[Data]\r\n", "[Data]\r\nTheme=" + sj("濃い色") + "\r\n");
+  const std::vector<std::string> foreign = {"; " + sj("別のプログラムのメモ") + "\r\n",
+                                            "[Window]\r\nLeft=10\r\n\r\n",
+                                            "Theme=" + sj("濃い色") + "\r\n", "[Tail]\r\nx=1"};
+  bytes = foreign[0] + foreign[1] + bytes + foreign[3];
+  write(file("all.ini"), bytes);
+  expectTextsThroughSave(file("all.ini"), {{"txtEdit1", "一行目<BR>\n二行目"}});
+  type("txtEdit2", "ここで書いた\n二行");
+  save(file("all.ini"));
+  expectTextsThroughSave(file("all.ini"),
+                         {{"txtEdit1", "一行目<BR>\n二行目"}, {"txtEdit2", "ここで書いた\n二行"}});
+  std::string after = readFile(file("all.ini"));
+  EXPECT_EQ(after.find(foreign[0] + foreign[1]), 0u);
+  EXPECT_NE(after.find("[Data]\r\n" + foreign[2]), std::string::npos);
+  EXPECT_NE(after.find("[Tail]\r\nx=1\r\n[Bidquill.Multiline]\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsFiles, ALineOpeningABracketWithoutClosingItIsTextNotAHeader) {
   std::string bytes = startFile();
   bytes = replaced(bytes, "Title2=" + sj("商品説明") + "\r\n",
