@@ -63,6 +63,7 @@ void Document::opened(const fs::path& file) {
 
 void Document::saved(const fs::path& file) {
   opened(file);
+  if (onSaved) onSaved(file);
 }
 
 bool Document::settleChanges() {
@@ -103,8 +104,8 @@ bool Document::close() {
   return true;
 }
 
-void Document::writeRecovery() {
-  if (recovery_.empty() || !modified_ || !recoveryStale_) return;
+bool Document::writeRecovery() {
+  if (recovery_.empty() || !modified_ || !recoveryStale_) return false;
   IniDocument doc;
   form_.settings.writeAll(doc);
   std::string original = displayPath(file_);
@@ -115,7 +116,9 @@ void Document::writeRecovery() {
   // The seller's unsaved work is nobody else's to read.
   fs::permissions(recovery_.parent_path(), fs::perms::owner_all, ec);
   // A recovery file that cannot be written costs nothing now; the next attempt may succeed.
-  if (!files::saveFileSafely(recovery_, doc.serialize())) recoveryStale_ = false;
+  if (files::saveFileSafely(recovery_, doc.serialize())) return false;
+  recoveryStale_ = false;
+  return true;
 }
 
 bool Document::offerRecovery(const fs::path& left) {

@@ -28,6 +28,8 @@ class Document {
   std::string windowTitleTemplate() const;
   // Told whenever the file or the modified flag changes.
   std::function<void()> onStateChange;
+  // Told after the settings file was written (the browser edition then hands the bytes over).
+  std::function<void(const std::filesystem::path&)> onSaved;
 
   // Before anything would discard changes: asks whether to save them (and saves when told).
   // True when the caller may go on; false keeps everything as it is.
@@ -62,8 +64,9 @@ class Document {
   // Crash recovery. Where this run's recovery file lives (none: no recovery).
   void setRecoveryFile(const std::filesystem::path& file) { recovery_ = file; }
   const std::filesystem::path& recoveryFile() const { return recovery_; }
-  // Writes the state into the recovery file when something changed since it was last written.
-  void writeRecovery();
+  // Writes the state into the recovery file when something changed since it was last written;
+  // true when it wrote it.
+  bool writeRecovery();
   // A recovery file left by a run that did not end cleanly: asks the seller, then restores it
   // (the document is modified, with its original file name, and the file becomes this run's
   // recovery file) or deletes it. True when restored.

@@ -26,11 +26,13 @@ class ScriptRunner {
   // Runs every line; stops at the first bad one, or after the window closed. Returns 0, or 2
   // with `error` naming the line.
   int run(std::istream& script, const std::string& scriptName, std::string& error);
+  // Runs one action (a line split into arguments); false with a reason when it cannot be run.
+  // The browser edition forwards the seller's actions through here too.
+  bool execute(const std::vector<std::string>& args, std::string& error);
+  // Whether `close` closed the window.
+  bool closed() const { return closed_; }
 
  private:
-  // Runs one action; false with a reason when the line cannot be run.
-  bool execute(const std::vector<std::string>& args, std::string& error);
-
   frmMain& form_;
   HeadlessPlatform& platform_;
   std::ostream& out_;

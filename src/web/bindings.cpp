@@ -1,0 +1,56 @@
+// The browser edition's entry: the session class as JavaScript sees it.
+#include <emscripten/bind.h>
+
+#include "core/templates.h"
+#include "web/web_session.h"
+
+namespace {
+
+std::vector<std::string> strings(const emscripten::val& array) {
+  return emscripten::vecFromJSArray<std::string>(array);
+}
+
+class Session {
+ public:
+  Session(const std::string& appFolder, const std::string& stateFile)
+      : s_(std::filesystem::u8path(appFolder), std::filesystem::u8path(stateFile)) {}
+  std::string start() { return s_.start(); }
+  std::string act(const emscripten::val& args, const emscripten::val& answers) {
+    return s_.act(strings(args), strings(answers));
+  }
+  std::string resume(const std::string& file) { return s_.resume(std::filesystem::u8path(file)); }
+  std::string mainPage() const { return s_.mainPage(); }
+  std::string framedPage() const { return s_.framedPage(); }
+  std::string sourceText() const { return s_.sourceText(); }
+  std::string pastedText(const std::string& box, const std::string& text) {
+    return s_.pastedText(box, text);
+  }
+  bool keepState() { return s_.keepState(); }
+
+ private:
+  bq::web::WebSession s_;
+};
+
+// The template files the page puts under data/tag before start().
+emscripten::val templateFiles() {
+  emscripten::val names = emscripten::val::array();
+  for (const bq::TemplateFile& t : bq::kTemplateFiles)
+    names.call<void>("push", std::string(t.file));
+  return names;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(bidquill) {
+  emscripten::class_<Session>("Session")
+      .constructor<std::string, std::string>()
+      .function("start", &Session::start)
+      .function("act", &Session::act)
+      .function("resume", &Session::resume)
+      .function("mainPage", &Session::mainPage)
+      .function("framedPage", &Session::framedPage)
+      .function("sourceText", &Session::sourceText)
+      .function("pastedText", &Session::pastedText)
+      .function("keepState", &Session::keepState);
+  emscripten::function("templateFiles", &templateFiles);
+}

@@ -1,0 +1,328 @@
+#include "web/web_session.h"
+
+#include "core/app_folder.h"
+#include "core/templates.h"
+#include "text/cp932.h"
+#include "web/json.h"
+
+namespace fs = std::filesystem;
+
+namespace bq::web {
+namespace {
+
+const char* kindName(ControlKind k) {
+  switch (k) {
+    case ControlKind::TextBox:
+      return "text";
+    case ControlKind::TextHolder:
+      return "holder";
+    case ControlKind::CheckBox:
+      return "check";
+    case ControlKind::ComboBox:
+      return "combo";
+    case ControlKind::OptionButton:
+      return "option";
+    case ControlKind::UpDown:
+      return "updown";
+    case ControlKind::ToggleButton:
+      return "toggle";
+    case ControlKind::PushButton:
+      return "button";
+  }
+  return "";
+}
+
+const char* iconName(MessageIcon i) {
+  switch (i) {
+    case MessageIcon::Information:
+      return "information";
+    case MessageIcon::Warning:
+      return "warning";
+    case MessageIcon::Critical:
+      return "critical";
+  }
+  return "";
+}
+
+// A page file as a browser reads it: the bytes are code page 932.
+std::string readPage(const fs::path& file) {
+  auto bytes = readWholeFile(file);
+  return bytes ? text::cp932ToUtf8(*bytes) : std::string();
+}
+
+}  // namespace
+
+std::optional<std::int32_t> WebPlatform::chooseColour(std::int32_t initial,
+                                                      std::int32_t remembered) {
+  dialogs.push_back({Dialog::Colour, colourRequests.size()});
+  return HeadlessPlatform::chooseColour(initial, remembered);
+}
+
+std::optional<std::string> WebPlatform::chooseFile(const FileDialogRequest& request) {
+  dialogs.push_back({Dialog::File, fileRequests.size()});
+  return HeadlessPlatform::chooseFile(request);
+}
+
+std::string WebPlatform::ask(const Question& question) {
+  dialogs.push_back({Dialog::Question, questions.size()});
+  return HeadlessPlatform::ask(question);
+}
+
+WebSession::WebSession(const fs::path& appFolder, const fs::path& stateFile)
+    : form_(platform_, appFolder), runner_(form_, platform_, printed_) {
+  const auto& controls = form_.registry().controls();
+  changed_.assign(controls.size(), false);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    controls[i]->observe([this, i] { markChanged(i); });
+  }
+  form_.document.setRecoveryFile(stateFile);
+  form_.document.onSaved = [this](const fs::path& file) { saved_.push_back(displayPath(file)); };
+  form_.document.onStateChange = [this] { stateChanged_ = true; };
+}
+
+void WebSession::markChanged(std::size_t index) {
+  if (changed_[index]) return;
+  changed_[index] = true;
+  changedOrder_.push_back(index);
+}
+
+std::string WebSession::start() {
+  std::vector<fs::path> missing = form_.Load();
+  // The page shows every control once; from here on only the changed ones.
+  changedOrder_.clear();
+  std::fill(changed_.begin(), changed_.end(), false);
+  for (std::size_t i = 0; i < changed_.size(); ++i) markChanged(i);
+  std::string r = result(0, {});
+  Json j;
+  j.beginObject();
+  j.key("missing").beginArray();
+  for (const fs::path& f : missing) j.value(displayPath(f.filename()));
+  j.endArray();
+  j.key("missingMessage").value(missing.empty() ? std::string() : missingTemplateMessage(missing));
+  j.key("state").raw(r);
+  j.endObject();
+  return j.str();
+}
+
+std::string WebSession::act(const std::vector<std::string>& args,
+                            const std::vector<std::string>& answers) {
+  platform_.dialogs.clear();
+  std::string error;
+  for (const std::string& a : answers) {
+    std::vector<std::string> words;
+    if (!cli::splitArguments("dialog " + a, words, error)) break;
+    if (!runner_.execute(words, error)) break;
+  }
+  if (!error.empty()) return result(answers.size(), "answer: " + error);
+  if (args.empty()) return result(answers.size(), "no action");
+  const std::string& cmd = args[0];
+  if (cmd == "leave" && args.size() == 2) {
+    if (DimensionBox* d = form_.dimension(args[1])) {
+      d->focusLost();
+    } else {
+      error = "'" + args[1] + "' is no width or height box";
+    }
+  } else if (cmd == "fix" && args.size() == 1) {
+    if (platform_.preview && platform_.preview->fix) platform_.preview->fix();
+  } else {
+    runner_.execute(args, error);
+  }
+  // Answers a dialog never took are dropped, so they cannot answer a later one.
+  platform_.clearAnswers();
+  return result(answers.size(), error);
+}
+
+std::string WebSession::resume(const fs::path& file) {
+  platform_.dialogs.clear();
+  platform_.queueAnswer("restore");
+  form_.document.offerRecovery(file);
+  return result(1, {});
+}
+
+std::string WebSession::sourceText() const {
+  return platform_.preview ? platform_.preview->sourceText : std::string();
+}
+
+std::string WebSession::pastedText(const std::string& box, const std::string& text) {
+  auto* b = form_.registry().find<TextBox>(box);
+  return b ? form_.pastedText(*b, text) : text;
+}
+
+bool WebSession::keepState() {
+  return form_.document.writeRecovery();
+}
+
+void WebSession::readNavigations() {
+  if (platform_.main.navigations.size() != mainNavigations_) {
+    mainNavigations_ = platform_.main.navigations.size();
+    mainPage_ = readPage(platform_.main.navigations.back());
+  }
+  if (platform_.preview && platform_.preview->browser_.navigations.size() != framedNavigations_) {
+    framedNavigations_ = platform_.preview->browser_.navigations.size();
+    framedPage_ = readPage(platform_.preview->browser_.navigations.back());
+  }
+}
+
+std::string WebSession::controlJson(const Control& c) {
+  Json j;
+  j.beginObject();
+  j.key("name").value(c.name());
+  j.key("kind").value(kindName(c.kind()));
+  j.key("caption").value(c.caption());
+  j.key("visible").value(c.visible());
+  switch (c.kind()) {
+    case ControlKind::TextBox: {
+      const auto& t = static_cast<const TextBox&>(c);
+      j.key("text").value(t.text());
+      j.key("readOnly").value(t.readOnly());
+      j.key("toolTip").value(t.toolTip());
+      j.key("selStart").value(static_cast<long long>(t.selStart()));
+      j.key("selLength").value(static_cast<long long>(t.selLength()));
+      if (DimensionBox* d = form_.dimension(c.name())) {
+        j.key("refused").value(d->refused());
+        j.key("range").value(d->allowedRange());
+        j.key("spin").value(d->updn.name());
+      }
+      break;
+    }
+    case ControlKind::ComboBox: {
+      const auto& b = static_cast<const ComboBox&>(c);
+      j.key("items").beginArray();
+      for (const std::string& item : b.items()) j.value(item);
+      j.endArray();
+      j.key("index").value(static_cast<long long>(b.listIndex()));
+      j.key("text").value(b.text());
+      j.key("idleText").value(b.idleText());
+      break;
+    }
+    case ControlKind::UpDown: {
+      const auto& u = static_cast<const UpDown&>(c);
+      j.key("value").value(static_cast<long long>(u.value()));
+      j.key("min").value(static_cast<long long>(u.min()));
+      j.key("max").value(static_cast<long long>(u.max()));
+      break;
+    }
+    case ControlKind::PushButton: {
+      const auto& b = static_cast<const PushButton&>(c);
+      j.key("colour").value(form_.colours.slot(c.name()) != nullptr);
+      j.key("swatch").value(static_cast<long long>(b.swatch()));
+      break;
+    }
+    case ControlKind::TextHolder:
+      break;
+    default:
+      j.key("value").value(valueText(c));
+      break;
+  }
+  j.endObject();
+  return j.str();
+}
+
+std::string WebSession::result(std::size_t answersGiven, const std::string& error) {
+  readNavigations();
+  const auto& controls = form_.registry().controls();
+  Json j;
+  j.beginObject();
+  if (!error.empty()) j.key("error").value(error);
+  j.key("changed").beginArray();
+  for (std::size_t i : changedOrder_) {
+    changed_[i] = false;
+    // The hidden holders never reach the page; their text can be long.
+    if (controls[i]->kind() != ControlKind::TextHolder) j.raw(controlJson(*controls[i]));
+  }
+  changedOrder_.clear();
+  j.endArray();
+
+  j.key("messages").beginArray();
+  for (; messagesSeen_ < platform_.messages.size(); ++messagesSeen_) {
+    const RecordedMessage& m = platform_.messages[messagesSeen_];
+    j.beginObject();
+    j.key("text").value(m.text);
+    j.key("title").value(m.title);
+    j.key("icon").value(iconName(m.icon));
+    j.endObject();
+  }
+  j.endArray();
+  j.key("statuses").beginArray();
+  for (; statusesSeen_ < platform_.statuses.size(); ++statusesSeen_) {
+    j.value(platform_.statuses[statusesSeen_]);
+  }
+  j.endArray();
+
+  // The first dialog no answer was given for: the action waits for it.
+  if (platform_.dialogs.size() > answersGiven) {
+    const WebPlatform::Dialog& d = platform_.dialogs[answersGiven];
+    j.key("pending").beginObject();
+    if (d.kind == WebPlatform::Dialog::Colour) {
+      auto [initial, remembered] = platform_.colourRequests[d.index];
+      j.key("kind").value("colour");
+      j.key("initial").value(static_cast<long long>(initial));
+      j.key("remembered").value(static_cast<long long>(remembered));
+    } else if (d.kind == WebPlatform::Dialog::File) {
+      const FileDialogRequest& r = platform_.fileRequests[d.index];
+      j.key("kind").value("file");
+      j.key("mode").value(r.mode == FileDialogMode::Open ? "open" : "save");
+      j.key("fileName").value(r.fileName);
+    } else {
+      const Question& q = platform_.questions[d.index];
+      j.key("kind").value("question");
+      j.key("text").value(q.text);
+      j.key("title").value(q.title);
+      j.key("escapeKey").value(q.escapeKey);
+      j.key("choices").beginArray();
+      for (const Choice& c : q.choices) {
+        j.beginObject();
+        j.key("key").value(c.key);
+        j.key("caption").value(c.caption);
+        j.endObject();
+      }
+      j.endArray();
+    }
+    j.endObject();
+  }
+  platform_.dialogs.clear();
+
+  j.key("mainPage").value(mainNavigations_ > 0 && mainPageSent_ != mainNavigations_);
+  mainPageSent_ = mainNavigations_;
+  j.key("preview").beginObject();
+  bool shown = platform_.preview && platform_.preview->timesShown != previewShown_;
+  if (platform_.preview) previewShown_ = platform_.preview->timesShown;
+  j.key("shown").value(shown);
+  j.key("page").value(framedNavigations_ != framedPageSent_);
+  framedPageSent_ = framedNavigations_;
+  if (shown) {
+    const ListingReport& r = platform_.preview->report;
+    j.key("report").beginObject();
+    j.key("findings").beginArray();
+    for (const std::string& f : r.findings) j.value(f);
+    j.endArray();
+    j.key("size").value(r.size);
+    j.key("fixable").value(r.fixable);
+    j.endObject();
+  }
+  j.endObject();
+  if (platform_.clipboard) {
+    j.key("clipboard").value(*platform_.clipboard);
+    platform_.clipboard.reset();
+  }
+  j.key("opened").beginArray();
+  for (; urlsSeen_ < platform_.openedUrls.size(); ++urlsSeen_) {
+    j.value(platform_.openedUrls[urlsSeen_]);
+  }
+  j.endArray();
+  j.key("saved").beginArray();
+  for (const std::string& s : saved_) j.value(s);
+  saved_.clear();
+  j.endArray();
+  j.key("document").beginObject();
+  j.key("title").value(form_.document.windowTitle());
+  j.key("modified").value(form_.document.modified());
+  j.key("file").value(displayPath(form_.document.currentFile()));
+  j.key("changed").value(stateChanged_);
+  stateChanged_ = false;
+  j.endObject();
+  j.endObject();
+  return j.str();
+}
+
+}  // namespace bq::web

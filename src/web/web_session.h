@@ -1,0 +1,89 @@
+// The engine behind the browser edition: one frmMain on the headless platform, driven by the
+// same actions as `bidquill-cli run`. Every call returns what the page must show now, as JSON:
+// the controls whose values changed, messages, the document's state, whether the previews
+// have a new page, and the dialog the action is waiting for.
+//
+// Browser dialogs do not block, so an action that needs one (a colour, a file, a question)
+// runs with the dialog cancelled — which changes nothing — and reports it as pending; the page
+// shows the dialog and runs the action again with the answers given so far.
+#pragma once
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "cli/script.h"
+#include "forms/headless_platform.h"
+
+namespace bq::web {
+
+// The headless platform that also remembers in which order the dialogs were opened.
+class WebPlatform : public HeadlessPlatform {
+ public:
+  struct Dialog {
+    enum Kind { Colour, File, Question } kind;
+    std::size_t index;  // into colourRequests, fileRequests or questions
+  };
+  std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;
+  std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
+  std::string ask(const Question& question) override;
+
+  std::vector<Dialog> dialogs;
+};
+
+class WebSession {
+ public:
+  // `appFolder` holds data/tag; `stateFile` is where the work is kept for the browser's storage.
+  WebSession(const std::filesystem::path& appFolder, const std::filesystem::path& stateFile);
+
+  // The start-up sequence; the result lists every control (and the templates that are missing).
+  std::string start();
+  // One action of the script language ("type txtEdit1 TEXT" as {"type","txtEdit1",TEXT}), plus
+  // "leave NAME" (a width box loses the focus) and "fix" (the checks panel's mend button).
+  // `answers` are the dialogs' answers in order: "colour N", "file PATH", "answer KEY", "cancel".
+  std::string act(const std::vector<std::string>& args, const std::vector<std::string>& answers);
+  // Brings back work kept in the browser's storage (a recovery file); the result as act's.
+  std::string resume(const std::filesystem::path& file);
+
+  // The pages last shown in the main preview and in the preview window (decoded from the page
+  // files, as a browser reads them); the preview window's HTML tab.
+  std::string mainPage() const { return mainPage_; }
+  std::string framedPage() const { return framedPage_; }
+  std::string sourceText() const;
+  // What pasting the text into a title or body box puts there.
+  std::string pastedText(const std::string& box, const std::string& text);
+  // Writes the work into the state file when it changed since; true when it did.
+  bool keepState();
+
+  frmMain& form() { return form_; }
+  WebPlatform& platform() { return platform_; }
+
+ private:
+  void markChanged(std::size_t index);
+  std::string result(std::size_t answersGiven, const std::string& error);
+  std::string controlJson(const Control& c);
+  void readNavigations();
+
+  WebPlatform platform_;
+  frmMain form_;
+  std::ostringstream printed_;  // what `print` would show; the page reads controls instead
+  cli::ScriptRunner runner_;
+  std::vector<bool> changed_;
+  std::vector<std::size_t> changedOrder_;
+  std::size_t messagesSeen_ = 0;
+  std::size_t statusesSeen_ = 0;
+  std::size_t mainNavigations_ = 0;
+  std::size_t framedNavigations_ = 0;
+  std::size_t mainPageSent_ = 0;
+  std::size_t framedPageSent_ = 0;
+  std::size_t urlsSeen_ = 0;
+  int previewShown_ = 0;
+  std::string mainPage_;
+  std::string framedPage_;
+  std::vector<std::string> saved_;
+  bool stateChanged_ = false;
+};
+
+}  // namespace bq::web

@@ -1,0 +1,187 @@
+// The browser edition's window: builds the page from the engine's controls, forwards the
+// seller's actions, and shows what the engine reports back. Every rule runs in the engine.
+import { Engine, quote } from './engine.js';
+import { Binder } from './binder.js';
+import { buildToolStrip, buildEditingArea } from './layout.js';
+import { LivePreview } from './preview.js';
+import { PreviewWindow } from './preview_window.js';
+import { showMessage, ask, chooseColour } from './dialogs.js';
+import { Files } from './files.js';
+import { Storage } from './storage.js';
+
+const $ = (id) => document.getElementById(id);
+
+class App {
+  constructor(engine) {
+    this.engine = engine;
+    this.files = new Files(engine);
+    this.storage = new Storage(engine, (text) => this.status(text));
+    this.modified = false;
+    this.previewWindow = null;
+  }
+
+  async start() {
+    const first = this.engine.start();
+    if (first.missing.length) {
+      // Without the templates there is no page to compose.
+      $('splashText').textContent = 'テンプレートファイルを読み込めません。';
+      await showMessage({ title: 'Bidquill', icon: 'critical', text: first.missingMessage });
+      return;
+    }
+    const specs = new Map(first.state.changed.map((s) => [s.name, s]));
+    this.binder = new Binder(specs, (args) => this.run(args),
+      (box, text) => this.engine.pastedText(box, text));
+    $('frmToolBar').append(...buildToolStrip(this.binder));
+    $('editing').append(...buildEditingArea(this.binder));
+    this.preview = new LivePreview($('previewScroll'), $('WBrowser'));
+    this.apply(first.state);
+    this.wireWindow();
+
+    const kept = this.storage.restore();
+    if (kept.resume) await this.finish(this.apply(this.engine.resume(kept.resume)));
+    else if (kept.open) await this.run(['open', kept.open]);
+
+    $('frmFirst').remove();
+    $('frmMain').setAttribute('aria-busy', 'false');
+    $('txtTitle1').focus();
+    window.bidquillReady = true;
+  }
+
+  // Runs an action through the engine; dialogs it needs are shown and the action is run again
+  // with their answers. The first run happens before this returns its promise.
+  async run(args) {
+    const answers = [];
+    for (;;) {
+      const r = this.apply(this.engine.act(args, answers));
+      if (!r.pending) return this.finish(r);
+      const answer = await this.answer(r.pending);
+      if (answer === null) return this.finish(r);
+      answers.push(answer);
+    }
+  }
+
+  async answer(p) {
+    if (p.kind === 'colour') {
+      const c = await chooseColour(p.initial, p.remembered);
+      return c === null ? null : `colour ${c}`;
+    }
+    if (p.kind === 'file') {
+      const path = p.mode === 'open' ? await this.files.pickToOpen() : await this.files.pickToSave(p.fileName);
+      return path === null ? null : `file ${quote(path)}`;
+    }
+    return `answer ${quote(await ask(p))}`;
+  }
+
+  // What the engine changed, shown at once.
+  apply(r) {
+    if (r.error) console.error('bidquill:', r.error);
+    for (const spec of r.changed) this.binder?.update(spec);
+    if (r.mainPage && this.preview) this.preview.show(this.engine.mainPage());
+    if (r.preview.page || r.preview.shown) {
+      const w = this.previewWindow ??= new PreviewWindow(() => this.run(['fix']));
+      if (r.preview.page) w.showPage(this.engine.framedPage());
+      if (r.preview.shown) {
+        w.setSourceText(this.engine.sourceText());
+        w.showReport(r.preview.report);
+        w.showAndFocus();
+      }
+    }
+    for (const s of r.statuses) this.status(s);
+    document.title = r.document.title;
+    this.modified = r.document.modified;
+    return r;
+  }
+
+  // What takes its time: the clipboard, files to hand over, pages to open, messages.
+  async finish(r) {
+    let messages = r.messages;
+    if (r.clipboard !== undefined) {
+      try {
+        await navigator.clipboard.writeText(r.clipboard);
+      } catch {
+        // The confirmation would be untrue; the HTML tab holds the page to copy by hand.
+        messages = messages.filter((m) => m.icon !== 'information').concat([{ title: 'Bidquill',
+          icon: 'warning', text: 'HTMLタグをクリップボードにコピーできませんでした。\r\n' +
+            'ブラウザーがクリップボードへの書き込みを許していません。\r\n\r\n' +
+            'プレビューの「HTMLタグ」のタブで全部を選んでコピーしてください。' }]);
+      }
+    }
+    for (const path of r.saved) await this.deliver(path);
+    for (const url of r.opened) this.openUrl(url);
+    this.storage.noteDocument(r.document, r.saved);
+    for (const m of messages) await showMessage(m);
+    return r;
+  }
+
+  async deliver(path) {
+    try {
+      const how = await this.files.deliver(path);
+      this.status(how === 'written' ? `保存しました: ${path.split('/').pop()}`
+        : `ダウンロードしました: ${path.split('/').pop()}（ブラウザーのダウンロード先にあります）`);
+    } catch (e) {
+      // The bytes are not lost: they come as a download instead.
+      this.files.handles.delete(path);
+      await this.files.deliver(path);
+      await showMessage({ title: 'Bidquill', icon: 'warning', text:
+        `設定ファイルに書き込めませんでした。\r\n${path.split('/').pop()}\r\n${e && e.message ? e.message : ''}` +
+        '\r\n\r\n同じ内容をダウンロードしました。ダウンロード先から使ってください。' });
+    }
+  }
+
+  openUrl(url) {
+    // The guide is this site's own page.
+    const target = url.startsWith('file://') && url.endsWith('/docs/guide.html') ? 'docs/guide.html' : url;
+    if (/^(https?:|docs\/)/.test(target)) window.open(target, '_blank', 'noopener');
+  }
+
+  status(text) {
+    $('status').textContent = text;
+  }
+
+  wireWindow() {
+    document.addEventListener('keydown', (e) => {
+      if (!(e.ctrlKey || e.metaKey) || e.altKey || document.querySelector('dialog[open]')) return;
+      const key = e.key.toLowerCase();
+      const action = key === 'o' ? ['click', 'cmdOpen'] : key === 's' ? [e.shiftKey ? 'save-as' : 'save'] : null;
+      if (!action) return;
+      e.preventDefault();
+      this.run(action);
+    });
+    window.addEventListener('beforeunload', (e) => {
+      this.storage.flush();
+      if (!this.modified) return;
+      e.preventDefault();
+      e.returnValue = '';
+    });
+    window.addEventListener('pagehide', () => this.storage.flush());
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'hidden') this.storage.flush();
+    });
+    const splitter = $('imgMove');
+    splitter.addEventListener('pointerdown', (e) => {
+      splitter.setPointerCapture(e.pointerId);
+      const top = $('editing').getBoundingClientRect().top;
+      const move = (m) => { $('editing').style.height = `${Math.max(60, m.clientY - top)}px`; };
+      splitter.addEventListener('pointermove', move);
+      splitter.addEventListener('pointerup', () => splitter.removeEventListener('pointermove', move), { once: true });
+    });
+  }
+}
+
+async function main() {
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    // Offline once loaded: the worker keeps this site's files.
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+  try {
+    const engine = await Engine.load();
+    window.bidquill = new App(engine);
+    await window.bidquill.start();
+  } catch (e) {
+    $('splashText').textContent = `Bidquill を起動できませんでした（${e && e.message ? e.message : e}）。` +
+      'ページを読み込み直してください。';
+    throw e;
+  }
+}
+
+main();

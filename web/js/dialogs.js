@@ -1,0 +1,58 @@
+// The desktop's modal boxes as <dialog> elements: a message, a question with the engine's own
+// choices, and the colour dialog. Each resolves with the seller's answer.
+import { el, cssColour, colourNumber } from './binder.js';
+
+function modal(id, title, body, buttons, escapeValue) {
+  return new Promise((resolve) => {
+    const dialog = el('dialog', { id, class: 'box', 'aria-label': title }, [
+      el('div', { class: 'box-title', text: title }),
+      body,
+      el('div', { class: 'box-buttons' }, buttons.map(([caption, value, key]) => {
+        const b = el('button', { type: 'button', text: caption });
+        if (key) b.dataset.key = key;
+        b.addEventListener('click', () => { dialog.returnValue = 'chosen'; finish(value()); });
+        return b;
+      })),
+    ]);
+    let done = false;
+    const finish = (value) => {
+      if (done) return;
+      done = true;
+      dialog.close();
+      dialog.remove();
+      resolve(value);
+    };
+    dialog.addEventListener('cancel', (e) => { e.preventDefault(); finish(escapeValue); });
+    document.body.append(dialog);
+    dialog.showModal();
+    dialog.querySelector('.box-buttons button').focus();
+  });
+}
+
+const paragraphs = (text) => el('div', { class: 'box-text' },
+  text.replace(/\r\n/g, '\n').split('\n').map((line) => el('div', { text: line || '\u00a0' })));
+
+export function showMessage(m) {
+  return modal('dlgMessage', m.title, el('div', { class: `box-body ${m.icon}` }, [paragraphs(m.text)]),
+    [['OK', () => true]], true);
+}
+
+// The key of the choice made; the escape key when the box is closed without one.
+export function ask(q) {
+  return modal('dlgQuestion', q.title, el('div', { class: 'box-body question' }, [paragraphs(q.text)]),
+    q.choices.map((c) => [c.caption, () => c.key, c.key]), q.escapeKey);
+}
+
+// The chosen colour number, or null. Starts at the colour being changed and offers the last
+// choice, as the desktop's colour dialog does.
+export function chooseColour(initial, remembered) {
+  const input = el('input', { type: 'color', id: 'dlgColourValue', value: cssColour(initial) });
+  const last = el('button', { type: 'button', class: 'swatch-button', title: '前回選んだ色' });
+  last.style.background = cssColour(remembered);
+  last.addEventListener('click', () => { input.value = cssColour(remembered); });
+  const body = el('div', { class: 'box-body colour' }, [
+    el('label', {}, ['色: ', input]), el('span', { class: 'label', text: '前回の色' }), last,
+  ]);
+  return modal('dlgColour', '色の設定', body,
+    [['OK', () => colourNumber(input.value)], ['キャンセル', () => null]], null);
+}

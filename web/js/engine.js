@@ -1,0 +1,85 @@
+// The engine in WebAssembly: its files in memory, and the one way the page runs an action.
+import createBidquill from '../bidquill.mjs';
+
+export const APP = '/app';
+export const FILES = '/files';
+export const STATE = '/state/recovery.ini';
+
+export class Engine {
+  static async load() {
+    const module = await createBidquill();
+    const names = module.templateFiles();
+    const texts = await Promise.all(names.map(async (name) => {
+      const response = await fetch(`data/tag/${name}`);
+      return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+    }));
+    const FS = module.FS;
+    for (const dir of [APP, `${APP}/data`, `${APP}/data/tag`, `${APP}/docs`, FILES, '/state']) {
+      FS.mkdir(dir);
+    }
+    names.forEach((name, i) => {
+      // A template the server did not give is missing; the engine says so by name.
+      if (texts[i]) FS.writeFile(`${APP}/data/tag/${name}`, texts[i]);
+    });
+    // The guide is a page of this site; the engine finds it here and asks to open it.
+    FS.writeFile(`${APP}/docs/guide.html`, '');
+    return new Engine(module);
+  }
+
+  constructor(module) {
+    this.module = module;
+    this.FS = module.FS;
+    this.session = new module.Session(APP, STATE);
+  }
+
+  start() {
+    return JSON.parse(this.session.start());
+  }
+
+  // One action with the dialogs' answers so far; the result as the engine reports it.
+  act(args, answers = []) {
+    return JSON.parse(this.session.act(args, answers));
+  }
+
+  resume(file) {
+    return JSON.parse(this.session.resume(file));
+  }
+
+  mainPage() { return this.session.mainPage(); }
+  framedPage() { return this.session.framedPage(); }
+  sourceText() { return this.session.sourceText(); }
+  pastedText(box, text) { return this.session.pastedText(box, text); }
+  keepState() { return this.session.keepState(); }
+
+  readFile(path) {
+    try {
+      return this.FS.readFile(path);
+    } catch {
+      return null;
+    }
+  }
+
+  writeFile(path, bytes) {
+    this.FS.writeFile(path, bytes);
+  }
+
+  removeFile(path) {
+    try {
+      this.FS.unlink(path);
+    } catch {
+      // nothing there
+    }
+  }
+}
+
+// A file the seller picked, at a path of its own under /files (its name is what the title
+// and the save offer show).
+export function filePath(name) {
+  const clean = String(name).replace(/[/\\\0]/g, '_').slice(-200) || '無題.ini';
+  return `${FILES}/${clean}`;
+}
+
+// An argument of the script language, quoted.
+export function quote(text) {
+  return `"${String(text).replace(/[\\"]/g, '\\$&').replace(/\n/g, '\\n').replace(/\r/g, '\\r')}"`;
+}

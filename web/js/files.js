@@ -1,0 +1,108 @@
+// The seller's settings files. Where the browser lets us keep a file (the File System Access
+// API), 保存 writes back into the file that was opened or chosen; elsewhere opening reads a
+// picked file and saving downloads it. The engine reads and writes the bytes in its own memory
+// under /files; this module moves them between there and the seller's disk.
+import { filePath } from './engine.js';
+
+const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.ini'] } }];
+const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
+  typeof window.showSaveFilePicker === 'function';
+
+export class Files {
+  constructor(engine) {
+    this.engine = engine;
+    this.handles = new Map();  // engine path -> the file on disk it belongs to
+  }
+
+  // Lets the seller pick a file and puts it where the engine opens it; the path, or null.
+  async pickToOpen() {
+    if (canKeepFiles()) {
+      let handle;
+      try {
+        [handle] = await window.showOpenFilePicker({ types, multiple: false });
+      } catch {
+        return null;  // cancelled
+      }
+      const file = await handle.getFile();
+      const path = await this.take(file);
+      this.handles.set(path, handle);
+      return path;
+    }
+    const file = await pickWithInput();
+    return file ? this.take(file) : null;
+  }
+
+  async take(file) {
+    const path = filePath(file.name);
+    this.engine.writeFile(path, new Uint8Array(await file.arrayBuffer()));
+    this.handles.delete(path);
+    return path;
+  }
+
+  // The file to save into: its path for the engine, with what the file holds now put there
+  // first, so that the lines other programs wrote into it are kept; null when cancelled.
+  async pickToSave(offeredName) {
+    let name = baseName(offeredName) || '無題.ini';
+    if (!/\.ini$/i.test(name)) name += '.ini';
+    if (!canKeepFiles()) return filePath(name);
+    let handle;
+    try {
+      handle = await window.showSaveFilePicker({ suggestedName: name, types });
+    } catch {
+      return null;
+    }
+    const path = filePath(handle.name);
+    const existing = await handle.getFile().catch(() => null);
+    if (existing && existing.size > 0) {
+      this.engine.writeFile(path, new Uint8Array(await existing.arrayBuffer()));
+    } else {
+      this.engine.removeFile(path);
+    }
+    this.handles.set(path, handle);
+    return path;
+  }
+
+  // Hands the bytes the engine saved to the seller: into the kept file, else as a download.
+  // Throws when the file could not be written.
+  async deliver(path) {
+    const bytes = this.engine.readFile(path);
+    const handle = this.handles.get(path);
+    if (handle) {
+      const writable = await handle.createWritable();
+      await writable.write(bytes);
+      await writable.close();
+      return 'written';
+    }
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = baseName(path);
+    document.body.append(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+    return 'downloaded';
+  }
+}
+
+export function baseName(path) {
+  return String(path || '').split(/[/\\]/).pop();
+}
+
+function pickWithInput() {
+  return new Promise((resolve) => {
+    const input = document.createElement('input');
+    input.type = 'file';
+    input.accept = '.ini,text/plain';
+    input.id = 'filOpen';
+    input.hidden = true;
+    const done = (file) => {
+      input.remove();
+      resolve(file);
+    };
+    input.addEventListener('change', () => done(input.files[0] || null));
+    input.addEventListener('cancel', () => done(null));
+    document.body.append(input);
+    input.click();
+  });
+}

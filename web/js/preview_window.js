@@ -1,0 +1,83 @@
+// The preview window: the page inside the auction page mock-up, the HTML tab, the phone width,
+// and the checks before listing with their mend button — as the desktop's frmWeb.
+import { el } from './binder.js';
+import { LivePreview } from './preview.js';
+
+export class PreviewWindow {
+  constructor(fix) {
+    const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー', sandbox: '',
+      scrolling: 'no', referrerpolicy: 'no-referrer' });
+    const scroll = el('div', { class: 'preview-scroll framed' }, [frame]);
+    this.source = el('textarea', { id: 'rtxtTag', readonly: '', spellcheck: 'false' });
+    const phone = el('input', { id: 'chkPhone', type: 'checkbox' });
+    phone.addEventListener('change', () => frame.classList.toggle('phone', phone.checked));
+    const pages = [['プレビュー', scroll], ['HTMLタグ', this.source]];
+    const bar = el('div', { class: 'tab-bar', role: 'tablist' });
+    for (const [title, page] of pages) {
+      const tab = el('button', { type: 'button', role: 'tab', text: title });
+      tab.addEventListener('click', () => this.select(page));
+      bar.append(tab);
+    }
+    bar.append(el('span', { class: 'stretch' }), el('label', { class: 'check',
+      title: '購入者がスマートフォンで見る幅でページを表示します' },
+    [phone, el('span', { text: 'スマートフォンの幅（375px）で見る' })]));
+    this.pages = pages;
+    this.tabs = bar;
+    this.findings = el('ul', { id: 'lstChecks' });
+    this.size = el('div', { id: 'lblPageSize' });
+    this.fixButton = el('button', { id: 'cmdFixLessThan', type: 'button', text: '「<」を &lt; に書き換える',
+      title: 'タグにならない「<」を「&lt;」と書き換え、HTMLタグをもう一度コピーします' });
+    this.fixButton.addEventListener('click', fix);
+    const panel = el('div', { id: 'pnlChecks', class: 'checks' }, [
+      el('div', { class: 'checks-title', text: '出品前の確認' }), this.findings, this.fixButton, this.size,
+    ]);
+    const close = el('button', { type: 'button', class: 'close', text: '閉じる' });
+    close.addEventListener('click', () => this.dialog.close());
+    this.dialog = el('dialog', { id: 'frmWeb', class: 'preview-window', 'aria-label': 'Bidquill' }, [
+      el('div', { class: 'box-title' }, [el('span', { text: 'Bidquill' }), close]),
+      el('div', { class: 'preview-body' }, [el('div', { class: 'tabWeb' }, [bar, ...pages.map(([, p]) => p)]), panel]),
+    ]);
+    document.body.append(this.dialog);
+    this.preview = new LivePreview(scroll, frame);
+    this.preview.onMeasured = (doc) => this.brokenImages(doc);
+    this.report = null;
+    this.select(scroll);
+  }
+
+  select(page) {
+    this.pages.forEach(([, p], i) => {
+      p.hidden = p !== page;
+      this.tabs.children[i].setAttribute('aria-selected', p === page ? 'true' : 'false');
+    });
+  }
+
+  showPage(html) { return this.preview.show(html); }
+  setSourceText(text) { this.source.value = text; }
+
+  showReport(report) {
+    this.report = report;
+    this.renderReport([]);
+  }
+
+  renderReport(broken) {
+    const r = this.report;
+    if (!r) return;
+    const lines = r.findings.concat(broken.map((src) =>
+      `画像「${src}」を読み込めませんでした。アドレスを確かめてください。`));
+    this.findings.replaceChildren(...(lines.length ? lines : ['問題は見つかりませんでした。'])
+      .map((t) => el('li', { text: t })));
+    this.fixButton.hidden = !r.fixable;
+    this.size.textContent = r.size;
+  }
+
+  // Images the page could not load, found in the measuring frame (which runs nothing either).
+  brokenImages(doc) {
+    const broken = Array.from(doc.images).filter((i) => i.complete && i.naturalWidth === 0)
+      .map((i) => i.getAttribute('src')).filter(Boolean);
+    this.renderReport(broken);
+  }
+
+  showAndFocus() {
+    if (!this.dialog.open) this.dialog.showModal();
+  }
+}
