@@ -1,5 +1,6 @@
 // The browser edition's entry: the session class as JavaScript sees it.
 #include <emscripten/bind.h>
+#include <sys/stat.h>
 
 #include "core/templates.h"
 #include "web/web_session.h"
@@ -14,6 +15,8 @@ class Session {
  public:
   Session(const std::string& appFolder, const std::string& stateFile)
       : s_(std::filesystem::u8path(appFolder), std::filesystem::u8path(stateFile)) {}
+  // The in-memory file system starts with a mask that leaves new files unreadable.
+  static void allowNewFiles() { ::umask(022); }
   std::string start() { return s_.start(); }
   std::string act(const emscripten::val& args, const emscripten::val& answers) {
     return s_.act(strings(args), strings(answers));
@@ -43,7 +46,12 @@ emscripten::val templateFiles() {
 
 EMSCRIPTEN_BINDINGS(bidquill) {
   emscripten::class_<Session>("Session")
-      .constructor<std::string, std::string>()
+      .constructor(
+          +[](const std::string& app, const std::string& state) {
+            Session::allowNewFiles();
+            return new Session(app, state);
+          },
+          emscripten::allow_raw_pointers())
       .function("start", &Session::start)
       .function("act", &Session::act)
       .function("resume", &Session::resume)

@@ -1,0 +1,97 @@
+// What the browser tests share: the built site served from a local server that records every
+// request, Debian's chromium driven by playwright-core, and the command-line driver to compare
+// against.
+import { createServer } from 'node:http';
+import { readFile, mkdtemp, copyFile } from 'node:fs/promises';
+import { execFileSync } from 'node:child_process';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const root = path.resolve(here, '../..');
+export const site = process.env.BIDQUILL_SITE || path.join(root, 'build-web/site');
+export const cli = process.env.BIDQUILL_CLI || path.join(root, 'build-test/bin/bidquill-cli');
+export const dataFile = (name) => path.join(here, 'data', name);
+export const sample = path.join(root, 'data/sample/listing.ini');
+
+const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
+  '.css': 'text/css', '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json', '.tpf': 'application/octet-stream' };
+
+// Serves the site; `requests` lists every path asked for.
+export async function serve() {
+  const requests = [];
+  const server = createServer(async (req, res) => {
+    const url = new URL(req.url, 'http://localhost');
+    requests.push(url.pathname + url.search);
+    let file = path.normalize(path.join(site, decodeURIComponent(url.pathname)));
+    if (!file.startsWith(site)) return res.writeHead(403).end();
+    if (url.pathname.endsWith('/')) file = path.join(file, 'index.html');
+    try {
+      const body = await readFile(file);
+      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      res.end(body);
+    } catch {
+      res.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { url: `http://127.0.0.1:${server.address().port}/`, requests, close: () => server.close() };
+}
+
+export async function launch() {
+  return chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+  });
+}
+
+// A fresh page with Bidquill started. `keepFiles: false` takes the File System Access API
+// away, as in browsers without it.
+export async function openApp(browser, server, { keepFiles = true, init } = {}) {
+  const context = await browser.newContext({ viewport: { width: 1366, height: 768 }, acceptDownloads: true,
+    serviceWorkers: 'block' });
+  await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url });
+  if (!keepFiles) {
+    await context.addInitScript(() => { delete window.showOpenFilePicker; delete window.showSaveFilePicker; });
+  }
+  if (init) await context.addInitScript(init);
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.bidquillReady === true);
+  return { context, page, errors };
+}
+
+// Runs the command-line driver; its standard output as bytes.
+export function runCli(args, input) {
+  const [command, ...rest] = args;
+  return execFileSync(cli, [command, '--app-folder', path.join(root, 'build-test/bin'), ...rest],
+    { input, maxBuffer: 64 << 20, stdio: ['pipe', 'pipe', 'pipe'] });
+}
+
+export async function scratchCopy(file) {
+  const dir = await mkdtemp(path.join(tmpdir(), 'bidquill-web-'));
+  const copy = path.join(dir, path.basename(file));
+  await copyFile(file, copy);
+  return copy;
+}
+
+// The page the main preview shows now.
+export async function previewHtml(page) {
+  return page.locator('#WBrowser').getAttribute('srcdoc');
+}
+
+// A control's element by its name ("optYPack(5)" is no plain CSS id).
+export const byId = (name) => `[id="${name}"]`;
+
+// Opens a settings file as the seller does without the File System Access API.
+export async function openWithInput(page, file) {
+  const chooser = page.waitForEvent('filechooser');
+  await page.click(byId('cmdOpen'));
+  await (await chooser).setFiles(file);
+  await page.waitForFunction((name) => document.title.startsWith(name), path.basename(file));
+}

@@ -1,0 +1,213 @@
+// The browser edition in a real browser: the same engine must give the same page, the same
+// settings bytes and the same zone prices as the command-line driver, and the preview must run
+// nothing the listing carries.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFile } from 'node:fs/promises';
+import path from 'node:path';
+import { serve, launch, openApp, runCli, scratchCopy, previewHtml, byId, openWithInput, dataFile,
+  sample } from './harness.mjs';
+
+let server;
+let browser;
+before(async () => {
+  server = await serve();
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+test('the window shows every control of the engine once, in the desktop order', async () => {
+  const { page, context, errors } = await openApp(browser, server);
+  const names = await page.evaluate(() => [...window.bidquill.binder.specs.values()]
+    .filter((s) => s.visible && s.kind !== 'holder' && s.kind !== 'updown').map((s) => s.name));
+  const missing = [];
+  for (const name of names) {
+    if ((await page.locator(byId(name)).count()) !== 1) missing.push(name);
+  }
+  assert.deepEqual(missing, []);
+  const toolStrip = await page.locator('#frmToolBar button, #frmToolBar label').allInnerTexts();
+  assert.deepEqual(toolStrip.map((t) => t.trim()), ['設定ファイルを開く', '設定ファイルを保存', 'プレビュー',
+    'リアルタイムにプレビューする', '「商品について」を表示する', 'ホームページ']);
+  const legends = await page.locator('.sections legend').allInnerTexts();
+  assert.deepEqual(legends, ['欄 1', '欄 2', '欄 3', '欄 4', '欄 7', '欄 8']);
+  assert.equal(await page.title(), '無題 — Bidquill');
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
+test('typing in a body updates the preview, and Enter adds the line-break tag', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.click('#txtEdit1');
+  await page.keyboard.type('桐の小物入れ');
+  assert.match(await previewHtml(page), /桐の小物入れ/);
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('三段');
+  assert.equal(await page.inputValue('#txtEdit1'), '桐の小物入れ<BR>\n三段');
+  assert.match(await previewHtml(page), /桐の小物入れ<BR>\r?\n三段/);
+  // The seller sees it in the frame itself.
+  await page.frameLocator('#WBrowser').getByText('三段').waitFor();
+  // One undo takes back what was typed last, not the Enter's whole text.
+  assert.equal(await page.title(), '無題* — Bidquill');
+  await context.close();
+});
+
+test('the copied HTML equals the command line\'s page, byte for byte', async () => {
+  for (const file of [sample, dataFile('windows.ini')]) {
+    const { page, context } = await openApp(browser, server, { keepFiles: false });
+    await openWithInput(page, file);
+    await page.click('#cmdPreview');
+    await page.locator('#dlgMessage').getByText('HTMLタグをクリップボードにコピーしました。').waitFor();
+    const copied = await page.evaluate(() => navigator.clipboard.readText());
+    assert.ok(Buffer.from(copied, 'utf8').equals(runCli(['render', file])), path.basename(file));
+    // The preview window shows the same page in the mock-up and in its HTML tab.
+    assert.equal(await page.inputValue('#rtxtTag'), copied);
+    await context.close();
+  }
+});
+
+test('open then save gives the bytes the command line writes (download and kept file)', async () => {
+  const windows = dataFile('windows.ini');
+  const expected = await scratchCopy(windows);
+  runCli(['run', '-'], `dialog file ${expected}\nclick cmdOpen\nsave\n`);
+  const want = await readFile(expected);
+
+  // Without the File System Access API: the file is downloaded.
+  {
+    const { page, context } = await openApp(browser, server, { keepFiles: false });
+    await openWithInput(page, windows);
+    const download = page.waitForEvent('download');
+    await page.keyboard.press('Control+s');
+    const d = await download;
+    assert.equal(d.suggestedFilename(), 'windows.ini');
+    assert.ok((await readFile(await d.path())).equals(want));
+    assert.equal(await page.title(), 'windows.ini — Bidquill');
+    await context.close();
+  }
+  // With it: 保存 writes into the file that was opened.
+  {
+    const original = await readFile(windows);
+    const { page, context } = await openApp(browser, server, {
+      // An in-memory file behind the File System Access API's pickers.
+      init: () => {
+        const file = { name: 'windows.ini', data: new Uint8Array(), writes: 0 };
+        window.testFile = file;
+        const handle = {
+          name: file.name, kind: 'file',
+          getFile: async () => new File([file.data], file.name),
+          createWritable: async () => ({
+            chunks: [],
+            async write(b) { this.chunks.push(new Uint8Array(b)); },
+            async close() {
+              file.data = new Uint8Array(await new Blob(this.chunks).arrayBuffer());
+              file.writes++;
+            },
+          }),
+        };
+        window.showOpenFilePicker = async () => [handle];
+        window.showSaveFilePicker = async () => handle;
+      },
+    });
+    await page.evaluate((b) => { window.testFile.data = new Uint8Array(b); }, [...original]);
+    await page.click('#cmdOpen');
+    await page.waitForFunction(() => document.title === 'windows.ini — Bidquill');
+    await page.keyboard.press('Control+s');
+    await page.waitForFunction(() => window.testFile.writes === 1);
+    const written = await page.evaluate(() => [...window.testFile.data]);
+    assert.ok(Buffer.from(written).equals(want));
+    await context.close();
+  }
+});
+
+test('a text outside code page 932 is saved as UTF-16, as the command line saves it', async () => {
+  const out = path.join(path.dirname(await scratchCopy(sample)), '無題.ini');
+  runCli(['run', '-'], `type txtEdit3 "傷なし 😀"\ndialog file ${out}\nclick cmdSave\n`);
+  const { page, context } = await openApp(browser, server, { keepFiles: false });
+  await page.click('#txtEdit3');
+  await page.keyboard.insertText('傷なし 😀');
+  const download = page.waitForEvent('download');
+  await page.click('#cmdSave');
+  const bytes = await readFile(await (await download).path());
+  assert.deepEqual([...bytes.subarray(0, 2)], [0xff, 0xfe]);
+  assert.ok(bytes.equals(await readFile(out)));
+  await context.close();
+});
+
+test('a listing\'s script does not run in the preview or anywhere else', async () => {
+  const { page, context } = await openApp(browser, server);
+  const dialogs = [];
+  page.on('dialog', (d) => { dialogs.push(d.message()); d.dismiss(); });
+  const before = server.requests.length;
+  await page.click('#txtEdit2');
+  await page.keyboard.insertText('<script>fetch("/ran?script");alert(1)</script>' +
+    '<img src="/missing.png" onerror="fetch(\'/ran?onerror\')"><a id="go" href="javascript:fetch(\'/ran?link\')">x</a>' +
+    '<form action="/ran?form"><button id="send">送る</button></form><meta http-equiv="refresh" content="0;url=/ran?refresh">');
+  await page.frameLocator('#WBrowser').locator('#go').waitFor();
+  await page.click('#cmdPreview');
+  await page.locator('#dlgMessage button').click();
+  await page.frameLocator('#WBrowser').locator('#send').click({ force: true }).catch(() => {});
+  await page.frameLocator('#WBrowser').locator('#go').click({ force: true }).catch(() => {});
+  await page.waitForTimeout(1500);
+  const ran = server.requests.slice(before).filter((r) => r.startsWith('/ran'));
+  assert.deepEqual(ran, []);
+  assert.deepEqual(dialogs, []);
+  for (const id of ['#WBrowser', '#frmWebBrowser']) {
+    assert.equal(await page.locator(id).getAttribute('sandbox'), '');
+  }
+  // The listing checks name the script, as on the desktop.
+  assert.match(await page.locator('#lstChecks').innerText(), /script/i);
+  await context.close();
+});
+
+test('the zone price list for a prefecture and weight class equals the command line\'s', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.selectOption('#cmbSend', { index: 46 });
+  await page.click(byId('optYPack(7)'));
+  await page.click('#chkSend3');
+  const web = await page.evaluate(() => window.bidquill.engine.mainPage());
+  const cliPage = runCli(['run', '-'], 'choose cmbSend 46\nclick optYPack(7)\nclick chkSend3\nprint ZoneRateText\nprint txtTag\n')
+    .toString('utf8');
+  const zone = cliPage.slice(0, cliPage.indexOf('\n'));
+  assert.ok(zone.length > 20);
+  assert.ok(web.includes(zone), 'the zone list is on the page');
+  assert.ok(cliPage.slice(cliPage.indexOf('\n') + 1).startsWith(web), 'the whole page is the same');
+  await context.close();
+});
+
+test('nothing typed is lost: the work comes back after the tab is closed, and closing asks', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.fill('#txtTitle2', 'まだ保存していない見出し');
+  // Closing the tab with unsaved changes asks first.
+  const asked = new Promise((resolve) => page.once('dialog', (d) => { resolve(d.type()); d.dismiss(); }));
+  await page.close({ runBeforeUnload: true });
+  assert.equal(await asked, 'beforeunload');
+  await page.waitForTimeout(100);
+  const again = await context.newPage();
+  again.on('dialog', (d) => d.accept());
+  await again.goto(server.url);
+  await again.waitForFunction(() => window.bidquillReady === true);
+  assert.equal(await again.inputValue('#txtTitle2'), 'まだ保存していない見出し');
+  assert.equal(await again.title(), '無題* — Bidquill');
+  assert.match(await previewHtml(again), /まだ保存していない見出し/);
+  await context.close();
+});
+
+test('a colour is chosen in the colour dialog; cancelling changes nothing', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.click('#cmdT1BC');
+  await page.locator('#dlgColour').getByText('キャンセル').click();
+  assert.equal(await page.title(), '無題 — Bidquill');
+  await page.click('#cmdT1BC');
+  await page.fill('#dlgColourValue', '#ff0000');
+  await page.locator('#dlgColour').getByText('OK').click();
+  const spec = await page.evaluate(() => window.bidquill.binder.specs.get('cmdT1BC').swatch);
+  assert.equal(spec, 0x0000ff);
+  assert.match(await previewHtml(page), /#FF0000|#ff0000/i);
+  // Opening another file now asks about the change first.
+  await page.click('#cmdOpen');
+  await page.locator('#dlgQuestion').getByText('キャンセル').click();
+  assert.equal(await page.title(), '無題* — Bidquill');
+  await context.close();
+});
