@@ -23,7 +23,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Its cache lives under the home folder when the system's is not ours to write.
 [ -w /usr/share/emscripten/cache ] || export EM_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/emscripten"
 
-emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DBIDQUILL_GUI=OFF \
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DBIDQUILL_GUI=OFF \
   -DBIDQUILL_TESTS=OFF -DBIDQUILL_BENCH=OFF -DBIDQUILL_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-web --target bidquill_web
 

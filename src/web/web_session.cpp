@@ -227,8 +227,8 @@ std::string WebSession::result(std::size_t answersGiven, const std::string& erro
   j.key("changed").beginArray();
   for (std::size_t i : changedOrder_) {
     changed_[i] = false;
-    // The hidden holders never reach the page; their text can be long.
-    if (controls[i]->kind() != ControlKind::TextHolder) j.raw(controlJson(*controls[i]));
+    // Hidden controls (the holders, txtTag) never reach the page; their text can be long.
+    if (controls[i]->visible()) j.raw(controlJson(*controls[i]));
   }
   changedOrder_.clear();
   j.endArray();

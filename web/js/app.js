@@ -44,6 +44,7 @@ class App {
     $('frmFirst').remove();
     $('frmMain').setAttribute('aria-busy', 'false');
     $('txtTitle1').focus();
+    window.bidquillStarted = performance.now();
     window.bidquillReady = true;
   }
 

@@ -16,40 +16,65 @@ export class LivePreview {
     document.body.append(this.measure);
     this.html = null;
     this.height = 0;
-    this.measure.addEventListener('load', () => this.measured());
-    new ResizeObserver(() => this.remeasure()).observe(scrollBox);
+    this.measuring = false;  // a page is being measured
+    this.stale = false;      // the page shown has not been measured yet
     this.onMeasured = null;  // told the measured document (the preview window checks images)
+    // While the frame loads a page, newer pages wait and only the newest is loaded next: a
+    // new srcdoc would cancel the load, and quick typing would show nothing until it paused.
+    this.loading = false;
+    this.waiting = null;
+    this.frame.addEventListener('load', () => {
+      this.loading = false;
+      if (this.waiting !== null) {
+        const next = this.waiting;
+        this.waiting = null;
+        this.load(next);
+      } else {
+        // Measuring waits for the shown page, so that it never delays what the seller sees.
+        this.remeasure();
+      }
+    });
+    this.measure.addEventListener('load', () => this.measured());
+    new ResizeObserver(() => { this.stale = true; this.remeasure(); }).observe(scrollBox);
   }
 
-  // Shows the page; resolves once the frame has loaded it.
   show(html) {
     this.html = html;
-    const loaded = new Promise((resolve) => {
-      this.frame.addEventListener('load', () => resolve(performance.now()), { once: true });
-    });
+    this.stale = true;
+    // A load that never ended (it should not happen) does not hold the preview for long.
+    if (this.loading && performance.now() - this.loadStarted < 2000) this.waiting = html;
+    else this.load(html);
+  }
+
+  load(html) {
+    this.loading = true;
+    this.loadStarted = performance.now();
     this.frame.srcdoc = html;
-    this.remeasure();
-    return loaded;
   }
 
   remeasure() {
-    if (this.html === null) return;
-    const width = this.frame.clientWidth || this.box.clientWidth;
-    this.measure.style.width = `${width}px`;
+    if (this.html === null || this.measuring || !this.stale) return;
+    this.measuring = true;
+    this.stale = false;
+    this.measure.style.width = `${this.frame.clientWidth || this.box.clientWidth}px`;
     this.measure.style.height = `${this.box.clientHeight}px`;
     this.measure.srcdoc = this.html;
   }
 
   measured() {
+    this.measuring = false;
     const doc = this.measure.contentDocument;
-    if (!doc || !doc.documentElement) return;
-    const h = Math.max(doc.documentElement.scrollHeight, doc.body ? doc.body.scrollHeight : 0);
-    // Never shorter than the box, so that a page's 100% heights mean the same as on the desktop.
-    const height = Math.max(h, this.box.clientHeight);
-    if (height !== this.height) {
-      this.height = height;
-      this.frame.style.height = `${height}px`;
+    if (doc && doc.documentElement) {
+      const h = Math.max(doc.documentElement.scrollHeight, doc.body ? doc.body.scrollHeight : 0);
+      // Never shorter than the box, so that a page's 100% heights mean what they mean on the
+      // desktop.
+      const height = Math.max(h, this.box.clientHeight);
+      if (height !== this.height) {
+        this.height = height;
+        this.frame.style.height = `${height}px`;
+      }
+      if (this.onMeasured) this.onMeasured(doc);
     }
-    if (this.onMeasured) this.onMeasured(doc);
+    this.remeasure();
   }
 }

@@ -51,7 +51,7 @@ export class PreviewWindow {
     });
   }
 
-  showPage(html) { return this.preview.show(html); }
+  showPage(html) { this.preview.show(html); }
   setSourceText(text) { this.source.value = text; }
 
   showReport(report) {
