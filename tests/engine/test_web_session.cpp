@@ -1,0 +1,138 @@
+// The engine as the browser page drives it: actions that wait for a dialog change nothing until
+// they are run again with its answer, and each result carries exactly what the page must show.
+#include "engine/engine_fixture.h"
+#include "web/json.h"
+#include "web/web_session.h"
+
+namespace bq::test {
+namespace {
+
+class WebSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = freshFolder("web");
+    setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+    fs::create_directories(dir / "data");
+    fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
+    session = std::make_unique<web::WebSession>(dir, dir / "state" / "recovery.ini");
+    started = session->start();
+  }
+  void TearDown() override {
+    session.reset();
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  std::string act(std::vector<std::string> args, std::vector<std::string> answers = {}) {
+    return session->act(args, answers);
+  }
+  static bool has(const std::string& json, const std::string& part) {
+    return json.find(part) != std::string::npos;
+  }
+
+  fs::path dir;
+  std::unique_ptr<web::WebSession> session;
+  std::string started;
+};
+
+TEST(Json, EscapesWhatJsonMustAndKeepsTheRest) {
+  web::Json j;
+  j.beginObject().key("a").value(std::string("\"x\\y\"\r\n\t\x01 桐")).key("b").beginArray();
+  j.value(true).value(-5LL).beginObject().endObject().endArray().endObject();
+  EXPECT_EQ(j.str(), R"({"a":"\"x\\y\"\r\n\t\u0001 桐","b":[true,-5,{}]})");
+}
+
+TEST_F(WebSessionTest, StartListsEveryShownControlAndNoHiddenOne) {
+  EXPECT_TRUE(has(started, R"("missing":[])"));
+  EXPECT_TRUE(has(started, R"("name":"txtTitle1")"));
+  EXPECT_TRUE(has(started, R"j("name":"optYPack(11)")j"));
+  EXPECT_TRUE(has(started, R"("spin":"updnWidth")"));
+  // The page itself and the template holders stay in the engine.
+  EXPECT_FALSE(has(started, R"("name":"txtTag")"));
+  EXPECT_FALSE(has(started, R"("name":"rtxtYahooTag1")"));
+  EXPECT_TRUE(has(started, R"("title":"無題 — Bidquill","modified":false)"));
+}
+
+TEST_F(WebSessionTest, AnActionWaitingForAColourChangesNothingUntilAnswered) {
+  std::string r = act({"click", "cmdT1BC"});
+  EXPECT_TRUE(has(r, R"("pending":{"kind":"colour","initial":16777215)")) << r;
+  EXPECT_TRUE(has(r, R"("changed":[])")) << r;
+  EXPECT_TRUE(has(r, R"("modified":false)"));
+
+  r = act({"click", "cmdT1BC"}, {"colour 255"});
+  EXPECT_FALSE(has(r, "pending")) << r;
+  EXPECT_TRUE(has(r, R"("name":"cmdT1BC","kind":"button")")) << r;
+  EXPECT_TRUE(has(r, R"("swatch":255)")) << r;
+  EXPECT_TRUE(has(r, R"("mainPage":true)"));
+  EXPECT_TRUE(has(r, R"("modified":true)"));
+  EXPECT_TRUE(has(session->mainPage(), "#FF0000")) << session->mainPage().substr(0, 400);
+  // Answers a dialog did not take are dropped: the next action's dialog still waits.
+  act({"click", "cmdT2BC"}, {"colour 1", "colour 2", "colour 3"});
+  r = act({"click", "cmdT3BC"});
+  EXPECT_TRUE(has(r, R"("pending":{"kind":"colour")")) << r;
+}
+
+TEST_F(WebSessionTest, OpeningAfterChangesAsksThenPicksThenOpens) {
+  fs::path listing = dir / "listing.ini";
+  fs::copy_file(fs::path(BIDQUILL_TEMPLATE_DIR) / ".." / "sample" / "listing.ini", listing);
+  act({"type", "txtTitle2", "変えた"});
+
+  std::string r = act({"click", "cmdOpen"});
+  EXPECT_TRUE(has(r, R"("pending":{"kind":"question")")) << r;
+  EXPECT_TRUE(has(r, R"({"key":"discard","caption":"保存しない"})")) << r;
+  r = act({"click", "cmdOpen"}, {"answer discard"});
+  EXPECT_TRUE(has(r, R"("pending":{"kind":"file","mode":"open")")) << r;
+  EXPECT_TRUE(has(r, R"("modified":true)"));
+
+  r = act({"click", "cmdOpen"}, {"answer discard", "file \"" + listing.string() + "\""});
+  EXPECT_FALSE(has(r, "pending")) << r;
+  EXPECT_TRUE(has(r, R"("title":"listing.ini — Bidquill","modified":false)")) << r;
+  EXPECT_TRUE(has(r, R"("text":"アンティーク 木製 小物入れ")")) << r;
+  EXPECT_TRUE(has(r, R"("saved":[])"));
+}
+
+TEST_F(WebSessionTest, SavingReportsTheFileAndTheStateFileKeepsUnsavedWork) {
+  act({"type", "txtEdit1", "一行目\n二行目"});
+  EXPECT_TRUE(session->keepState());
+  EXPECT_FALSE(session->keepState());  // nothing new since
+  fs::path state = dir / "state" / "recovery.ini";
+  ASSERT_TRUE(fs::exists(state));
+
+  fs::path out = dir / "out.ini";
+  std::string r = act({"save-as"}, {"file \"" + out.string() + "\""});
+  EXPECT_TRUE(has(r, R"("saved":[")" + out.string() + R"("])")) << r;
+  EXPECT_TRUE(fs::exists(out));
+  EXPECT_FALSE(fs::exists(state));  // a clean save lets the kept work go
+
+  // Work kept by an earlier visit comes back unsaved, with its file's name.
+  act({"type", "txtEdit1", "まだ保存していない"});
+  ASSERT_TRUE(session->keepState());
+  web::WebSession again(dir, state);
+  again.start();
+  r = again.resume(state);
+  EXPECT_TRUE(has(r, R"("title":"out.ini* — Bidquill","modified":true)")) << r;
+  EXPECT_TRUE(has(r, R"("text":"まだ保存していない")")) << r;
+  EXPECT_FALSE(has(r, "pending"));
+}
+
+TEST_F(WebSessionTest, WidthBoxesReportRefusalAndTheMendButtonRewritesTheLessThan) {
+  std::string r = act({"type", "txtWidth", "abc"});
+  EXPECT_TRUE(has(r, R"("refused":true)")) << r;
+  r = act({"leave", "txtWidth"});
+  EXPECT_TRUE(has(r, R"("name":"txtWidth","kind":"text","caption":"","visible":true,"text":"750")"))
+      << r;
+  EXPECT_TRUE(has(act({"leave", "txtTitle1"}), R"("error":)"));
+
+  act({"type", "txtEdit1", "3 < 5"});
+  r = act({"click", "cmdPreview"});
+  EXPECT_TRUE(has(r, R"("shown":true)")) << r;
+  EXPECT_TRUE(has(r, R"("fixable":true)")) << r;
+  EXPECT_TRUE(has(r, R"("clipboard":")")) << r;
+  EXPECT_TRUE(has(r, R"("page":true)"));
+  r = act({"fix"});
+  EXPECT_TRUE(has(r, R"("text":"3 &lt; 5")")) << r;
+  EXPECT_TRUE(has(session->sourceText(), "3 &lt; 5"));
+  EXPECT_TRUE(has(session->framedPage(), "3 &lt; 5"));
+}
+
+}  // namespace
+}  // namespace bq::test
