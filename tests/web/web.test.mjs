@@ -211,3 +211,76 @@ test('a colour is chosen in the colour dialog; cancelling changes nothing', asyn
   assert.equal(await page.title(), '無題* — Bidquill');
   await context.close();
 });
+
+test('the preview keeps its place while the seller types', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.fill('#txtEdit1', Array.from({ length: 80 }, (_, i) => `${i + 1} 行目<BR>`).join('\n'));
+  await page.waitForFunction(() => {
+    const box = document.getElementById('previewScroll');
+    return document.getElementById('WBrowser').clientHeight > box.clientHeight * 2;
+  });
+  await page.evaluate(() => { document.getElementById('previewScroll').scrollTop = 600; });
+  const shown = page.evaluate(() => new Promise((resolve) =>
+    document.getElementById('WBrowser').addEventListener('load', resolve, { once: true })));
+  await page.click('#txtEdit2');
+  await page.keyboard.type('追記');
+  await shown;
+  await page.waitForTimeout(200);
+  assert.equal(await page.evaluate(() => document.getElementById('previewScroll').scrollTop), 600);
+  assert.match(await previewHtml(page), /追記/);
+  await context.close();
+});
+
+test('Enter is one undo step, and the engine follows the undo', async () => {
+  const { page, context } = await openApp(browser, server);
+  await page.click('#txtEdit4');
+  await page.keyboard.type('一行目');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.inputValue('#txtEdit4'), '一行目<BR>\n');
+  await page.keyboard.press('Control+z');
+  assert.equal(await page.inputValue('#txtEdit4'), '一行目');
+  const engineText = await page.evaluate(() => window.bidquill.binder.specs.get('txtEdit4').text);
+  assert.equal(engineText, '一行目');
+  await context.close();
+});
+
+test('a dropped settings file opens; the browser never leaves the page for a dropped file', async () => {
+  const { page, context } = await openApp(browser, server, { keepFiles: false });
+  const bytes = [...await readFile(dataFile('windows.ini'))];
+  const drop = async (name) => {
+    const transfer = await page.evaluateHandle(([b, n]) => {
+      const t = new DataTransfer();
+      t.items.add(new File([new Uint8Array(b)], n));
+      return t;
+    }, [bytes, name]);
+    await page.dispatchEvent('#previewScroll', 'drop', { dataTransfer: transfer });
+  };
+  await drop('photo.jpg');
+  await page.locator('#dlgMessage').getByText('設定ファイル（.ini）を一つだけドロップしてください。').waitFor();
+  await page.locator('#dlgMessage button').click();
+  await drop('windows.ini');
+  await page.waitForFunction(() => document.title === 'windows.ini — Bidquill');
+  assert.equal(await page.inputValue('#txtEdit1'), '昭和初期のものと思われる、桐の小物入れです。<BR>\n引き出しは三段です。');
+  assert.equal(page.url(), server.url);
+  await context.close();
+});
+
+test('once loaded, Bidquill opens without the network', async () => {
+  const own = await serve();
+  const context = await browser.newContext({ serviceWorkers: 'allow' });
+  const page = await context.newPage();
+  await page.goto(own.url);
+  await page.waitForFunction(() => window.bidquillReady === true);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(async () => {
+    const keys = await caches.keys();
+    return keys.length === 1 && (await (await caches.open(keys[0])).keys()).length > 10;
+  });
+  own.close();
+  await context.setOffline(true);
+  await page.reload();
+  await page.waitForFunction(() => window.bidquillReady === true);
+  await page.fill('#txtEdit1', 'オフラインで書いた本文');
+  assert.match(await previewHtml(page), /オフラインで書いた本文/);
+  await context.close();
+});

@@ -38,6 +38,7 @@ class App {
     this.wireWindow();
 
     const kept = this.storage.restore();
+    await this.files.recall(kept.file);
     if (kept.resume) await this.finish(this.apply(this.engine.resume(kept.resume)));
     else if (kept.open) await this.run(['open', kept.open]);
 
@@ -121,8 +122,8 @@ class App {
         : `ダウンロードしました: ${path.split('/').pop()}（ブラウザーのダウンロード先にあります）`);
     } catch (e) {
       // The bytes are not lost: they come as a download instead.
-      this.files.handles.delete(path);
-      await this.files.deliver(path);
+      this.files.forget(path);
+      await this.files.deliver(path).catch(() => {});
       await showMessage({ title: 'Bidquill', icon: 'warning', text:
         `設定ファイルに書き込めませんでした。\r\n${path.split('/').pop()}\r\n${e && e.message ? e.message : ''}` +
         '\r\n\r\n同じ内容をダウンロードしました。ダウンロード先から使ってください。' });
@@ -157,6 +158,24 @@ class App {
     window.addEventListener('pagehide', () => this.storage.flush());
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'hidden') this.storage.flush();
+    });
+    // A settings file dropped anywhere on the page opens (after the question about changes);
+    // no dropped file ever makes the browser leave the page.
+    const carriesFiles = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
+    window.addEventListener('dragover', (e) => {
+      if (!carriesFiles(e)) return;
+      e.preventDefault();
+      e.dataTransfer.dropEffect = 'copy';
+    });
+    window.addEventListener('drop', async (e) => {
+      if (!carriesFiles(e)) return;
+      e.preventDefault();
+      const path = await this.files.takeDropped(e.dataTransfer);
+      if (path) await this.run(['open', path]);
+      else {
+        await showMessage({ title: 'Bidquill', icon: 'information',
+          text: '設定ファイル（.ini）を一つだけドロップしてください。' });
+      }
     });
     const splitter = $('imgMove');
     splitter.addEventListener('pointerdown', (e) => {

@@ -43,6 +43,10 @@ export function ask(q) {
     q.choices.map((c) => [c.caption, () => c.key, c.key]), q.escapeKey);
 }
 
+const BASIC = ['#000000', '#808080', '#c0c0c0', '#ffffff', '#800000', '#ff0000', '#808000', '#ffff00',
+  '#008000', '#00ff00', '#008080', '#00ffff', '#000080', '#0000ff', '#800080', '#ff00ff', '#333333',
+  '#cccccc', '#ffcc99', '#ffffcc', '#ccffcc', '#ccffff', '#cce5ff', '#ffccff'];
+
 // The chosen colour number, or null. Starts at the colour being changed and offers the last
 // choice, as the desktop's colour dialog does.
 export function chooseColour(initial, remembered) {
@@ -50,8 +54,17 @@ export function chooseColour(initial, remembered) {
   const last = el('button', { type: 'button', class: 'swatch-button', title: '前回選んだ色' });
   last.style.background = cssColour(remembered);
   last.addEventListener('click', () => { input.value = cssColour(remembered); });
+  const basic = el('div', { class: 'basic-colours', role: 'group', 'aria-label': '基本色' },
+    BASIC.map((css) => {
+      const b = el('button', { type: 'button', class: 'swatch-button', title: css });
+      b.style.background = css;
+      b.addEventListener('click', () => { input.value = css; });
+      return b;
+    }));
   const body = el('div', { class: 'box-body colour' }, [
-    el('label', {}, ['色: ', input]), el('span', { class: 'label', text: '前回の色' }), last,
+    el('div', { class: 'label', text: '基本色' }), basic,
+    el('div', { class: 'row' }, [el('label', {}, ['色: ', input]),
+      el('span', { class: 'label', text: '前回の色' }), last]),
   ]);
   return modal('dlgColour', '色の設定', body,
     [['OK', () => colourNumber(input.value)], ['キャンセル', () => null]], null);

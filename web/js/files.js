@@ -8,10 +8,45 @@ const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.i
 const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
   typeof window.showSaveFilePicker === 'function';
 
+// The browser keeps file handles between visits only in IndexedDB.
+function handleStore(mode, use) {
+  return new Promise((resolve, reject) => {
+    const open = indexedDB.open('bidquill', 1);
+    open.onupgradeneeded = () => open.result.createObjectStore('handles');
+    open.onerror = () => reject(open.error);
+    open.onsuccess = () => {
+      const tx = open.result.transaction('handles', mode);
+      const request = use(tx.objectStore('handles'));
+      tx.oncomplete = () => { open.result.close(); resolve(request.result); };
+      tx.onerror = () => { open.result.close(); reject(tx.error); };
+    };
+  });
+}
+
 export class Files {
   constructor(engine) {
     this.engine = engine;
     this.handles = new Map();  // engine path -> the file on disk it belongs to
+  }
+
+  // The file last opened or saved in an earlier visit, so that 保存 still writes back to it.
+  async recall(path) {
+    if (!canKeepFiles() || !path) return;
+    const handle = await handleStore('readonly', (s) => s.get(path)).catch(() => null);
+    if (handle) this.handles.set(path, handle);
+  }
+
+  // A file picked without a handle replaces one of the same name: 保存 must not write there.
+  forget(path) {
+    this.handles.delete(path);
+    if (canKeepFiles()) handleStore('readwrite', (s) => s.delete(path)).catch(() => {});
+  }
+
+  keep(path, handle) {
+    this.handles.set(path, handle);
+    if (!canKeepFiles()) return;
+    // Stub handles (and browsers that cannot store them) just are not kept.
+    handleStore('readwrite', (s) => s.put(handle, path)).catch(() => {});
   }
 
   // Lets the seller pick a file and puts it where the engine opens it; the path, or null.
@@ -25,17 +60,31 @@ export class Files {
       }
       const file = await handle.getFile();
       const path = await this.take(file);
-      this.handles.set(path, handle);
+      this.keep(path, handle);
       return path;
     }
     const file = await pickWithInput();
     return file ? this.take(file) : null;
   }
 
+  // The one settings file a drop carries, put where the engine opens it; null otherwise.
+  async takeDropped(transfer) {
+    const items = [...transfer.items].filter((i) => i.kind === 'file');
+    if (items.length !== 1) return null;
+    // Read the handle while the drop lasts: where the browser gives one, 保存 writes back.
+    const handle = items[0].getAsFileSystemHandle ? items[0].getAsFileSystemHandle() : null;
+    const file = items[0].getAsFile();
+    if (!file || !/\.ini$/i.test(file.name)) return null;
+    const path = await this.take(file);
+    const h = handle ? await handle.catch(() => null) : null;
+    if (h && h.kind === 'file') this.keep(path, h);
+    return path;
+  }
+
   async take(file) {
     const path = filePath(file.name);
     this.engine.writeFile(path, new Uint8Array(await file.arrayBuffer()));
-    this.handles.delete(path);
+    this.forget(path);
     return path;
   }
 
@@ -58,7 +107,7 @@ export class Files {
     } else {
       this.engine.removeFile(path);
     }
-    this.handles.set(path, handle);
+    this.keep(path, handle);
     return path;
   }
 
@@ -68,6 +117,11 @@ export class Files {
     const bytes = this.engine.readFile(path);
     const handle = this.handles.get(path);
     if (handle) {
+      // A file kept from an earlier visit needs the seller's leave again.
+      if (handle.requestPermission && (await handle.queryPermission({ mode: 'readwrite' })) !== 'granted' &&
+          (await handle.requestPermission({ mode: 'readwrite' })) !== 'granted') {
+        throw new Error('ファイルへの書き込みが許可されませんでした。');
+      }
       const writable = await handle.createWritable();
       await writable.write(bytes);
       await writable.close();

@@ -40,10 +40,10 @@ export class Storage {
       const recovery = localStorage.getItem(KEYS.recovery);
       if (recovery !== null) {
         this.engine.writeFile(STATE, fromBase64(recovery));
-        return { resume: STATE };
+        return { resume: STATE, file };
       }
       this.file = file;
-      return file && base !== null ? { open: file } : {};
+      return file && base !== null ? { open: file, file } : {};
     } catch {
       return {};
     }
