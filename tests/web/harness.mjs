@@ -12,7 +12,7 @@ import { chromium } from 'playwright-core';
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '../..');
 export const site = process.env.BIDQUILL_SITE || path.join(root, 'build-web/site');
-export const cli = process.env.BIDQUILL_CLI || path.join(root, 'build-test/bin/bidquill-cli');
+export const cli = process.env.BIDQUILL_CLI || path.join(root, 'build-cli/bin/bidquill-cli');
 export const dataFile = (name) => path.join(here, 'data', name);
 export const sample = path.join(root, 'data/sample/listing.ini');
 
@@ -69,7 +69,7 @@ export async function openApp(browser, server, { keepFiles = true, init } = {}) 
 // Runs the command-line driver; its standard output as bytes.
 export function runCli(args, input) {
   const [command, ...rest] = args;
-  return execFileSync(cli, [command, '--app-folder', path.join(root, 'build-test/bin'), ...rest],
+  return execFileSync(cli, [command, '--app-folder', path.dirname(cli), ...rest],
     { input, maxBuffer: 64 << 20, stdio: ['pipe', 'pipe', 'pipe'] });
 }
 
@@ -80,8 +80,11 @@ export async function scratchCopy(file) {
   return copy;
 }
 
-// The page the main preview shows now.
-export async function previewHtml(page) {
+// The page the main preview shows once it has caught up with the text (it loads only the
+// newest page after the one loading).
+export async function waitForPreview(page, text) {
+  await page.waitForFunction((t) => (document.getElementById('WBrowser').getAttribute('srcdoc') || '')
+    .includes(t), text);
   return page.locator('#WBrowser').getAttribute('srcdoc');
 }
 
