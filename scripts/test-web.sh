@@ -30,4 +30,4 @@ cmake --build build-cli --target bidquill-cli bidquill_data
 
 cd tests/web
 npm ci --no-audit --no-fund --loglevel=error
-BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" node --test --test-concurrency=1
+BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" node --test --test-concurrency=1 --test-timeout=120000

@@ -81,7 +81,7 @@ export async function scratchCopy(file) {
 }
 
 // The page the main preview shows once it has caught up with the text (it loads only the
-// newest page after the one loading).
+// newest page after the one loading); the preview adds a <base> of its own before it.
 export async function waitForPreview(page, text) {
   await page.waitForFunction((t) => (document.getElementById('WBrowser').getAttribute('srcdoc') || '')
     .includes(t), text);

@@ -136,24 +136,39 @@ test('a text outside code page 932 is saved as UTF-16, as the command line saves
 
 test('a listing\'s script does not run in the preview or anywhere else', async () => {
   const { page, context } = await openApp(browser, server);
+  const elsewhere = await serve();
   const dialogs = [];
   page.on('dialog', (d) => { dialogs.push(d.message()); d.dismiss(); });
   const before = server.requests.length;
   await page.click('#txtEdit2');
   await page.keyboard.insertText('<script>fetch("/ran?script");alert(1)</script>' +
     '<img src="/missing.png" onerror="fetch(\'/ran?onerror\')"><a id="go" href="javascript:fetch(\'/ran?link\')">x</a>' +
-    '<form action="/ran?form"><button id="send">送る</button></form><meta http-equiv="refresh" content="0;url=/ran?refresh">');
-  await page.frameLocator('#WBrowser').locator('#go').waitFor();
+    '<form action="/ran?form"><button id="send">送る</button></form><meta http-equiv="refresh" content="0;url=/ran?refresh">' +
+    '<a id="here" href="/ran?self" target="_self">ここ</a><iframe src="/ran?frame"></iframe>' +
+    `<a id="away" href="${elsewhere.url}listing.html">外のページ</a>`);
+  await page.frameLocator('#WBrowser').locator('#away').waitFor();
+  for (const id of ['#send', '#go', '#here']) {
+    // A link that would take the frame elsewhere leaves the page where it was.
+    await page.frameLocator('#WBrowser').locator(id).click({ timeout: 5000 });
+  }
+  // A link the seller clicks opens in a tab of its own, as the desktop opens it in the browser.
+  await page.frameLocator('#WBrowser').locator('#away').click();
+  for (let i = 0; i < 100 && !elsewhere.requests.includes('/listing.html'); i++) {
+    await page.waitForTimeout(50);
+  }
+  assert.deepEqual(elsewhere.requests, ['/listing.html'], context.pages().map((p) => p.url()).join(' '));
+  assert.equal(page.url(), server.url);
+  elsewhere.close();
   await page.click('#cmdPreview');
   await page.locator('#dlgMessage button').click();
-  await page.frameLocator('#WBrowser').locator('#send').click({ force: true }).catch(() => {});
-  await page.frameLocator('#WBrowser').locator('#go').click({ force: true }).catch(() => {});
   await page.waitForTimeout(1500);
   const ran = server.requests.slice(before).filter((r) => r.startsWith('/ran'));
   assert.deepEqual(ran, []);
   assert.deepEqual(dialogs, []);
   for (const id of ['#WBrowser', '#frmWebBrowser']) {
-    assert.equal(await page.locator(id).getAttribute('sandbox'), '');
+    const tokens = (await page.locator(id).getAttribute('sandbox')).split(/\s+/);
+    for (const allowed of ['allow-scripts', 'allow-same-origin', 'allow-forms', 'allow-top-navigation',
+      'allow-modals']) assert.ok(!tokens.includes(allowed), `${id} ${allowed}`);
   }
   // The listing checks name the script, as on the desktop.
   assert.match(await page.locator('#lstChecks').innerText(), /script/i);

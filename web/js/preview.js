@@ -1,11 +1,16 @@
 // A preview of the listing's page. What buyers see runs nothing here: the page is shown in a
-// frame sandboxed without scripts, forms, pop-ups, navigation of this page or our origin.
+// frame sandboxed without scripts, forms, navigation of this page or our origin. A link the
+// seller clicks opens in a tab of its own, as the desktop opens it in the browser: the page
+// is given a <base target="_blank"> (only here; the copied HTML is the engine's), the frame
+// may open such tabs, and the frame itself is never navigated (frame-src 'none').
 //
 // Such a frame cannot be asked where it is scrolled, and each new page would start at the top.
 // So the frame is as tall as its page and the box around it scrolls: the seller's place is the
 // box's, and a new page does not move it. The page's height is measured in a second, hidden
 // frame, sandboxed the same way but readable by us (same origin, still no scripts).
 import { el } from './binder.js';
+
+const LINKS_OPEN_TABS = '<base target="_blank">';
 
 export class LivePreview {
   constructor(scrollBox, frame) {
@@ -24,6 +29,12 @@ export class LivePreview {
     this.loading = false;
     this.waiting = null;
     this.frame.addEventListener('load', () => {
+      if (!this.loading && this.html !== null) {
+        // The frame left the page by itself (a link with a target of its own, which the
+        // policy refuses): the page is shown again.
+        this.load(this.html);
+        return;
+      }
       this.loading = false;
       if (this.waiting !== null) {
         const next = this.waiting;
@@ -49,7 +60,7 @@ export class LivePreview {
   load(html) {
     this.loading = true;
     this.loadStarted = performance.now();
-    this.frame.srcdoc = html;
+    this.frame.srcdoc = LINKS_OPEN_TABS + html;
   }
 
   remeasure() {
@@ -58,7 +69,7 @@ export class LivePreview {
     this.stale = false;
     this.measure.style.width = `${this.frame.clientWidth || this.box.clientWidth}px`;
     this.measure.style.height = `${this.box.clientHeight}px`;
-    this.measure.srcdoc = this.html;
+    this.measure.srcdoc = LINKS_OPEN_TABS + this.html;
   }
 
   measured() {

@@ -5,7 +5,8 @@ import { LivePreview } from './preview.js';
 
 export class PreviewWindow {
   constructor(fix) {
-    const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー', sandbox: '',
+    const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー',
+      sandbox: 'allow-popups allow-popups-to-escape-sandbox',
       scrolling: 'no', referrerpolicy: 'no-referrer' });
     const scroll = el('div', { class: 'preview-scroll framed' }, [frame]);
     this.source = el('textarea', { id: 'rtxtTag', readonly: '', spellcheck: 'false' });
