@@ -299,3 +299,23 @@ test('once loaded, Bidquill opens without the network', async () => {
   await waitForPreview(page, 'オフラインで書いた本文');
   await context.close();
 });
+
+test('text being composed with an input method reaches the engine once it is committed', async () => {
+  const { page, context } = await openApp(browser, server);
+  const engineText = () => page.evaluate(() => window.bidquill.binder.specs.get('txtEdit8').text);
+  await page.evaluate(() => {
+    const box = document.getElementById('txtEdit8');
+    box.focus();
+    box.dispatchEvent(new CompositionEvent('compositionstart'));
+    box.value = 'きり';
+    box.dispatchEvent(new InputEvent('input', { isComposing: true, inputType: 'insertCompositionText' }));
+  });
+  assert.equal(await engineText(), '');
+  await page.evaluate(() => {
+    const box = document.getElementById('txtEdit8');
+    box.value = '桐';
+    box.dispatchEvent(new CompositionEvent('compositionend', { data: '桐' }));
+  });
+  assert.equal(await engineText(), '桐');
+  await context.close();
+});

@@ -15,13 +15,19 @@ function styleRow(b, back, font, bold, size) {
   return row(b.button(back), b.button(font), b.toggle(bold), b.combo(size));
 }
 
+// A box's name for screen readers: the section and what the box holds.
+function named(e, text) {
+  e.setAttribute('aria-label', text);
+  return e;
+}
+
 function sectionCard(b, i) {
   return el('fieldset', { class: 'card', id: `fraSection${i}` }, [
     el('legend', { text: `欄 ${i}` }),
     el('div', { class: 'card-grid' }, [
-      b.check(`chkTitle${i}`), b.area(`txtTitle${i}`, 2),
+      b.check(`chkTitle${i}`), named(b.area(`txtTitle${i}`, 2), `欄 ${i} 見出し`),
       styleRow(b, `cmdT${i}BC`, `cmdT${i}FC`, `chkT${i}B`, `cmbT${i}FS`),
-      label('本文'), b.area(`txtEdit${i}`, 3),
+      label('本文'), named(b.area(`txtEdit${i}`, 3), `欄 ${i} 本文`),
       styleRow(b, `cmdE${i}BC`, `cmdE${i}FC`, `chkE${i}B`, `cmbE${i}FS`),
     ]),
   ]);
@@ -31,7 +37,7 @@ function titleHead(b, i) {
   return el('div', { class: 'title-head' }, [
     b.check(`chkTitle${i}`),
     styleRow(b, `cmdT${i}BC`, `cmdT${i}FC`, `chkT${i}B`, `cmbT${i}FS`),
-    label('見出し'), b.area(`txtTitle${i}`, 2),
+    label('見出し'), named(b.area(`txtTitle${i}`, 2), `欄 ${i} 見出し`),
   ]);
 }
 
