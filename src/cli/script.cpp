@@ -1,20 +1,17 @@
 #include "cli/script.h"
 
+#include <charconv>
 #include <istream>
 #include <ostream>
 
 namespace bq::cli {
 namespace {
 
+// Without exceptions: the browser edition builds the engine with them turned off.
 bool parseInt(const std::string& s, long long& v) {
-  if (s.empty()) return false;
-  std::size_t used = 0;
-  try {
-    v = std::stoll(s, &used);
-  } catch (...) {
-    return false;
-  }
-  return used == s.size();
+  const char* end = s.data() + s.size();
+  auto [at, ec] = std::from_chars(s.data(), end, v);
+  return !s.empty() && ec == std::errc() && at == end;
 }
 
 bool parseInt32(const std::string& s, int& v) {

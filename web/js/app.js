@@ -54,12 +54,30 @@ class App {
   async run(args) {
     const answers = [];
     for (;;) {
-      const r = this.apply(this.engine.act(args, answers));
+      let result;
+      try {
+        result = this.engine.act(args, answers);
+      } catch (e) {
+        return this.stopped(e);
+      }
+      const r = this.apply(result);
       if (!r.pending) return this.finish(r);
       const answer = await this.answer(r.pending);
       if (answer === null) return this.finish(r);
       answers.push(answer);
     }
+  }
+
+  // The engine cannot go on (it ran out of memory, say). What was kept in the browser stays.
+  async stopped(e) {
+    console.error('bidquill:', e);
+    if (this.dead) return null;
+    this.dead = true;
+    this.storage.stop();
+    await showMessage({ title: 'Bidquill', icon: 'critical', text: 'Bidquill を続けられなくなりました。\r\n' +
+      `${e && e.message ? e.message : e}\r\n\r\nページを読み込み直してください。` +
+      '最後の変更の少し前までの内容は、ブラウザーに保存されていて戻ります。' });
+    return null;
   }
 
   async answer(p) {

@@ -51,6 +51,7 @@ export class Storage {
 
   // After each action: what the document is now.
   noteDocument(doc, saved) {
+    if (this.stopped) return;
     if (doc.file !== this.file || saved.length) {
       this.file = doc.file;
       this.put(KEYS.file, doc.file);
@@ -67,10 +68,17 @@ export class Storage {
     }
   }
 
+  // After the engine failed: what is kept stays as it is.
+  stop() {
+    clearTimeout(this.timer);
+    this.timer = null;
+    this.stopped = true;
+  }
+
   flush() {
     clearTimeout(this.timer);
     this.timer = null;
-    if (!this.engine.keepState()) return;
+    if (this.stopped || !this.engine.keepState()) return;
     const bytes = this.engine.readFile(STATE);
     if (bytes) this.put(KEYS.recovery, toBase64(bytes));
   }
