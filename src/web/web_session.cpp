@@ -1,5 +1,7 @@
 #include "web/web_session.h"
 
+#include <charconv>
+
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "text/cp932.h"
@@ -52,20 +54,56 @@ std::string readPage(const fs::path& file) {
 
 }  // namespace
 
+void WebPlatform::setAnswers(std::vector<std::string> answers) {
+  answers_ = std::move(answers);
+  used_.assign(answers_.size(), false);
+  unanswered.reset();
+}
+
+std::optional<std::string> WebPlatform::take(Unanswered::Kind kind, std::size_t index,
+                                             const std::string& signature) {
+  for (std::size_t i = 0; i < answers_.size(); ++i) {
+    const std::string& a = answers_[i];
+    if (used_[i] || a.compare(0, signature.size(), signature) != 0 ||
+        a.size() <= signature.size() || a[signature.size()] != ' ') {
+      continue;
+    }
+    used_[i] = true;
+    return a.substr(signature.size() + 1);
+  }
+  if (!unanswered) unanswered = Unanswered{kind, index, signature};
+  return std::nullopt;
+}
+
 std::optional<std::int32_t> WebPlatform::chooseColour(std::int32_t initial,
                                                       std::int32_t remembered) {
-  dialogs.push_back({Dialog::Colour, colourRequests.size()});
-  return HeadlessPlatform::chooseColour(initial, remembered);
+  colourRequests.emplace_back(initial, remembered);
+  auto value = take(Unanswered::Colour, colourRequests.size() - 1, "colour");
+  std::int32_t colour = 0;
+  if (!value) return std::nullopt;
+  const char* end = value->data() + value->size();
+  auto [at, ec] = std::from_chars(value->data(), end, colour);
+  if (ec != std::errc() || at != end) return std::nullopt;
+  return colour;
 }
 
 std::optional<std::string> WebPlatform::chooseFile(const FileDialogRequest& request) {
-  dialogs.push_back({Dialog::File, fileRequests.size()});
-  return HeadlessPlatform::chooseFile(request);
+  fileRequests.push_back(request);
+  const char* signature = request.mode == FileDialogMode::Open ? "file:open" : "file:save";
+  return take(Unanswered::File, fileRequests.size() - 1, signature);
 }
 
 std::string WebPlatform::ask(const Question& question) {
-  dialogs.push_back({Dialog::Question, questions.size()});
-  return HeadlessPlatform::ask(question);
+  questions.push_back(question);
+  std::string signature = "question:";
+  for (const Choice& c : question.choices) {
+    signature += (&c == &question.choices.front() ? "" : "|") + c.key;
+  }
+  auto key = take(Unanswered::Question, questions.size() - 1, signature);
+  for (const Choice& c : question.choices) {
+    if (key && c.key == *key) return c.key;
+  }
+  return question.escapeKey;
 }
 
 WebSession::WebSession(const fs::path& appFolder, const fs::path& stateFile)
@@ -92,7 +130,7 @@ std::string WebSession::start() {
   changedOrder_.clear();
   std::fill(changed_.begin(), changed_.end(), false);
   for (std::size_t i = 0; i < changed_.size(); ++i) markChanged(i);
-  std::string r = result(0, {});
+  std::string r = result({});
   Json j;
   j.beginObject();
   j.key("missing").beginArray();
@@ -106,16 +144,9 @@ std::string WebSession::start() {
 
 std::string WebSession::act(const std::vector<std::string>& args,
                             const std::vector<std::string>& answers) {
-  platform_.dialogs.clear();
+  platform_.setAnswers(answers);
   std::string error;
-  for (const std::string& a : answers) {
-    std::vector<std::string> words;
-    if (!cli::splitArguments("dialog " + a, words, error)) break;
-    if (!runner_.execute(words, error)) break;
-  }
-  if (!error.empty()) return result(answers.size(), "answer: " + error);
-  if (args.empty()) return result(answers.size(), "no action");
-  const std::string& cmd = args[0];
+  const std::string cmd = args.empty() ? std::string() : args[0];
   if (cmd == "leave" && args.size() == 2) {
     if (DimensionBox* d = form_.dimension(args[1])) {
       d->focusLost();
@@ -124,19 +155,18 @@ std::string WebSession::act(const std::vector<std::string>& args,
     }
   } else if (cmd == "fix" && args.size() == 1) {
     if (platform_.preview && platform_.preview->fix) platform_.preview->fix();
-  } else {
+  } else if (!args.empty()) {
     runner_.execute(args, error);
+  } else {
+    error = "no action";
   }
-  // Answers a dialog never took are dropped, so they cannot answer a later one.
-  platform_.clearAnswers();
-  return result(answers.size(), error);
+  return result(error);
 }
 
 std::string WebSession::resume(const fs::path& file) {
-  platform_.dialogs.clear();
-  platform_.queueAnswer("restore");
+  platform_.setAnswers({"question:restore|discard restore"});
   form_.document.offerRecovery(file);
-  return result(1, {});
+  return result({});
 }
 
 std::string WebSession::sourceText() const {
@@ -218,7 +248,7 @@ std::string WebSession::controlJson(const Control& c) {
   return j.str();
 }
 
-std::string WebSession::result(std::size_t answersGiven, const std::string& error) {
+std::string WebSession::result(const std::string& error) {
   readNavigations();
   const auto& controls = form_.registry().controls();
   Json j;
@@ -250,21 +280,21 @@ std::string WebSession::result(std::size_t answersGiven, const std::string& erro
   j.endArray();
 
   // The first dialog no answer was given for: the action waits for it.
-  if (platform_.dialogs.size() > answersGiven) {
-    const WebPlatform::Dialog& d = platform_.dialogs[answersGiven];
+  if (const auto& d = platform_.unanswered) {
     j.key("pending").beginObject();
-    if (d.kind == WebPlatform::Dialog::Colour) {
-      auto [initial, remembered] = platform_.colourRequests[d.index];
+    j.key("signature").value(d->signature);
+    if (d->kind == WebPlatform::Unanswered::Colour) {
+      auto [initial, remembered] = platform_.colourRequests[d->index];
       j.key("kind").value("colour");
       j.key("initial").value(static_cast<long long>(initial));
       j.key("remembered").value(static_cast<long long>(remembered));
-    } else if (d.kind == WebPlatform::Dialog::File) {
-      const FileDialogRequest& r = platform_.fileRequests[d.index];
+    } else if (d->kind == WebPlatform::Unanswered::File) {
+      const FileDialogRequest& r = platform_.fileRequests[d->index];
       j.key("kind").value("file");
       j.key("mode").value(r.mode == FileDialogMode::Open ? "open" : "save");
       j.key("fileName").value(r.fileName);
     } else {
-      const Question& q = platform_.questions[d.index];
+      const Question& q = platform_.questions[d->index];
       j.key("kind").value("question");
       j.key("text").value(q.text);
       j.key("title").value(q.title);
@@ -280,7 +310,7 @@ std::string WebSession::result(std::size_t answersGiven, const std::string& erro
     }
     j.endObject();
   }
-  platform_.dialogs.clear();
+  platform_.setAnswers({});
 
   j.key("mainPage").value(mainNavigations_ > 0 && mainPageSent_ != mainNavigations_);
   mainPageSent_ = mainNavigations_;

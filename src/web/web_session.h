@@ -5,7 +5,9 @@
 //
 // Browser dialogs do not block, so an action that needs one (a colour, a file, a question)
 // runs with the dialog cancelled — which changes nothing — and reports it as pending; the page
-// shows the dialog and runs the action again with the answers given so far.
+// shows the dialog and runs the action again with the answers given so far. Answers name the
+// dialog they are for ("file:open PATH"), so that a dialog the second run no longer opens (the
+// question, once the first run saved) leaves its answer unused rather than misread by the next.
 #pragma once
 
 #include <filesystem>
@@ -19,18 +21,29 @@
 
 namespace bq::web {
 
-// The headless platform that also remembers in which order the dialogs were opened.
+// The headless platform answering each dialog from the answers given for its kind.
 class WebPlatform : public HeadlessPlatform {
  public:
-  struct Dialog {
-    enum Kind { Colour, File, Question } kind;
-    std::size_t index;  // into colourRequests, fileRequests or questions
-  };
+  // "SIGNATURE VALUE": "colour 255", "file:open /files/a.ini", "question:save|discard|cancel save".
+  void setAnswers(std::vector<std::string> answers);
   std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;
   std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
   std::string ask(const Question& question) override;
 
-  std::vector<Dialog> dialogs;
+  // The first dialog this action opened without an answer: its signature and what to show.
+  struct Unanswered {
+    enum Kind { Colour, File, Question } kind;
+    std::size_t index;  // into colourRequests, fileRequests or questions
+    std::string signature;
+  };
+  std::optional<Unanswered> unanswered;
+
+ private:
+  // The value of the first unused answer for the signature; nothing records it as unanswered.
+  std::optional<std::string> take(Unanswered::Kind kind, std::size_t index,
+                                  const std::string& signature);
+  std::vector<std::string> answers_;
+  std::vector<bool> used_;
 };
 
 class WebSession {
@@ -41,8 +54,8 @@ class WebSession {
   // The start-up sequence; the result lists every control (and the templates that are missing).
   std::string start();
   // One action of the script language ("type txtEdit1 TEXT" as {"type","txtEdit1",TEXT}), plus
-  // "leave NAME" (a width box loses the focus) and "fix" (the checks panel's mend button).
-  // `answers` are the dialogs' answers in order: "colour N", "file PATH", "answer KEY", "cancel".
+  // "leave NAME" (a width box loses the focus) and "fix" (the checks panel's mend button), with
+  // the answers for its dialogs (see WebPlatform::setAnswers).
   std::string act(const std::vector<std::string>& args, const std::vector<std::string>& answers);
   // Brings back work kept in the browser's storage (a recovery file); the result as act's.
   std::string resume(const std::filesystem::path& file);
@@ -62,7 +75,7 @@ class WebSession {
 
  private:
   void markChanged(std::size_t index);
-  std::string result(std::size_t answersGiven, const std::string& error);
+  std::string result(const std::string& error);
   std::string controlJson(const Control& c);
   void readNavigations();
 

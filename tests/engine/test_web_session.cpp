@@ -54,7 +54,7 @@ TEST_F(WebSessionTest, StartListsEveryShownControlAndNoHiddenOne) {
 
 TEST_F(WebSessionTest, AnActionWaitingForAColourChangesNothingUntilAnswered) {
   std::string r = act({"click", "cmdT1BC"});
-  EXPECT_TRUE(has(r, R"("pending":{"kind":"colour","initial":16777215)")) << r;
+  EXPECT_TRUE(has(r, R"("pending":{"signature":"colour","kind":"colour","initial":16777215)")) << r;
   EXPECT_TRUE(has(r, R"("changed":[])")) << r;
   EXPECT_TRUE(has(r, R"("modified":false)"));
 
@@ -68,7 +68,7 @@ TEST_F(WebSessionTest, AnActionWaitingForAColourChangesNothingUntilAnswered) {
   // Answers a dialog did not take are dropped: the next action's dialog still waits.
   act({"click", "cmdT2BC"}, {"colour 1", "colour 2", "colour 3"});
   r = act({"click", "cmdT3BC"});
-  EXPECT_TRUE(has(r, R"("pending":{"kind":"colour")")) << r;
+  EXPECT_TRUE(has(r, R"("pending":{"signature":"colour")")) << r;
 }
 
 TEST_F(WebSessionTest, OpeningAfterChangesAsksThenPicksThenOpens) {
@@ -77,17 +77,41 @@ TEST_F(WebSessionTest, OpeningAfterChangesAsksThenPicksThenOpens) {
   act({"type", "txtTitle2", "変えた"});
 
   std::string r = act({"click", "cmdOpen"});
-  EXPECT_TRUE(has(r, R"("pending":{"kind":"question")")) << r;
+  EXPECT_TRUE(has(r, R"("pending":{"signature":"question:save|discard|cancel","kind":"question")"))
+      << r;
   EXPECT_TRUE(has(r, R"({"key":"discard","caption":"保存しない"})")) << r;
-  r = act({"click", "cmdOpen"}, {"answer discard"});
-  EXPECT_TRUE(has(r, R"("pending":{"kind":"file","mode":"open")")) << r;
+  const std::string discard = "question:save|discard|cancel discard";
+  r = act({"click", "cmdOpen"}, {discard});
+  EXPECT_TRUE(has(r, R"("pending":{"signature":"file:open","kind":"file","mode":"open")")) << r;
   EXPECT_TRUE(has(r, R"("modified":true)"));
 
-  r = act({"click", "cmdOpen"}, {"answer discard", "file \"" + listing.string() + "\""});
+  r = act({"click", "cmdOpen"}, {discard, "file:open " + listing.string()});
   EXPECT_FALSE(has(r, "pending")) << r;
   EXPECT_TRUE(has(r, R"("title":"listing.ini — Bidquill","modified":false)")) << r;
   EXPECT_TRUE(has(r, R"("text":"アンティーク 木製 小物入れ")")) << r;
   EXPECT_TRUE(has(r, R"("saved":[])"));
+}
+
+TEST_F(WebSessionTest, AnAnswerThatAlreadyActedIsNotGivenToTheNextDialog) {
+  fs::path other = dir / "other.ini";
+  act({"type", "txtTitle2", "別のファイル"});
+  act({"save-as"}, {"file:save " + other.string()});
+  fs::path listing = dir / "listing.ini";
+  act({"type", "txtTitle2", "変えた"});
+  act({"save-as"}, {"file:save " + listing.string()});
+  act({"type", "txtTitle2", "また変えた"});
+
+  // 保存 in the question saves at once, before the file dialog the action then waits for.
+  const std::string save = "question:save|discard|cancel save";
+  std::string r = act({"click", "cmdOpen"}, {save});
+  EXPECT_TRUE(has(r, R"("saved":[")" + listing.string() + R"("])")) << r;
+  EXPECT_TRUE(has(r, R"("pending":{"signature":"file:open")")) << r;
+  // Run again with the file: there is nothing left to ask about, and 保存 is not taken for it.
+  r = act({"click", "cmdOpen"}, {save, "file:open " + other.string()});
+  EXPECT_FALSE(has(r, "pending")) << r;
+  EXPECT_TRUE(has(r, R"("saved":[])")) << r;
+  EXPECT_TRUE(has(r, R"("title":"other.ini — Bidquill","modified":false)")) << r;
+  EXPECT_TRUE(has(r, R"("text":"別のファイル")")) << r;
 }
 
 TEST_F(WebSessionTest, SavingReportsTheFileAndTheStateFileKeepsUnsavedWork) {
@@ -98,7 +122,7 @@ TEST_F(WebSessionTest, SavingReportsTheFileAndTheStateFileKeepsUnsavedWork) {
   ASSERT_TRUE(fs::exists(state));
 
   fs::path out = dir / "out.ini";
-  std::string r = act({"save-as"}, {"file \"" + out.string() + "\""});
+  std::string r = act({"save-as"}, {"file:save " + out.string()});
   EXPECT_TRUE(has(r, R"("saved":[")" + out.string() + R"("])")) << r;
   EXPECT_TRUE(fs::exists(out));
   EXPECT_FALSE(fs::exists(state));  // a clean save lets the kept work go

@@ -319,3 +319,20 @@ test('text being composed with an input method reaches the engine once it is com
   assert.equal(await engineText(), '桐');
   await context.close();
 });
+
+test('保存 before opening another file saves the changes, then opens the file picked', async () => {
+  const { page, context } = await openApp(browser, server, { keepFiles: false });
+  await openWithInput(page, dataFile('windows.ini'));
+  await page.fill('#txtTitle3', '保存してから開く');
+  const download = page.waitForEvent('download');
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#cmdOpen');
+  await page.locator('#dlgQuestion').getByText('保存', { exact: true }).click();
+  const saved = await readFile(await (await download).path());
+  assert.ok(saved.includes(Buffer.from('Title3=', 'latin1')));
+  assert.match(new TextDecoder('shift_jis').decode(saved), /Title3=保存してから開く\r\n/);
+  await (await chooser).setFiles(sample);
+  await page.waitForFunction(() => document.title === 'listing.ini — Bidquill');
+  assert.equal(await page.inputValue('#txtTitle3'), '商品状態');
+  await context.close();
+});

@@ -1,6 +1,6 @@
 // The browser edition's window: builds the page from the engine's controls, forwards the
 // seller's actions, and shows what the engine reports back. Every rule runs in the engine.
-import { Engine, quote } from './engine.js';
+import { Engine } from './engine.js';
 import { Binder } from './binder.js';
 import { buildToolStrip, buildEditingArea } from './layout.js';
 import { LivePreview } from './preview.js';
@@ -39,7 +39,7 @@ class App {
 
     const kept = this.storage.restore();
     await this.files.recall(kept.file);
-    if (kept.resume) await this.finish(this.apply(this.engine.resume(kept.resume)));
+    if (kept.resume) await this.finish(this.apply(this.engine.resume(kept.resume)), []);
     else if (kept.open) await this.run(['open', kept.open]);
 
     $('frmFirst').remove();
@@ -50,9 +50,12 @@ class App {
   }
 
   // Runs an action through the engine; dialogs it needs are shown and the action is run again
-  // with their answers. The first run happens before this returns its promise.
+  // with their answers. The first run happens before this returns its promise. A run that ends
+  // at a dialog may already have saved (保存 in the question before opening): the file is
+  // handed over at once, before a file picked next could take its name in the engine's memory.
   async run(args) {
     const answers = [];
+    const saved = [];
     for (;;) {
       let result;
       try {
@@ -61,10 +64,12 @@ class App {
         return this.stopped(e);
       }
       const r = this.apply(result);
-      if (!r.pending) return this.finish(r);
+      for (const path of r.saved) await this.deliver(path);
+      saved.push(...r.saved);
+      if (!r.pending) return this.finish(r, saved);
       const answer = await this.answer(r.pending);
-      if (answer === null) return this.finish(r);
-      answers.push(answer);
+      if (answer === null) return this.finish(r, saved);
+      answers.push(`${r.pending.signature} ${answer}`);
     }
   }
 
@@ -80,16 +85,13 @@ class App {
     return null;
   }
 
+  // The seller's answer to a dialog the engine waits for; null when cancelled.
   async answer(p) {
-    if (p.kind === 'colour') {
-      const c = await chooseColour(p.initial, p.remembered);
-      return c === null ? null : `colour ${c}`;
-    }
+    if (p.kind === 'colour') return chooseColour(p.initial, p.remembered);
     if (p.kind === 'file') {
-      const path = p.mode === 'open' ? await this.files.pickToOpen() : await this.files.pickToSave(p.fileName);
-      return path === null ? null : `file ${quote(path)}`;
+      return p.mode === 'open' ? this.files.pickToOpen() : this.files.pickToSave(p.fileName);
     }
-    return `answer ${quote(await ask(p))}`;
+    return ask(p);
   }
 
   // What the engine changed, shown at once.
@@ -112,8 +114,8 @@ class App {
     return r;
   }
 
-  // What takes its time: the clipboard, files to hand over, pages to open, messages.
-  async finish(r) {
+  // What takes its time: the clipboard, pages to open, messages.
+  async finish(r, saved = r.saved) {
     let messages = r.messages;
     if (r.clipboard !== undefined) {
       try {
@@ -126,9 +128,8 @@ class App {
             'プレビューの「HTMLタグ」のタブで全部を選んでコピーしてください。' }]);
       }
     }
-    for (const path of r.saved) await this.deliver(path);
     for (const url of r.opened) this.openUrl(url);
-    this.storage.noteDocument(r.document, r.saved);
+    this.storage.noteDocument(r.document, saved);
     for (const m of messages) await showMessage(m);
     return r;
   }

@@ -78,8 +78,3 @@ export function filePath(name) {
   const clean = String(name).replace(/[/\\\0]/g, '_').slice(-200) || '無題.ini';
   return `${FILES}/${clean}`;
 }
-
-// An argument of the script language, quoted.
-export function quote(text) {
-  return `"${String(text).replace(/[\\"]/g, '\\$&').replace(/\n/g, '\\n').replace(/\r/g, '\\r')}"`;
-}
