@@ -336,3 +336,24 @@ test('保存 before opening another file saves the changes, then opens the file 
   assert.equal(await page.inputValue('#txtTitle3'), '商品状態');
   await context.close();
 });
+
+test('a dropped file of the same name does not take the place of the one being saved', async () => {
+  const { page, context } = await openApp(browser, server, { keepFiles: false });
+  await openWithInput(page, dataFile('windows.ini'));
+  await page.fill('#txtTitle3', '落とす前の変更');
+  // Another listing that happens to have the same name.
+  const transfer = await page.evaluateHandle((b) => {
+    const t = new DataTransfer();
+    t.items.add(new File([new Uint8Array(b)], 'windows.ini'));
+    return t;
+  }, [...await readFile(sample)]);
+  const download = page.waitForEvent('download');
+  await page.dispatchEvent('#previewScroll', 'drop', { dataTransfer: transfer });
+  await page.locator('#dlgQuestion').getByText('保存', { exact: true }).click();
+  const saved = new TextDecoder('shift_jis').decode(await readFile(await (await download).path()));
+  assert.match(saved, /Title3=落とす前の変更\r\n/);
+  assert.match(saved, /\[Memo\]\r\nNote=仕入れ先 髙島屋/);  // the lines of the file it was opened from
+  await page.waitForFunction(() => document.getElementById('txtTitle3').value === '商品状態');
+  assert.equal(await page.title(), 'windows.ini — Bidquill');
+  await context.close();
+});

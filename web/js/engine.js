@@ -62,19 +62,24 @@ export class Engine {
   writeFile(path, bytes) {
     this.FS.writeFile(path, bytes);
   }
+}
 
-  removeFile(path) {
-    try {
-      this.FS.unlink(path);
-    } catch {
-      // nothing there
+// A new place for a file the seller picked or dropped: a folder of its own under /files, so that
+// two files of the same name never meet (the title and the save offer show the name alone).
+export function newFilePath(engine, name) {
+  const clean = String(name).replace(/[/\\\0]/g, '_').slice(-200) || '無題.ini';
+  for (let n = 1; ; n++) {
+    const folder = `${FILES}/${n}`;
+    if (!engine.FS.analyzePath(folder).exists) {
+      engine.FS.mkdir(folder);
+      return `${folder}/${clean}`;
     }
   }
 }
 
-// A file the seller picked, at a path of its own under /files (its name is what the title
-// and the save offer show).
-export function filePath(name) {
-  const clean = String(name).replace(/[/\\\0]/g, '_').slice(-200) || '無題.ini';
-  return `${FILES}/${clean}`;
+// Puts bytes at a path under /files, making its folder (a kept file from an earlier visit).
+export function restoreFile(engine, path, bytes) {
+  const folder = path.slice(0, path.lastIndexOf('/'));
+  if (!engine.FS.analyzePath(folder).exists) engine.FS.mkdirTree(folder);
+  engine.writeFile(path, bytes);
 }

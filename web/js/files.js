@@ -2,7 +2,7 @@
 // API), 保存 writes back into the file that was opened or chosen; elsewhere opening reads a
 // picked file and saving downloads it. The engine reads and writes the bytes in its own memory
 // under /files; this module moves them between there and the seller's disk.
-import { filePath } from './engine.js';
+import { FILES, newFilePath } from './engine.js';
 
 const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.ini'] } }];
 const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
@@ -36,7 +36,7 @@ export class Files {
     if (handle) this.handles.set(path, handle);
   }
 
-  // A file picked without a handle replaces one of the same name: 保存 must not write there.
+  // A file that could not be written is not tried again; 保存 then downloads.
   forget(path) {
     this.handles.delete(path);
     if (canKeepFiles()) handleStore('readwrite', (s) => s.delete(path)).catch(() => {});
@@ -82,9 +82,9 @@ export class Files {
   }
 
   async take(file) {
-    const path = filePath(file.name);
-    this.engine.writeFile(path, new Uint8Array(await file.arrayBuffer()));
-    this.forget(path);
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const path = newFilePath(this.engine, file.name);
+    this.engine.writeFile(path, bytes);
     return path;
   }
 
@@ -93,20 +93,22 @@ export class Files {
   async pickToSave(offeredName) {
     let name = baseName(offeredName) || '無題.ini';
     if (!/\.ini$/i.test(name)) name += '.ini';
-    if (!canKeepFiles()) return filePath(name);
+    if (!canKeepFiles()) {
+      // Downloading again under the listing's own name is saving over it: its other lines stay.
+      const same = String(offeredName || '').startsWith(`${FILES}/`) &&
+        this.engine.FS.analyzePath(offeredName).exists;
+      return same ? offeredName : newFilePath(this.engine, name);
+    }
     let handle;
     try {
       handle = await window.showSaveFilePicker({ suggestedName: name, types });
     } catch {
       return null;
     }
-    const path = filePath(handle.name);
     const existing = await handle.getFile().catch(() => null);
-    if (existing && existing.size > 0) {
-      this.engine.writeFile(path, new Uint8Array(await existing.arrayBuffer()));
-    } else {
-      this.engine.removeFile(path);
-    }
+    const bytes = existing && existing.size > 0 ? new Uint8Array(await existing.arrayBuffer()) : null;
+    const path = newFilePath(this.engine, handle.name);
+    if (bytes) this.engine.writeFile(path, bytes);
     this.keep(path, handle);
     return path;
   }

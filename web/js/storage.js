@@ -2,7 +2,7 @@
 // recovery file while there are unsaved changes, and the settings file last opened or saved
 // (whose other programs' lines a later save keeps). Written shortly after each change and when
 // the page is hidden or closed.
-import { STATE } from './engine.js';
+import { STATE, restoreFile } from './engine.js';
 
 const KEYS = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
 const DELAY_MS = 400;
@@ -36,7 +36,7 @@ export class Storage {
     try {
       const file = localStorage.getItem(KEYS.file) || '';
       const base = localStorage.getItem(KEYS.base);
-      if (file && base !== null) this.engine.writeFile(file, fromBase64(base));
+      if (file && base !== null) restoreFile(this.engine, file, fromBase64(base));
       const recovery = localStorage.getItem(KEYS.recovery);
       if (recovery !== null) {
         this.engine.writeFile(STATE, fromBase64(recovery));
