@@ -29,8 +29,6 @@ class ScriptRunner {
   // Runs one action (a line split into arguments); false with a reason when it cannot be run.
   // The browser edition forwards the seller's actions through here too.
   bool execute(const std::vector<std::string>& args, std::string& error);
-  // Whether `close` closed the window.
-  bool closed() const { return closed_; }
 
  private:
   frmMain& form_;

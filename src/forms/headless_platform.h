@@ -79,7 +79,6 @@ class HeadlessPlatform : public Platform {
   // The answer to the next question, by its key ("save", "discard", "cancel", "restore").
   void queueAnswer(std::string key) { answers_.push_back({Answer::Choice, 0, std::move(key)}); }
   std::size_t pendingAnswers() const { return answers_.size(); }
-  void clearAnswers() { answers_.clear(); }
 
   std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;
   std::optional<std::string> chooseFile(const FileDialogRequest& request) override;

@@ -115,7 +115,6 @@ WebSession::WebSession(const fs::path& appFolder, const fs::path& stateFile)
   }
   form_.document.setRecoveryFile(stateFile);
   form_.document.onSaved = [this](const fs::path& file) { saved_.push_back(displayPath(file)); };
-  form_.document.onStateChange = [this] { stateChanged_ = true; };
 }
 
 void WebSession::markChanged(std::size_t index) {
@@ -348,8 +347,6 @@ std::string WebSession::result(const std::string& error) {
   j.key("title").value(form_.document.windowTitle());
   j.key("modified").value(form_.document.modified());
   j.key("file").value(displayPath(form_.document.currentFile()));
-  j.key("changed").value(stateChanged_);
-  stateChanged_ = false;
   j.endObject();
   j.endObject();
   return j.str();

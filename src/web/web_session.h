@@ -96,7 +96,6 @@ class WebSession {
   std::string mainPage_;
   std::string framedPage_;
   std::vector<std::string> saved_;
-  bool stateChanged_ = false;
 };
 
 }  // namespace bq::web
