@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what building and testing Bidquill needs on Debian 12 (as root, or with sudo).
+# Installs what building and testing Bidquill needs on Debian 12 (as root, or with sudo). Given
+# package names, installs those that are missing instead (the browser edition's scripts).
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
-  libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
-  desktop-file-utils appstream)
+packages=("$@")
+if [ ${#packages[@]} -eq 0 ]; then
+  packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
+    libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
+    desktop-file-utils appstream)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,23 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/web.sh --no-serve
 
-missing=()
-for p in chromium nodejs npm g++ cmake ninja-build; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-# nodejs may come from elsewhere than Debian; what counts is that node and npm run.
-if command -v node >/dev/null && command -v npm >/dev/null; then
-  missing=("${missing[@]/nodejs}")
-  missing=("${missing[@]/npm}")
-fi
-read -r -a missing <<<"${missing[*]}"
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+# node and npm may come from elsewhere than Debian; Debian's are installed only when missing.
+browser_test=(chromium g++ cmake ninja-build)
+command -v node >/dev/null || browser_test+=(nodejs)
+command -v npm >/dev/null || browser_test+=(npm)
+scripts/deps.sh "${browser_test[@]}"
 
 # The command-line driver the pages are compared with (no Qt needed).
 cmake -S . -B build-cli -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIDQUILL_GUI=OFF \

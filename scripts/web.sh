@@ -6,18 +6,7 @@ cd "$(dirname "$0")/.."
 serve=1
 [ "${1:-}" = "--no-serve" ] && serve=0
 
-packages=(emscripten node-acorn cmake ninja-build python3)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+scripts/deps.sh emscripten node-acorn cmake ninja-build python3
 # emscripten's optimiser needs Debian's acorn, whichever node runs it.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # Its cache lives under the home folder when the system's is not ours to write.

@@ -30,15 +30,19 @@ inline std::string readFile(const fs::path& p) {
   return readWholeFile(p).value_or("<missing>");
 }
 
+// A fresh app folder holding a copy of the templates; the temporary pages go to a private
+// folder of the test's own, as the program makes it.
+inline fs::path appFolderWithTemplates(const std::string& tag) {
+  fs::path dir = freshFolder(tag);
+  setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+  fs::create_directories(dir / "data");
+  fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
+  return dir;
+}
+
 class Engine : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = freshFolder("engine");
-    // The temporary pages of this test's own, in a private folder as the program makes it.
-    setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-    fs::create_directories(dir / "data");
-    fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
-  }
+  void SetUp() override { dir = appFolderWithTemplates("engine"); }
   void TearDown() override {
     form.reset();
     std::error_code ec;

@@ -10,10 +10,7 @@ namespace {
 class WebSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = freshFolder("web");
-    setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-    fs::create_directories(dir / "data");
-    fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
+    dir = appFolderWithTemplates("web");
     session = std::make_unique<web::WebSession>(dir, dir / "state" / "recovery.ini");
     started = session->start();
   }

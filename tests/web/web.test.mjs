@@ -21,7 +21,7 @@ after(async () => {
 
 test('the window shows every control of the engine once, in the desktop order', async () => {
   const { page, context, errors } = await openApp(browser, server);
-  const names = await page.evaluate(() => [...window.bidquill.binder.specs.values()]
+  const names = await page.evaluate(() => [...window.bidquill.binder.controls.values()]
     .filter((s) => s.visible && s.kind !== 'holder' && s.kind !== 'updown').map((s) => s.name));
   const missing = [];
   for (const name of names) {
@@ -217,8 +217,8 @@ test('a colour is chosen in the colour dialog; cancelling changes nothing', asyn
   await page.click('#cmdT1BC');
   await page.fill('#dlgColourValue', '#ff0000');
   await page.locator('#dlgColour').getByText('OK').click();
-  const spec = await page.evaluate(() => window.bidquill.binder.specs.get('cmdT1BC').swatch);
-  assert.equal(spec, 0x0000ff);
+  const swatch = await page.evaluate(() => window.bidquill.binder.controls.get('cmdT1BC').swatch);
+  assert.equal(swatch, 0x0000ff);
   await waitForPreview(page, '#FF0000');
   // Opening another file now asks about the change first.
   await page.click('#cmdOpen');
@@ -254,7 +254,7 @@ test('Enter is one undo step, and the engine follows the undo', async () => {
   assert.equal(await page.inputValue('#txtEdit4'), '一行目<BR>\n');
   await page.keyboard.press('Control+z');
   assert.equal(await page.inputValue('#txtEdit4'), '一行目');
-  const engineText = await page.evaluate(() => window.bidquill.binder.specs.get('txtEdit4').text);
+  const engineText = await page.evaluate(() => window.bidquill.binder.controls.get('txtEdit4').text);
   assert.equal(engineText, '一行目');
   await context.close();
 });
@@ -302,7 +302,7 @@ test('once loaded, Bidquill opens without the network', async () => {
 
 test('text being composed with an input method reaches the engine once it is committed', async () => {
   const { page, context } = await openApp(browser, server);
-  const engineText = () => page.evaluate(() => window.bidquill.binder.specs.get('txtEdit8').text);
+  const engineText = () => page.evaluate(() => window.bidquill.binder.controls.get('txtEdit8').text);
   await page.evaluate(() => {
     const box = document.getElementById('txtEdit8');
     box.focus();

@@ -28,8 +28,8 @@ class App {
       await showMessage({ title: 'Bidquill', icon: 'critical', text: first.missingMessage });
       return;
     }
-    const specs = new Map(first.state.changed.map((s) => [s.name, s]));
-    this.binder = new Binder(specs, (args) => this.run(args),
+    const controls = new Map(first.state.changed.map((c) => [c.name, c]));
+    this.binder = new Binder(controls, (args) => this.run(args),
       (box, text) => this.engine.pastedText(box, text));
     $('frmToolBar').append(...buildToolStrip(this.binder));
     $('editing').append(...buildEditingArea(this.binder));
@@ -97,7 +97,7 @@ class App {
   // What the engine changed, shown at once.
   apply(r) {
     if (r.error) console.error('bidquill:', r.error);
-    for (const spec of r.changed) this.binder?.update(spec);
+    for (const control of r.changed) this.binder?.update(control);
     if (r.mainPage && this.preview) this.preview.show(this.engine.mainPage());
     if (r.preview.page || r.preview.shown) {
       const w = this.previewWindow ??= new PreviewWindow(() => this.run(['fix']));

@@ -62,31 +62,32 @@ function editInto(box, after, caret) {
 }
 
 export class Binder {
-  // `specs`: the engine's controls by name; `run(args)`: runs an action through the engine.
-  constructor(specs, run, pastedText) {
-    this.specs = specs;
+  // `controls`: the engine's controls (their state) by name; `run(args)`: runs an action
+  // through the engine.
+  constructor(controls, run, pastedText) {
+    this.controls = controls;
     this.run = run;
     this.pastedText = pastedText;
     this.updaters = new Map();
     this.editing = null;  // the box whose Enter or paste the engine is handling
   }
 
-  spec(name) {
-    const s = this.specs.get(name);
+  control(name) {
+    const s = this.controls.get(name);
     if (!s) throw new Error(`no control ${name}`);
     return s;
   }
 
   // Values the engine changed; the element that sent them keeps its caret.
-  update(spec) {
-    this.specs.set(spec.name, spec);
-    const u = this.updaters.get(spec.name);
-    if (u) u(spec);
+  update(control) {
+    this.controls.set(control.name, control);
+    const u = this.updaters.get(control.name);
+    if (u) u(control);
   }
 
   on(name, update) {
     this.updaters.set(name, update);
-    update(this.spec(name));
+    update(this.control(name));
   }
 
   textInput(e, name) {
@@ -124,7 +125,7 @@ export class Binder {
       } finally {
         this.editing = null;
       }
-      const s = this.spec(name);
+      const s = this.control(name);
       editInto(e, s.text, utf16Index(s.text, s.selStart + s.selLength));
     });
     e.addEventListener('paste', (ev) => {
@@ -138,10 +139,10 @@ export class Binder {
 
   check(name) {
     const box = el('input', { id: name, type: 'checkbox' });
-    const label = el('label', { class: 'check' }, [box, el('span', { text: this.spec(name).caption })]);
+    const label = el('label', { class: 'check' }, [box, el('span', { text: this.control(name).caption })]);
     box.addEventListener('click', () => {
       this.run(['click', name]);
-      box.checked = this.spec(name).value === '1';
+      box.checked = this.control(name).value === '1';
     });
     this.on(name, (s) => {
       box.checked = s.value === '1';
@@ -170,14 +171,14 @@ export class Binder {
     const radio = el('input', { id: name, type: 'radio' });
     radio.addEventListener('click', () => {
       this.run(['click', name]);
-      radio.checked = this.spec(name).value === '1';
+      radio.checked = this.control(name).value === '1';
     });
     this.on(name, (s) => { radio.checked = s.value === '1'; });
-    return el('label', { class: 'check' }, [radio, el('span', { text: this.spec(name).caption })]);
+    return el('label', { class: 'check' }, [radio, el('span', { text: this.control(name).caption })]);
   }
 
   toggle(name) {
-    const e = el('button', { id: name, type: 'button', class: 'toggle', text: this.spec(name).caption });
+    const e = el('button', { id: name, type: 'button', class: 'toggle', text: this.control(name).caption });
     e.addEventListener('click', () => this.run(['click', name]));
     this.on(name, (s) => e.setAttribute('aria-pressed', s.value === '1' ? 'true' : 'false'));
     return e;
@@ -185,7 +186,7 @@ export class Binder {
 
   // A push button; colour buttons show their colour as a swatch.
   button(name) {
-    const s = this.spec(name);
+    const s = this.control(name);
     const e = el('button', { id: name, type: 'button' });
     const swatch = s.colour ? el('span', { class: 'swatch' }) : null;
     e.append(...[swatch, s.caption].filter(Boolean));
@@ -199,8 +200,8 @@ export class Binder {
     const input = this.line(name);
     input.classList.add('dimension');
     input.addEventListener('change', () => this.run(['leave', name]));
-    const normalTip = this.spec(name).toolTip;
-    const spin = this.spec(name).spin;
+    const normalTip = this.control(name).toolTip;
+    const spin = this.control(name).spin;
     const arrows = el('span', { class: 'arrows', id: spin });
     for (const [dir, label] of [[1, '▲'], [-1, '▼']]) {
       const b = el('button', { type: 'button', id: `${spin}${dir > 0 ? 'Up' : 'Down'}`, text: label,
