@@ -1,14 +1,14 @@
 #include "app/listing_report.h"
 
-#include <set>
-
 #include "app/frm_main.h"
+#include "checks/markup_reader.h"
 
 namespace bq::checks {
 
-std::vector<Finding> checkListing(frmMain& form) {
-  std::vector<Source> sources;
-  std::vector<Colours> colours;
+namespace {
+
+// The text boxes and colours of the shown sections and ticked rows.
+void gather(frmMain& form, std::vector<Source>& sources, std::vector<Colours>& colours) {
   const StyleState& st = form.style;
   for (int i = 1; i <= kSections; ++i) {
     Section& s = form.page.section(i);
@@ -51,6 +51,14 @@ std::vector<Finding> checkListing(frmMain& form) {
       }
     }
   }
+}
+
+}  // namespace
+
+std::vector<Finding> checkListing(frmMain& form) {
+  std::vector<Source> sources;
+  std::vector<Colours> colours;
+  gather(form, sources, colours);
   std::vector<Finding> out = checkTexts(sources);
   std::vector<Finding> hidden = checkColours(colours);
   out.insert(out.end(), hidden.begin(), hidden.end());
@@ -58,15 +66,17 @@ std::vector<Finding> checkListing(frmMain& form) {
 }
 
 int fixStrayLessThan(frmMain& form) {
-  std::set<std::string> boxes;
-  for (const Finding& f : checkListing(form)) {
-    if (f.fixable) boxes.insert(f.control);
+  std::vector<Source> sources;
+  std::vector<Colours> colours;
+  gather(form, sources, colours);
+  int changed = 0;
+  for (const Source& s : sources) {
+    std::string mended = escapeStrayMarkup(*s.text);
+    if (mended == *s.text) continue;
+    form.registry().find<TextBox>(s.control)->setText(std::move(mended));
+    ++changed;
   }
-  for (const std::string& name : boxes) {
-    TextBox* box = form.registry().find<TextBox>(name);
-    box->setText(escapeStrayLessThan(box->text()));
-  }
-  return static_cast<int>(boxes.size());
+  return changed;
 }
 
 }  // namespace bq::checks

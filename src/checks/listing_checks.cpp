@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "checks/markup_reader.h"
 #include "text/cp932.h"
 
 namespace bq::checks {
@@ -31,122 +32,6 @@ std::string lowered(std::string_view s) {
   return out;
 }
 
-// The elements a browser knows; anything else after "<" is no tag to the seller's eye.
-const std::set<std::string>& knownTags() {
-  static const std::set<std::string> tags = {
-      "a",        "abbr",    "acronym", "address",    "applet",     "area",   "article",
-      "aside",    "audio",   "b",       "base",       "basefont",   "bdi",    "bdo",
-      "bgsound",  "big",     "blink",   "blockquote", "body",       "br",     "button",
-      "canvas",   "caption", "center",  "cite",       "code",       "col",    "colgroup",
-      "dd",       "del",     "details", "dfn",        "dir",        "div",    "dl",
-      "dt",       "em",      "embed",   "fieldset",   "figcaption", "figure", "font",
-      "footer",   "form",    "frame",   "frameset",   "h1",         "h2",     "h3",
-      "h4",       "h5",      "h6",      "head",       "header",     "hr",     "html",
-      "i",        "iframe",  "img",     "input",      "ins",        "kbd",    "label",
-      "legend",   "li",      "link",    "main",       "map",        "mark",   "marquee",
-      "menu",     "meta",    "nav",     "nobr",       "noscript",   "object", "ol",
-      "optgroup", "option",  "p",       "param",      "picture",    "pre",    "q",
-      "rp",       "rt",      "ruby",    "s",          "samp",       "script", "section",
-      "select",   "small",   "source",  "span",       "strike",     "strong", "style",
-      "sub",      "summary", "sup",     "table",      "tbody",      "td",     "textarea",
-      "tfoot",    "th",      "thead",   "time",       "title",      "tr",     "track",
-      "tt",       "u",       "ul",      "var",        "video",      "wbr",    "xmp"};
-  return tags;
-}
-
-// Elements whose content is not shown as text until their closing tag.
-bool isRawText(const std::string& name) {
-  return name == "script" || name == "style" || name == "textarea" || name == "title" ||
-         name == "xmp";
-}
-
-std::string excerpt(std::string_view text, std::size_t at, std::size_t chars = 20) {
-  std::string_view rest = text.substr(at);
-  std::size_t end = rest.find('\n');
-  rest = rest.substr(0, end);
-  std::size_t cut = text::utf8Offset(rest, chars);
-  std::string out(rest.substr(0, cut));
-  if (cut < rest.size()) out += "…";
-  return out;
-}
-
-struct Attribute {
-  std::string name;  // lower case
-  std::string value;
-  std::size_t valueBegin = 0, valueEnd = 0;
-};
-
-// One tag from "<" to ">": its attributes, and where it ends (npos: it never closes before the
-// next "<" or the end, so it swallows what follows).
-struct Tag {
-  std::string name;
-  bool closing = false;
-  std::vector<Attribute> attributes;
-  std::size_t end = npos;  // just past ">"
-};
-
-// Whether the "<" at lt is followed by what a tag starts with: a letter, or "/" and a letter.
-bool opensTag(std::string_view t, std::size_t lt) {
-  char next = lt + 1 < t.size() ? t[lt + 1] : '\0';
-  return isAlpha(next) || (next == '/' && lt + 2 < t.size() && isAlpha(t[lt + 2]));
-}
-
-// The tag name after "<" or "</" at lt, lower case; `end` receives where the name ends.
-std::string tagName(std::string_view t, std::size_t lt, std::size_t& end) {
-  std::size_t i = lt + 1;
-  if (i < t.size() && t[i] == '/') ++i;
-  std::size_t begin = i;
-  while (i < t.size() && (isAlpha(t[i]) || isDigit(t[i]))) ++i;
-  end = i;
-  return lowered(t.substr(begin, i - begin));
-}
-
-// A "<" the seller meant as a character: it begins no comment and no tag the browser knows.
-bool isStrayLessThan(std::string_view t, std::size_t lt) {
-  if (t.substr(lt).rfind("<!--", 0) == 0) return false;
-  std::size_t end;
-  return !opensTag(t, lt) || !knownTags().count(tagName(t, lt, end));
-}
-
-Tag parseTag(std::string_view t, std::size_t lt) {
-  Tag tag;
-  std::size_t i;
-  tag.closing = lt + 1 < t.size() && t[lt + 1] == '/';
-  tag.name = tagName(t, lt, i);
-  while (i < t.size()) {
-    while (i < t.size() && (isBlank(t[i]) || t[i] == '/')) ++i;
-    if (i >= t.size() || t[i] == '<') return tag;
-    if (t[i] == '>') {
-      tag.end = i + 1;
-      return tag;
-    }
-    Attribute a;
-    std::size_t b = i;
-    while (i < t.size() && !isBlank(t[i]) && t[i] != '=' && t[i] != '>' && t[i] != '<') ++i;
-    a.name = lowered(t.substr(b, i - b));
-    while (i < t.size() && isBlank(t[i])) ++i;
-    if (i < t.size() && t[i] == '=') {
-      ++i;
-      while (i < t.size() && isBlank(t[i])) ++i;
-      if (i < t.size() && (t[i] == '"' || t[i] == '\'')) {
-        char q = t[i++];
-        std::size_t close = t.find(q, i);
-        if (close == npos) return tag;  // an open quote runs to the end
-        a.valueBegin = i;
-        a.valueEnd = close;
-        i = close + 1;
-      } else {
-        a.valueBegin = i;
-        while (i < t.size() && !isBlank(t[i]) && t[i] != '>' && t[i] != '<') ++i;
-        a.valueEnd = i;
-      }
-      a.value = std::string(t.substr(a.valueBegin, a.valueEnd - a.valueBegin));
-    }
-    tag.attributes.push_back(std::move(a));
-  }
-  return tag;
-}
-
 // "onclick", "onload", "oncut": "on" and an event's name (three letters or more).
 bool isEventAttribute(const std::string& name) {
   return name.size() >= 5 && name.rfind("on", 0) == 0 &&
@@ -161,9 +46,51 @@ bool startsWithScript(const std::string& value) {
   return v.rfind("javascript:", 0) == 0 || v.rfind("vbscript:", 0) == 0;
 }
 
+// Up to `chars` characters of the line from `at`; never reads further than it shows.
+std::string excerpt(std::string_view text, std::size_t at, std::size_t chars = 20) {
+  std::string_view rest = text.substr(at, chars * 4 + 4);
+  rest = rest.substr(0, rest.find('\n'));
+  std::size_t cut = text::utf8Offset(rest, chars);
+  std::string out(rest.substr(0, cut));
+  // The line goes on beyond what is shown.
+  if (at + cut < text.size() && text[at + cut] != '\n') out += "…";
+  return out;
+}
+
+// Findings of one kind beyond the first few are only counted: a page of a million "<x>" is one
+// line to read, not a million.
+constexpr int kShownPerKind = 5;
+constexpr int kKinds = 5;
+
+struct Collector {
+  std::vector<Finding> findings;
+  int counts[kKinds] = {};
+  bool moreFixable[kKinds] = {};
+
+  bool wants(Kind k, bool fixable) {
+    int i = static_cast<int>(k);
+    if (++counts[i] <= kShownPerKind) return true;
+    moreFixable[i] = moreFixable[i] || fixable;
+    return false;
+  }
+  void addCounts() {
+    for (int i = 0; i < kKinds; ++i) {
+      if (counts[i] <= kShownPerKind) continue;
+      findings.push_back({static_cast<Kind>(i),
+                          "ほか",
+                          0,
+                          "同じ種類の問題がほかに " + std::to_string(counts[i] - kShownPerKind) +
+                              " 件あります（最初の " + std::to_string(kShownPerKind) +
+                              " 件だけを示しています）。",
+                          {},
+                          moreFixable[i]});
+    }
+  }
+};
+
 class TextChecker {
  public:
-  TextChecker(const Source& s, std::vector<Finding>& out) : s_(s), t_(*s.text), out_(out) {}
+  TextChecker(const Source& s, Collector& out) : s_(s), t_(*s.text), reader_(t_), out_(out) {}
 
   void run() {
     std::size_t visibleEnd = scanTags();
@@ -183,59 +110,68 @@ class TextChecker {
     return line_;
   }
   void add(Kind k, std::size_t at, std::string text, bool fixable = false) {
-    out_.push_back({k, s_.where, lineAt(at), std::move(text), s_.control, fixable});
+    if (out_.wants(k, fixable)) {
+      out_.findings.push_back({k, s_.where, lineAt(at), std::move(text), s_.control, fixable});
+    }
   }
 
   // Returns where the visible text ends (the end, or where something swallows the rest).
   std::size_t scanTags() {
     std::size_t i = 0;
     while ((i = t_.find('<', i)) != npos) {
-      std::string_view rest = std::string_view(t_).substr(i);
-      if (rest.rfind("<!--", 0) == 0) {
-        std::size_t close = t_.find("-->", i + 4);
+      Markup m = reader_.read(i);
+      switch (m.kind) {
+        case Markup::Text:
+          ++i;
+          continue;
+        case Markup::Stray:
+          strayMarkup(m);
+          if (!m.closed) return i;
+          i = m.end;
+          continue;
+        case Markup::Comment:
+          if (!m.closed) {
+            add(Kind::LostText, i,
+                "「<!--」が「-->」で閉じていないため、後ろの文字がすべて表示されません。"
+                "「-->」を補うか「<!--」を消してください。");
+            return i;
+          }
+          i = m.end;
+          continue;
+        case Markup::Element:
+          break;
+      }
+      if (!m.closing) checkTag(m, i);
+      i = m.end;
+      if (!m.closing && isRawTextElement(m.name)) {
+        std::size_t close = m.name == "plaintext" ? npos : rawTextEnd(t_, i, m.name);
         if (close == npos) {
           add(Kind::LostText, i,
-              "「<!--」が「-->」で閉じていないため、後ろの文字がすべて表示されません。"
-              "「-->」を補うか「<!--」を消してください。");
-          return i;
-        }
-        i = close + 3;
-        continue;
-      }
-      if (isStrayLessThan(t_, i)) {
-        add(Kind::LostText, i,
-            "「" + excerpt(t_, i) +
-                "」の「<」はタグの始まりとして扱われ、文字が表示されないことがあります。"
-                "「&lt;」と書いてください（書き換えできます）。",
-            true);
-        ++i;
-        continue;
-      }
-      Tag tag = parseTag(t_, i);
-      if (tag.end == npos) {
-        add(Kind::LostText, i,
-            "「" + excerpt(t_, i) +
-                "」が「>」で閉じていないため、後ろの文字が表示されません。「>」を補ってください。");
-        i += 1;
-        continue;
-      }
-      if (!tag.closing) checkTag(tag, i);
-      i = tag.end;
-      if (!tag.closing && isRawText(tag.name)) {
-        std::size_t close = lowered(std::string_view(t_).substr(i)).find("</" + tag.name);
-        if (close == npos) {
-          add(Kind::LostText, i,
-              "「<" + tag.name + ">」に「</" + tag.name +
+              "「<" + m.name + ">」に「</" + m.name +
                   ">」がないため、後ろの文字がすべて表示されません。閉じるタグを補ってください。");
           return i;
         }
-        i += close;
+        i = close;
       }
     }
     return t_.size();
   }
 
-  void checkTag(const Tag& tag, std::size_t at) {
+  // Markup nobody meant: what the browser takes from "<" on is typed text that disappears.
+  void strayMarkup(const Markup& m) {
+    std::string taken = excerpt(std::string_view(t_).substr(0, m.end), m.begin);
+    std::string where =
+        m.closed ? "「" + taken + "」はタグとして読まれ、表示されません。"
+                 : "「" + taken + "」が「>」で閉じていないため、後ろの文字も表示されません。";
+    std::string text = "文字として見せるには「<」を「&lt;」と書いてください（書き換えできます）。";
+    std::string advice = m.neverClosed ? "タグのつもりなら「</" + m.name + ">」で閉じ、" + text
+                         : m.knownName && !m.closed ? "タグのつもりなら「>」を補い、" + text
+                         : m.knownName && !m.closing ? "タグのつもりなら属性を確かめ、" + text
+                                                     : text;
+    add(Kind::LostText, m.begin, where + advice, true);
+  }
+
+  void checkTag(const Markup& tag, std::size_t at) {
     static const std::set<std::string> active = {"script", "iframe", "frame",  "frameset",
                                                  "object", "embed",  "applet", "form"};
     if (active.count(tag.name)) {
@@ -247,26 +183,27 @@ class TextChecker {
               "はオークションサイトで削除されるか、出品できない原因になります。取り除いて"
               "ください。");
     }
-    for (const Attribute& a : tag.attributes) {
+    for (const MarkupAttribute& a : tag.attributes) {
+      std::string value = t_.substr(a.valueBegin, a.valueEnd - a.valueBegin);
       if (isEventAttribute(a.name)) {
         add(Kind::ActiveContent, at,
             "イベント属性「" + a.name +
                 "=」はオークションサイトで削除されるか、出品できない原因になります。取り除いて"
                 "ください。");
       }
-      if (startsWithScript(a.value)) {
+      if (startsWithScript(value)) {
         add(Kind::ActiveContent, at,
-            "「" + excerpt(a.value, 0) + "」はスクリプトのリンクです。取り除いてください。");
+            "「" + excerpt(value, 0) + "」はスクリプトのリンクです。取り除いてください。");
       }
-      if (tag.name == "meta" && a.name == "http-equiv" && lowered(a.value) == "refresh") {
+      if (tag.name == "meta" && a.name == "http-equiv" && lowered(value) == "refresh") {
         add(Kind::ActiveContent, at,
             "自動で別のページに移る指定（meta refresh）は使えません。取り除いてください。");
       }
       if (tag.name == "img" && a.name == "src") {
         imageSources_.emplace_back(a.valueBegin, a.valueEnd);
-        if (lowered(a.value).rfind("http://", 0) == 0) {
+        if (lowered(value).rfind("http://", 0) == 0) {
           add(Kind::InsecureImage, at,
-              "画像「" + excerpt(a.value, 0, 40) +
+              "画像「" + excerpt(value, 0, 40) +
                   "」が http で読み込まれ、安全なページでは表示されないことがあります。https の"
                   "アドレスにしてください。");
         }
@@ -326,7 +263,8 @@ class TextChecker {
 
   const Source& s_;
   const std::string& t_;
-  std::vector<Finding>& out_;
+  MarkupReader reader_;
+  Collector& out_;
   std::vector<std::pair<std::size_t, std::size_t>> imageSources_;
   std::size_t lineFrom_ = 0;
   int line_ = 1;
@@ -363,15 +301,16 @@ double contrastRatio(const std::string& a, const std::string& b) {
 }
 
 std::vector<Finding> checkTexts(const std::vector<Source>& sources) {
-  std::vector<Finding> out;
+  Collector out;
   for (const Source& s : sources) {
-    std::size_t first = out.size();
+    std::size_t first = out.findings.size();
     TextChecker(s, out).run();
     // Each text's findings in the order of its lines.
-    std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+    std::stable_sort(out.findings.begin() + static_cast<std::ptrdiff_t>(first), out.findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
   }
-  return out;
+  out.addCounts();
+  return std::move(out.findings);
 }
 
 std::vector<Finding> checkColours(const std::vector<Colours>& colours) {
@@ -390,21 +329,6 @@ std::vector<Finding> checkColours(const std::vector<Colours>& colours) {
                        "なります。色を変えてください。",
                    {}});
   }
-  return out;
-}
-
-std::string escapeStrayLessThan(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + 16);
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t lt = text.find('<', i);
-    if (lt == npos) break;
-    out.append(text, i, lt - i);
-    out += isStrayLessThan(text, lt) ? "&lt;" : "<";
-    i = lt + 1;
-  }
-  out.append(text, i, npos);
   return out;
 }
 

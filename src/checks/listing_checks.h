@@ -18,7 +18,7 @@ struct Finding {
   int line = 0;          // 1-based line of the text box, 0 for the whole section
   std::string text;      // what is wrong and what to do
   std::string control;   // the text box it is in (empty for colours)
-  bool fixable = false;  // a "<" that can be written "&lt;"
+  bool fixable = false;  // a "<" that can be written "&lt;" (escapeStrayMarkup)
 };
 
 // One text box as the seller typed it.
@@ -40,9 +40,6 @@ std::vector<Finding> checkColours(const std::vector<Colours>& colours);
 
 // The WCAG contrast ratio of two colour codes (1 to 21); 21 when a code is not "RRGGBB".
 double contrastRatio(const std::string& a, const std::string& b);
-
-// The text with every "<" that begins no tag the browser knows written as "&lt;".
-std::string escapeStrayLessThan(const std::string& text);
 
 // "ページの大きさ: 12,345 文字、23,456 バイト（UTF-8）"
 std::string pageSize(const std::string& page);

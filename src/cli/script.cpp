@@ -77,6 +77,13 @@ bool printable(frmMain& form, HeadlessPlatform& platform, const std::string& nam
     value = platform.clipboard.value_or("");
     return true;
   }
+  if (name == "checks") {
+    // What the preview window's 出品前の確認 lists, one finding a line.
+    for (const std::string& line : form.listingReport().findings) {
+      value += (value.empty() ? "" : "\n") + line;
+    }
+    return true;
+  }
   Registry& r = form.registry();
   if (Control* c = r.find(name)) {
     value = valueText(*c);
@@ -107,6 +114,25 @@ int ScriptRunner::run(std::istream& script, const std::string& scriptName, std::
       error = scriptName + ":" + std::to_string(number) + ": " + why;
       return 2;
     }
+    // A dialog line answers the action after it; an answer that action did not take would
+    // otherwise answer some later, unrelated question.
+    if (args[0] == "dialog") {
+      answerLines_.push_back(number);
+    } else if (!answerLines_.empty()) {
+      std::size_t left = platform_.pendingAnswers();
+      if (left > 0) {
+        error = scriptName + ":" + std::to_string(answerLines_[answerLines_.size() - left]) +
+                ": the dialog answer was not taken by '" + args[0] + "' on line " +
+                std::to_string(number);
+        return 2;
+      }
+      answerLines_.clear();
+    }
+  }
+  if (!closed_ && !answerLines_.empty()) {
+    error = scriptName + ":" + std::to_string(answerLines_.front()) +
+            ": the dialog answer has no action after it";
+    return 2;
   }
   return 0;
 }
@@ -163,6 +189,16 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     }
     error = "dialog takes 'colour N', 'file PATH', 'answer KEY' or 'cancel'";
     return false;
+  }
+  if (cmd == "fix") {
+    if (!need(1)) return false;
+    // The mend button beside the preview window's page.
+    if (!platform_.preview || !platform_.preview->fix) {
+      error = "fix needs the preview window (click cmdPreview first)";
+      return false;
+    }
+    platform_.preview->fix();
+    return true;
   }
   if (cmd == "close") {
     if (!need(1)) return false;

@@ -35,6 +35,7 @@ class ScriptRunner {
   HeadlessPlatform& platform_;
   std::ostream& out_;
   bool closed_ = false;
+  std::vector<int> answerLines_;  // the lines of the dialog answers queued for the next action
 };
 
 }  // namespace bq::cli

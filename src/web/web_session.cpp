@@ -152,8 +152,6 @@ std::string WebSession::act(const std::vector<std::string>& args,
     } else {
       error = "'" + args[1] + "' is no width or height box";
     }
-  } else if (cmd == "fix" && args.size() == 1) {
-    if (platform_.preview && platform_.preview->fix) platform_.preview->fix();
   } else if (!args.empty()) {
     runner_.execute(args, error);
   } else {

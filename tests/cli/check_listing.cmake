@@ -4,14 +4,14 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/data)
 file(COPY ${TEMPLATES} DESTINATION ${WORK}/data)
 file(WRITE ${WORK}/make.script
-  "type txtEdit1 \"<新品>です\\n連絡は shop@example.jp へ\\n<script>x()</script>\"\n"
+  "type txtEdit1 \"<NEW>です\\n連絡は shop@example.jp へ\\n<script>x()</script>\"\n"
   "dialog file faults.ini\nclick cmdSave\n"
-  "type txtEdit1 \"&lt;新品>です\"\ndialog file clean.ini\nclick cmdSave\n")
+  "type txtEdit1 \"&lt;NEW>です\"\ndialog file clean.ini\nclick cmdSave\n")
 set(env ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run)
 execute_process(COMMAND ${env} ${CLI} run --app-folder ${WORK} make.script WORKING_DIRECTORY ${WORK})
 execute_process(COMMAND ${env} ${CLI} check --app-folder ${WORK} faults.ini WORKING_DIRECTORY ${WORK}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
-set(expected "欄1 本文 1行目: 「<新品>です」の「<」はタグの始まりとして扱われ、文字が表示されないことがあります。「&lt;」と書いてください（書き換えできます）。
+set(expected "欄1 本文 1行目: 「<NEW>」はタグとして読まれ、表示されません。文字として見せるには「<」を「&lt;」と書いてください（書き換えできます）。
 欄1 本文 2行目: メールアドレス「shop@example.jp」があります。サイトの外での取引に誘うことは規約違反です。取り除いてください。
 欄1 本文 3行目: スクリプト（<script>）はオークションサイトで削除されるか、出品できない原因になります。取り除いてください。
 ")
