@@ -317,7 +317,8 @@ std::string decodeText(std::string_view bytes) {
     case Encoding::Utf16BE:
       return utf16ToUtf8(bytes.substr(2), true);
     case Encoding::Utf8Bom:
-      return std::string(bytes.substr(3));
+      // A mark does not make the rest valid: bad bytes become U+FFFD, never reach a page.
+      return toValidUtf8(bytes.substr(3));
     case Encoding::Utf8:
       return std::string(bytes);
     case Encoding::Cp932:

@@ -72,6 +72,8 @@ TEST(Cp932, DetectsByteOrderMarksUtf8AndFallsBackToCp932) {
   EXPECT_EQ(decodeText("\x8F\xA4\x95\x69"), "商品");
   std::string utf16 = "\xFF\xFE" + utf8ToUtf16LE("商😀");
   EXPECT_EQ(decodeText(utf16), "商😀");
+  // A UTF-8 mark over bytes that are not UTF-8: what cannot be read becomes U+FFFD.
+  EXPECT_EQ(decodeText("\xEF\xBB\xBF<b>\xFF\xC3</b>"), "<b>\xEF\xBF\xBD\xEF\xBF\xBD</b>");
 }
 
 TEST(Cp932, CountsCharactersNotBytes) {

@@ -133,6 +133,14 @@ TEST_F(Startup, ReportsEveryMissingTemplate) {
   EXPECT_EQ(missing[1].filename(), "send_tag3.tpf");
 }
 
+TEST_F(Startup, ATemplateMarkedUtf8ThatIsNotReachesPageAndClipboardAsValidUtf8) {
+  std::ofstream(dir / "data" / "tag" / "pr.tpf", std::ios::binary) << "\xEF\xBB\xBF<p>\x82\xA0</p>";
+  start();
+  EXPECT_NE(text("txtTag").find("<p>\xEF\xBF\xBD\xEF\xBF\xBD</p>"), std::string::npos);
+  click("cmdPreview");
+  EXPECT_TRUE(text::isValidUtf8(*platform.clipboard));
+}
+
 TEST_F(Startup, FindsTheInstalledTemplatesBesideABinFolder) {
   fs::path prefix = freshFolder("prefix");
   fs::create_directories(prefix / "bin");
