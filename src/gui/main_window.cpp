@@ -74,10 +74,9 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   QWidget* editing = editingArea();
   editing->setMinimumHeight(60);
   splitter_->addWidget(editing);
-  browser_ = new QWebEngineView;
+  browser_ = new PreviewView;
   browser_->setObjectName(QStringLiteral("WBrowser"));
   browser_->setMinimumHeight(80);
-  configureView(browser_);
   splitter_->addWidget(browser_);
   // A resize leaves the editing area (and so the preview's top) where it is.
   splitter_->setStretchFactor(0, 0);

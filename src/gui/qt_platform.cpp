@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -39,6 +40,14 @@ namespace bq::gui {
 namespace {
 
 constexpr char kPageScheme[] = "bidquill-page";
+
+// The start of the program's scripts in a shown page. They reach the document through
+// Document.prototype, never through document.images or document.write: an element the listing
+// names "images" or "write" shadows those (DOM clobbering) and would decide what we measure.
+const QString kDocumentAccess = QStringLiteral(
+    " var D = Document.prototype;"
+    " function get(name) { return Object.getOwnPropertyDescriptor(D, name).get.call(document); }"
+    " function scrolling() { return get('scrollingElement'); }");
 
 bool isWebAddress(const QUrl& url) {
   return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
@@ -150,14 +159,18 @@ QUrl pageUrl(const std::filesystem::path& file) {
   return url;
 }
 
-void configureView(QWebEngineView* view) {
-  view->setPage(new PreviewPage(view));
-  view->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+PreviewView::PreviewView() {
+  setPage(new PreviewPage(this));
+  settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   // Auction sites strip script from descriptions, so the preview runs none. The program's own
   // scripts (the kept scroll position) run in a world of their own, which this does not stop.
-  view->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  view->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  view->setContextMenuPolicy(Qt::NoContextMenu);
+  settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+PreviewView::~PreviewView() {
+  delete page();
 }
 
 QtBrowser::QtBrowser(QWebEngineView* view) {
@@ -197,9 +210,13 @@ void QtBrowser::startUpdate() {
   QByteArray page =
       QJsonDocument(QJsonArray{qs(text::cp932ToUtf8(*bytes))}).toJson(QJsonDocument::Compact);
   view_->page()->runJavaScript(
-      QStringLiteral("(function (p) { var x = window.scrollX, y = window.scrollY;"
-                     " document.open(); document.write(p[0]); document.close();"
-                     " window.scrollTo(x, y); })(") +
+      QStringLiteral("(function (p) {") + kDocumentAccess +
+          QStringLiteral(
+              " var x = window.scrollX, y = window.scrollY, se = scrolling(),"
+              "     bottom = se && y > 0 && y + window.innerHeight >= se.scrollHeight - 2;"
+              " D.open.call(document); D.write.call(document, p[0]); D.close.call(document);"
+              // A preview kept at its bottom stays there, so a new last line is seen whole.
+              " se = scrolling(); window.scrollTo(x, bottom && se ? se.scrollHeight : y); })(") +
           QString::fromUtf8(page) + QStringLiteral(")"),
       QWebEngineScript::ApplicationWorld, [this, url](const QVariant&) {
         shown_ = url;
@@ -278,9 +295,8 @@ frmWeb::frmWeb() {
   auto* layout = new QVBoxLayout(this);
   tabWeb = new QTabWidget;
   tabWeb->setObjectName(QStringLiteral("tabWeb"));
-  WBrowser = new QWebEngineView;
+  WBrowser = new PreviewView;
   WBrowser->setObjectName(QStringLiteral("WBrowser"));
-  configureView(WBrowser);
   rtxtTag = new QPlainTextEdit;
   rtxtTag->setObjectName(QStringLiteral("rtxtTag"));
   rtxtTag->setReadOnly(true);
@@ -294,10 +310,7 @@ frmWeb::frmWeb() {
   chkPhone = new QCheckBox(QStringLiteral("スマートフォンの幅（375px）で見る"));
   chkPhone->setObjectName(QStringLiteral("chkPhone"));
   chkPhone->setToolTip(QStringLiteral("購入者がスマートフォンで見る幅でページを表示します"));
-  connect(chkPhone, &QCheckBox::toggled, this, [this](bool phone) {
-    // CSS pixels are the view's device-independent pixels at zoom 1.
-    WBrowser->setMaximumWidth(phone ? qRound(375 * WBrowser->zoomFactor()) : QWIDGETSIZE_MAX);
-  });
+  connect(chkPhone, &QCheckBox::toggled, this, [this] { fitPhoneWidth(2); });
   tabWeb->setCornerWidget(chkPhone, Qt::TopRightCorner);
   pnlChecks = new ListingPanel;
   auto* split = new QSplitter(Qt::Horizontal);
@@ -309,16 +322,49 @@ frmWeb::frmWeb() {
   browser_.attach(WBrowser);
   // Images that did not load are found once the page has loaded, in the program's own world.
   browser_.onShown = [this] {
+    fitPhoneWidth(2);
     WBrowser->page()->runJavaScript(
-        QStringLiteral("Array.from(document.images).filter(function (i) {"
-                       "  return i.complete && i.naturalWidth === 0; })"
-                       ".map(function (i) { return i.getAttribute('src'); })"),
+        QStringLiteral("(function () {") + kDocumentAccess +
+            QStringLiteral(" var src = Element.prototype.getAttribute;"
+                           " return Array.from(get('images')).filter(function (i) {"
+                           "  return i.complete && i.naturalWidth === 0; })"
+                           " .map(function (i) { return src.call(i, 'src'); }); })()"),
         QWebEngineScript::ApplicationWorld,
         [panel = QPointer<ListingPanel>(pnlChecks)](const QVariant& v) {
           if (panel) panel->showBrokenImages(v.toStringList());
         });
   };
   resize(1100, 700);
+}
+
+void frmWeb::fitPhoneWidth(int rounds) {
+  if (!chkPhone->isChecked()) {
+    WBrowser->setMaximumWidth(QWIDGETSIZE_MAX);
+    return;
+  }
+  // The page gets 375 CSS px, as on a phone, whose scroll bar takes no room: the view is wider
+  // by what its scroll bar takes. CSS pixels are the view's device-independent pixels at zoom 1.
+  if (WBrowser->maximumWidth() == QWIDGETSIZE_MAX) {
+    WBrowser->setMaximumWidth(qRound(375 * WBrowser->zoomFactor()));
+  }
+  WBrowser->page()->runJavaScript(
+      QStringLiteral("(function () {") + kDocumentAccess +
+          QStringLiteral(" var e = get('documentElement');"
+                         " return e ? window.innerWidth - e.clientWidth : 0; })()"),
+      QWebEngineScript::ApplicationWorld,
+      [self = QPointer<frmWeb>(this), rounds](const QVariant& bar) {
+        if (!self) return;
+        self->fitPhoneWidthTo(bar.toInt(), rounds);
+      });
+}
+
+void frmWeb::fitPhoneWidthTo(int bar, int rounds) {
+  if (!chkPhone->isChecked()) return;
+  int width = qRound((375 + bar) * WBrowser->zoomFactor());
+  if (width == WBrowser->maximumWidth()) return;
+  WBrowser->setMaximumWidth(width);
+  // Narrower or wider, the page may gain or lose its scroll bar: measure again.
+  if (rounds > 0) QTimer::singleShot(50, this, [this, rounds] { fitPhoneWidth(rounds - 1); });
 }
 
 void frmWeb::showReport(const ListingReport& report, std::function<void()> fix) {
@@ -329,10 +375,28 @@ void frmWeb::setSourceText(const std::string& html) {
   rtxtTag->setPlainText(qs(html));
 }
 
+void frmWeb::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) {
+    if (isActiveWindow()) {
+      arrived_ = true;
+    } else if (arrived_) {
+      // The seller went to another window; a box of its own keeps this one in front.
+      QWidget* now = QApplication::activeWindow();
+      if (!now || now->parentWidget() != this) inFront_ = false;
+    }
+  }
+  QWidget::changeEvent(event);
+}
+
 void frmWeb::showAndFocus() {
-  // To the front with the focus, also when it was open behind the main window.
-  showMaximized();
-  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized | Qt::WindowActive);
+  inFront_ = true;
+  arrived_ = false;
+  // To the front with the focus, also when it was open behind the main window or minimised.
+  if (!isVisible()) {
+    showMaximized();
+  } else if (isMinimized()) {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+  }
   raise();
   activateWindow();
 }
@@ -385,14 +449,15 @@ void QtPlatform::showMessage(const std::string& text, const std::string& title, 
                                                          : QMessageBox::Critical;
   QString body = qs(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(i, qs(title), body, QMessageBox::Ok, parent_);
+  QMessageBox box(i, qs(title), body, QMessageBox::Ok, frontWindow());
   box.exec();
 }
 
 std::string QtPlatform::ask(const Question& question) {
   QString body = qs(question.text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(QMessageBox::Question, qs(question.title), body, QMessageBox::NoButton, parent_);
+  QMessageBox box(QMessageBox::Question, qs(question.title), body, QMessageBox::NoButton,
+                  frontWindow());
   std::vector<std::pair<QAbstractButton*, std::string>> buttons;
   for (const Choice& c : question.choices) {
     bool escape = c.key == question.escapeKey;
@@ -411,6 +476,13 @@ std::string QtPlatform::ask(const Question& question) {
     if (box.clickedButton() == button) return key;
   }
   return question.escapeKey;
+}
+
+QWidget* QtPlatform::frontWindow() const {
+  // A box over the main window would raise it above the preview window the seller was just
+  // shown, and hand the focus back to it when closed.
+  if (preview_ && preview_->isVisible() && preview_->inFront()) return preview_;
+  return parent_;
 }
 
 void QtPlatform::showStatus(const std::string& text) {

@@ -90,6 +90,8 @@ class frmWeb : public QWidget, public PreviewWindow {
   void setSourceText(const std::string& html) override;
   void showAndFocus() override;
   void showReport(const ListingReport& report, std::function<void()> fix) override;
+  // Whether it was last asked to the front and the seller has not gone to another window since.
+  bool inFront() const { return inFront_; }
 
   QTabWidget* tabWeb;
   QWebEngineView* WBrowser;
@@ -97,8 +99,19 @@ class frmWeb : public QWidget, public PreviewWindow {
   QCheckBox* chkPhone;  // the page 375 CSS px wide, as a phone shows it
   ListingPanel* pnlChecks;
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // The phone view's width: 375 CSS px for the page, besides the scroll bar; measured again at
+  // most `rounds` times while the width changes.
+  void fitPhoneWidth(int rounds);
+  void fitPhoneWidthTo(int scrollBar, int rounds);
+
  private:
   QtBrowser browser_;
+  bool inFront_ = false;
+  bool arrived_ = false;  // it has had the focus since it was asked to the front
 };
 
 class QtPlatform : public Platform {
@@ -122,6 +135,9 @@ class QtPlatform : public Platform {
   frmWeb* existingPreview() const { return preview_; }
   frmFirst* splashWindow() const { return splash_.get(); }
   void setDialogParent(QWidget* w) { parent_ = w; }
+  // Where message boxes and questions go: the preview window while it is in front, else the
+  // main window.
+  QWidget* frontWindow() const;
   // Closes the splash and the preview window (when the main window goes).
   void closeAll();
 
@@ -132,8 +148,14 @@ class QtPlatform : public Platform {
   QWidget* parent_ = nullptr;
 };
 
-// Settings every embedded browser shares.
-void configureView(QWebEngineView* view);
+// The view of both previews: a PreviewPage with the settings they share. Its page goes before
+// the view does: a page outliving its view's destructor (as a child would) can still be asked
+// by Chromium for a render widget of that view, and crash.
+class PreviewView : public QWebEngineView {
+ public:
+  PreviewView();
+  ~PreviewView() override;
+};
 
 // Qt's own texts (standard buttons, the colour and file dialogs, a text box's menu) in the
 // system's language, from Qt's translations.

@@ -121,8 +121,9 @@ void PageOutput::chkFirstClick() {
 }
 
 void PageOutput::cmdPreviewClick() {
+  // Not hidden first: a window taken off the screen and put back goes behind the main window
+  // under some window managers.
   PreviewWindow& preview = platform_.previewWindow();
-  preview.hide();
   actions_.BuildShippingSection();
   actions_.BuildPaymentSection();
   refreshSteps();
@@ -144,6 +145,8 @@ void PageOutput::cmdPreviewClick() {
   platform_.setClipboardText(txtTag.text());
   platform_.showMessage("HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。",
                         "Bidquill", MessageIcon::Information);
+  // Closing the message hands the focus back to the window it was shown over.
+  preview.showAndFocus();
 }
 
 void PageOutput::registerIn(Registry& r) {

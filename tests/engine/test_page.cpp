@@ -96,10 +96,10 @@ TEST_F(Page, PreviewCommandShowsWritesAndCopiesThePage) {
   EXPECT_EQ(platform.messages[0].text,
             "HTMLタグをクリップボードにコピーしました。\r\n貼り付けてご利用ください。");
   EXPECT_EQ(platform.messages[0].title, "Bidquill");
-  // The window is made once and then only hidden and shown.
+  // The window is made once and then only shown again, in front once the message is closed.
   click("cmdPreview");
   EXPECT_EQ(platform.previewCreations, 1);
-  EXPECT_EQ(platform.preview->timesShown, 2);
+  EXPECT_EQ(platform.preview->timesShown, 4);
 }
 
 TEST_F(Page, ChkFirstEmptiesOrReloadsTheLeadingFragment) {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QImage>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -57,6 +59,46 @@ void acceptNextMessageBox() {
       acceptNextMessageBox();
     }
   });
+}
+
+// Whether the window manager has `front` active and stacked above `behind` (X window ids).
+bool windowManagerSays(const QString& front, const QString& behind) {
+  QProcess xprop;
+  xprop.start(QStringLiteral("xprop"),
+              {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW"),
+               QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+  if (!xprop.waitForFinished(5000)) return false;
+  QStringList lines = QString::fromLatin1(xprop.readAllStandardOutput()).split(QLatin1Char('\n'));
+  auto ids = [&](const QString& property) {
+    QList<qulonglong> out;
+    for (const QString& line : lines) {
+      if (!line.startsWith(property)) continue;
+      for (const QString& id : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
+        out << id.trimmed().toULongLong(nullptr, 16);
+      }
+    }
+    return out;
+  };
+  QList<qulonglong> active = ids(QStringLiteral("_NET_ACTIVE_WINDOW")),
+                    stacking = ids(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+  qulonglong f = front.toULongLong(), b = behind.toULongLong();
+  return active.value(0) == f && stacking.contains(b) && stacking.indexOf(f) > stacking.indexOf(b);
+}
+
+// The width of the shown page in CSS pixels, as the page sees it.
+int pageWidth(QWebEngineView* view) {
+  int width = -1;
+  bool done = false;
+  view->page()->runJavaScript(
+      QStringLiteral("Object.getOwnPropertyDescriptor(Document.prototype, 'documentElement')"
+                     ".get.call(document).clientWidth"),
+      QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+        width = v.toInt();
+        done = true;
+      });
+  QDeadlineTimer deadline(5000);
+  while (!done && !deadline.hasExpired()) QTest::qWait(20);
+  return width;
 }
 
 class GuiTest : public QObject {
@@ -439,7 +481,14 @@ class GuiTest : public QObject {
   }
 
   void thePreviewWindowShowsTheChecksAndAPhoneWidth() {
-    form_->page.section(1).txtEdit.setText("<新品>\n<img src=\"missing-picture.png\">");
+    // Named images shadow document.images and document.documentElement (DOM clobbering); the
+    // program's own scripts must not be fooled by them.
+    std::string tall;
+    for (int i = 0; i < 80; ++i) tall += "行<br>\n";
+    form_->page.section(1).txtEdit.setText(
+        "<abc>新品\n<img src=\"missing-picture.png\"><img name=\"images\" src=\"x.png\">"
+        "<img name=\"documentElement\"><img name=\"write\">\n" +
+        tall);
     acceptNextMessageBox();
     form_->output.cmdPreview.click();
     gui::frmWeb* preview = platform_->existingPreview();
@@ -454,8 +503,8 @@ class GuiTest : public QObject {
         !list->findItems(QStringLiteral("missing-picture.png"), Qt::MatchContains).isEmpty(),
         20000);
     preview->chkPhone->setChecked(true);
-    QApplication::processEvents();
-    QCOMPARE(preview->WBrowser->width(), 375);
+    // The page itself is 375 CSS px wide; the scroll bar comes on top of that.
+    QTRY_COMPARE_WITH_TIMEOUT(pageWidth(preview->WBrowser), 375, 5000);
     preview->chkPhone->setChecked(false);
     QApplication::processEvents();
     QVERIFY(preview->WBrowser->width() > 375);
@@ -463,7 +512,7 @@ class GuiTest : public QObject {
     acceptNextMessageBox();
     preview->pnlChecks->cmdFix->click();
     QVERIFY(gui::qs(form_->page.section(1).txtEdit.text())
-                .startsWith(QStringLiteral("&lt;新品>\n<img")));
+                .startsWith(QStringLiteral("&lt;abc>新品\n<img")));
     QVERIFY(!preview->pnlChecks->cmdFix->isEnabled());
   }
 
@@ -538,6 +587,29 @@ class GuiTest : public QObject {
   }
 
   // Last: closing the main window ends the program's event loop.
+  // Under a real window manager (tests/gui/stacking.sh: Xvfb and openbox): after プレビュー and
+  // its message, after the mend and on a second click, the preview window is in front and has
+  // the focus, as the window manager itself reports it.
+  void thePreviewWindowComesToTheFrontAndStays() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        qEnvironmentVariableIsEmpty("BIDQUILL_TEST_WM")) {
+      QSKIP("needs an X server with a window manager");
+    }
+    QTest::qWait(500);
+    form_->page.section(1).txtEdit.setText("<abc>新品");
+    acceptNextMessageBox();
+    form_->output.cmdPreview.click();
+    QVERIFY2(previewStaysInFront(), "after プレビュー");
+    acceptNextMessageBox();
+    platform_->existingPreview()->pnlChecks->cmdFix->click();
+    QVERIFY2(previewStaysInFront(), "after the mend");
+    window_->activateWindow();
+    QTest::qWait(500);
+    acceptNextMessageBox();
+    form_->output.cmdPreview.click();
+    QVERIFY2(previewStaysInFront(), "after a second プレビュー");
+  }
+
   void closingTheMainWindowClosesThePreviewToo() {
     acceptNextMessageBox();
     form_->output.cmdPreview.click();
@@ -548,6 +620,17 @@ class GuiTest : public QObject {
   }
 
  private:
+  // The stacking order settles once the window manager has handled the requests, and stays.
+  bool previewStaysInFront() {
+    gui::frmWeb* preview = platform_->existingPreview();
+    if (!preview) return false;
+    QString main = QString::number(window_->winId()), web = QString::number(preview->winId());
+    QDeadlineTimer deadline(5000);
+    while (!windowManagerSays(web, main) && !deadline.hasExpired()) QTest::qWait(100);
+    QTest::qWait(700);
+    return windowManagerSays(web, main);
+  }
+
   fs::path dir_;
   std::unique_ptr<gui::QtPlatform> platform_;
   std::unique_ptr<frmMain> form_;
