@@ -326,4 +326,21 @@ std::string escapeStrayMarkup(std::string_view t) {
   return out;
 }
 
+void disarmRefresh(std::string& page) {
+  MarkupReader reader(page);
+  for (std::size_t lt = page.find('<'); lt != npos; lt = page.find('<', lt + 1)) {
+    if (!startsWithNoCase(page, lt + 1, "meta")) continue;
+    Markup m = reader.read(lt);
+    if (m.name != "meta" || m.closing) continue;
+    for (const MarkupAttribute& a : m.attributes) {
+      std::size_t b = a.valueBegin, e = a.valueEnd;
+      while (b < e && isBlank(page[b])) ++b;
+      while (e > b && isBlank(page[e - 1])) --e;
+      if (a.name == "http-equiv" && e - b == 7 && startsWithNoCase(page, b, "refresh")) {
+        page[b] = 'x';
+      }
+    }
+  }
+}
+
 }  // namespace bq::checks

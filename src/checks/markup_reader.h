@@ -65,4 +65,10 @@ std::size_t rawTextEnd(std::string_view text, std::size_t from, const std::strin
 // every typed character; markup the seller meant is kept.
 std::string escapeStrayMarkup(std::string_view text);
 
+// Turns every <meta http-equiv="refresh"> of a page into one that refreshes nothing (its
+// value's first letter is changed, the length kept; bytes of an ASCII-compatible encoding). The
+// previews show a page, never leave it: browsers follow a refresh to about:blank without asking
+// the program.
+void disarmRefresh(std::string& page);
+
 }  // namespace bq::checks

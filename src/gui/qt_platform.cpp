@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -31,6 +32,7 @@
 #include <QWebEngineUrlSchemeHandler>
 
 #include "app/version.h"
+#include "checks/markup_reader.h"
 #include "core/app_folder.h"
 #include "gui/qt_text.h"
 #include "text/cp932.h"
@@ -82,13 +84,18 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
       ::close(fd);
       fd = -1;
     }
-    auto* file = new QFile(job);
-    if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
       if (fd >= 0) ::close(fd);
       job->fail(QWebEngineUrlRequestJob::UrlNotFound);
       return;
     }
-    job->reply(QByteArrayLiteral("text/html;charset=Shift_JIS"), file);
+    std::string page = file.readAll().toStdString();
+    checks::disarmRefresh(page);
+    auto* body = new QBuffer(job);
+    body->setData(QByteArray::fromStdString(page));
+    body->open(QIODevice::ReadOnly);
+    job->reply(QByteArrayLiteral("text/html;charset=Shift_JIS"), body);
   }
 
  private:
@@ -198,6 +205,7 @@ void QtBrowser::startUpdate() {
   QUrl url = pageUrl(file);
   std::optional<std::string> bytes;
   if (replaceInPlace_ && url == shown_) bytes = readWholeFile(file);
+  if (bytes) checks::disarmRefresh(*bytes);
   if (!bytes) {
     shown_.clear();
     view_->load(url);

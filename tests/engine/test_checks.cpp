@@ -96,6 +96,19 @@ TEST(ListingChecks, FindingsOfOneKindAreGroupedAndTheReadingIsLinear) {
   EXPECT_TRUE(check(std::string(1 << 20, '<')).empty());
 }
 
+TEST(ListingChecks, PreviewsDisarmEveryRefreshAndNothingElse) {
+  std::string page =
+      "<META HTTP-EQUIV = ' Refresh ' content=0><meta content=\"0;url=a>b\" http-equiv=refresh>"
+      "<p http-equiv=refresh>refresh</p><meta name=refresh content=refresh><metal "
+      "http-equiv=refresh>";
+  std::string disarmed = page;
+  checks::disarmRefresh(disarmed);
+  EXPECT_EQ(disarmed,
+            "<META HTTP-EQUIV = ' xefresh ' content=0><meta content=\"0;url=a>b\" "
+            "http-equiv=xefresh><p http-equiv=refresh>refresh</p><meta name=refresh "
+            "content=refresh><metal http-equiv=refresh>");
+}
+
 TEST(ListingChecks, AddressesOutsideImageSourcesAndInsecureImages) {
   auto f =
       check("連絡先: shop@example.co.jp\n<a href=\"https://example.com/\">店</a>\nwww.example.jp");

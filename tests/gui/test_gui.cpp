@@ -101,6 +101,22 @@ int pageWidth(QWebEngineView* view) {
   return width;
 }
 
+// Whether the view shows the bottom of its page.
+bool atBottom(QWebEngineView* view) {
+  bool bottom = false, done = false;
+  view->page()->runJavaScript(
+      QStringLiteral("(function () { var e = Object.getOwnPropertyDescriptor(Document.prototype,"
+                     " 'scrollingElement').get.call(document);"
+                     " return window.scrollY + window.innerHeight >= e.scrollHeight - 2; })()"),
+      QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+        bottom = v.toBool();
+        done = true;
+      });
+  QDeadlineTimer deadline(5000);
+  while (!done && !deadline.hasExpired()) QTest::qWait(20);
+  return bottom;
+}
+
 class GuiTest : public QObject {
   Q_OBJECT
 
@@ -295,6 +311,19 @@ class GuiTest : public QObject {
                qPrintable(QStringLiteral("%1 -> %2").arg(start.y()).arg(now.y())));
     }
     QVERIFY(browser.inPlaceUpdates() > 0);
+
+    // At its bottom, the preview stays at the bottom as lines are added there.
+    window_->WBrowser()->page()->runJavaScript(QStringLiteral("window.scrollTo(0, 1e9)"),
+                                               QWebEngineScript::ApplicationWorld);
+    QTest::qWait(300);
+    for (int k = 0; k < 3; ++k) {
+      shown = browser.pagesShown();
+      body += "新しい行 " + std::to_string(k) + "<BR>\n";
+      form_->page.section(1).txtEdit.setText(body);
+      QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
+      QTest::qWait(300);
+      QVERIFY2(atBottom(window_->WBrowser()), "a new last line is not in view");
+    }
   }
 
   void thePreviewRunsNoScriptAndStaysOnItsPage() {
@@ -330,6 +359,33 @@ class GuiTest : public QObject {
   }
 
   // Sellers host their photos elsewhere: remote images keep loading in the preview.
+  // A refresh to about:blank (or any refused navigation) leaves the page shown, in the live
+  // preview and in the preview window.
+  void aRefusedNavigationLeavesThePageShown() {
+    gui::QtBrowser& browser = platform_->qtMainBrowser();
+    QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > 0, 20000);
+    form_->page.section(1).txtEdit.setText(
+        "見えている<meta http-equiv=\"refresh\" content=\"0;url=about:blank\">"
+        "<meta http-equiv=refresh content=\"1\">");
+    acceptNextMessageBox();
+    form_->output.cmdPreview.click();
+    QTest::qWait(2500);
+    for (QWebEngineView* view : {window_->WBrowser(), platform_->existingPreview()->WBrowser}) {
+      QCOMPARE(view->url().scheme(), QStringLiteral("bidquill-page"));
+      QString text;
+      bool done = false;
+      view->page()->runJavaScript(
+          QStringLiteral("Object.getOwnPropertyDescriptor(Document.prototype, 'body')"
+                         ".get.call(document).textContent"),
+          QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            text = v.toString();
+            done = true;
+          });
+      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+      QVERIFY2(text.contains(QStringLiteral("見えている")), qPrintable(view->url().toString()));
+    }
+  }
+
   void remoteImagesStillLoad() {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
