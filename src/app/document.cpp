@@ -1,5 +1,9 @@
 #include "app/document.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
+#include <ctime>
 #include <system_error>
 
 #include "app/frm_main.h"
@@ -7,6 +11,7 @@
 #include "files/safe_file.h"
 #include "settings/ini_document.h"
 #include "settings/settings_keys.h"
+#include "text/cp932.h"
 
 namespace fs = std::filesystem;
 
@@ -111,25 +116,97 @@ bool Document::writeRecovery() {
   std::string original = displayPath(file_);
   if (!doc.canHold(original)) doc.convertToUtf16();
   doc.write(kRecoverySection, "File", original);
-  std::error_code ec;
-  fs::create_directories(recovery_.parent_path(), ec);
-  // The seller's unsaved work is nobody else's to read.
-  fs::permissions(recovery_.parent_path(), fs::perms::owner_all, ec);
-  // A recovery file that cannot be written costs nothing now; the next attempt may succeed.
-  if (files::saveFileSafely(recovery_, doc.serialize())) return false;
+  std::string bytes = doc.serialize();
+  // As the pages are written: into a folder that is ours alone (never a link, never another
+  // user's, whose permissions are then not ours to change), through a new file and a rename,
+  // so that a link planted at the name is replaced, not followed.
+  auto writeTo = [&](const fs::path& file) -> std::optional<std::string> {
+    if (!files::makePrivateFolder(file.parent_path())) {
+      return std::string(
+          "フォルダーが自分専用ではありません（リンク、または別のユーザーのもの）。");
+    }
+    return files::writePrivateFile(file, bytes);
+  };
+  std::optional<std::string> error = writeTo(recovery_);
+  fs::path fallback =
+      form_.paths().temp.empty() ? fs::path() : form_.paths().temp / recovery_.filename();
+  if (error && !fallback.empty() && fallback != recovery_ && !writeTo(fallback)) {
+    form_.platform().showStatus("復元用の控えは " + displayPath(fallback) + " に書きます（" +
+                                displayPath(recovery_.parent_path()) + ": " + *error + "）");
+    recovery_ = fallback;
+    error.reset();
+  }
+  // Said once when it starts failing, and once when it works again.
+  if (error && !recoveryFailing_) {
+    form_.platform().showStatus("復元用の控えを書き込めません（" + *error + "）" +
+                                displayPath(recovery_) +
+                                " — 保存するまで、異常終了すると変更は戻りません。");
+  } else if (!error && recoveryFailing_) {
+    form_.platform().showStatus("復元用の控えをまた書き込めるようになりました。");
+  }
+  recoveryFailing_ = error.has_value();
+  if (error) return false;
   recoveryStale_ = false;
   return true;
 }
 
-bool Document::offerRecovery(const fs::path& left) {
+namespace {
+
+// "2026年12月8日 23:10", the local time the file was last written.
+std::string writtenAt(const fs::path& file) {
+  struct stat st;
+  if (::lstat(file.c_str(), &st) != 0) return {};
+  std::tm tm{};
+  ::localtime_r(&st.st_mtime, &tm);
+  char text[64];
+  std::strftime(text, sizeof text, "%Y年%m月%d日 %H:%M", &tm);
+  return text;
+}
+
+// A recovery file names the settings file its work belongs to; a later Ctrl+S writes there, so
+// only a settings file is taken: an absolute path ending in ".ini" that is a regular file or
+// not there yet.
+bool isSettingsFileName(const fs::path& file) {
+  std::string ext = file.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   std::error_code ec;
-  if (!fs::is_regular_file(left, ec)) return false;
+  fs::file_status st = fs::status(file, ec);
+  return file.is_absolute() && ext == ".ini" &&
+         (st.type() == fs::file_type::regular || st.type() == fs::file_type::not_found);
+}
+
+}  // namespace
+
+bool Document::offerRecovery(const fs::path& left) {
+  // Only a file of the seller's own: a link or another user's file is refused, with the reason.
+  files::ReadResult r =
+      files::readRegularFile(left, {kMaxSettingsFile, kMaxUtf16SettingsFile, true});
+  std::error_code ec;
+  if (r.error == files::ReadError::NotFound) return false;
+  if (r.error != files::ReadError::None) {
+    std::string why = r.error == files::ReadError::TooLarge ? "ファイルが大きすぎます。" : r.reason;
+    form_.platform().showMessage("前回の作業の控えを使えません。\r\n" + displayPath(left) + "\r\n" +
+                                     why + "\r\n\r\nこのファイルは開かずに取り除きました。",
+                                 "Bidquill", MessageIcon::Warning);
+    fs::remove(left, ec);  // removes a link, never what it points to
+    return false;
+  }
+  IniDocument doc = IniDocument::parse(std::move(r.bytes));
+  std::string original = doc.read(kRecoverySection, "File").value_or("");
+  if (text::utf8Length(original) > 200) {
+    original.resize(text::utf8Offset(original, 200));
+    original += "…";
+  }
   Question q;
   q.title = "Bidquill";
   q.text =
       "前回、保存されないまま終わった作業があります。\r\n\r\n"
-      "復元すると、その内容を開きます（まだ保存されていません）。"
-      "破棄すると、その内容は失われます。";
+      "設定ファイル: " +
+      (original.empty() ? std::string(kUntitled) : original) +
+      "\r\n最後に控えた日時: " + writtenAt(left) +
+      "\r\n\r\n"
+      "「復元する」と、その内容を開きます（まだ保存されていません）。"
+      "「破棄する」と、その控えを削除します。変更は失われ、元の設定ファイルは変わりません。";
   q.choices = {{"restore", "復元する"}, {"discard", "破棄する"}};
   q.escapeKey = "restore";  // closing the box must not lose the work
   if (form_.platform().ask(q) != "restore") {
@@ -137,20 +214,20 @@ bool Document::offerRecovery(const fs::path& left) {
     return false;
   }
   // A recovery file that does not load stays where the message says, to be opened by hand.
-  return restore(left);
+  return restore(left, doc);
 }
 
-bool Document::restore(const fs::path& left) {
-  files::ReadResult r = files::readRegularFile(left, {kMaxSettingsFile, kMaxUtf16SettingsFile});
-  if (r.error != files::ReadError::None) {
-    form_.platform().showMessage(
-        "前回の作業を復元できませんでした。\r\n" + displayPath(left) + "\r\n" + r.reason,
-        "Bidquill", MessageIcon::Warning);
-    return false;
-  }
-  IniDocument doc = IniDocument::parse(std::move(r.bytes));
+bool Document::restore(const fs::path& left, const IniDocument& doc) {
   if (!form_.settings.restoreFrom(doc, left)) return false;
   fs::path restoredFile = fs::u8path(doc.read(kRecoverySection, "File").value_or(""));
+  if (!restoredFile.empty() && !isSettingsFileName(restoredFile)) {
+    form_.platform().showMessage(
+        "復元した作業の設定ファイル名「" + displayPath(restoredFile) +
+            "」は設定ファイルを指していないため、無題として開きました。保存するときは名前を"
+            "付けてください。",
+        "Bidquill", MessageIcon::Warning);
+    restoredFile.clear();
+  }
   // The restored work is this run's unsaved work now.
   std::error_code ec;
   if (!recovery_.empty() && left != recovery_) {

@@ -10,6 +10,8 @@
 
 namespace bq {
 
+class IniDocument;
+
 class frmMain;
 
 class Document {
@@ -78,7 +80,7 @@ class Document {
   // Sets both and tells onStateChange.
   void setState(std::filesystem::path file, bool modified);
   void changed();
-  bool restore(const std::filesystem::path& left);
+  bool restore(const std::filesystem::path& left, const IniDocument& doc);
 
   frmMain& form_;
   std::filesystem::path file_;
@@ -87,7 +89,8 @@ class Document {
   bool closed_ = false;
   int quiet_ = 0;
   std::filesystem::path recovery_;
-  bool recoveryStale_ = false;  // changes since the recovery file was written
+  bool recoveryStale_ = false;    // changes since the recovery file was written
+  bool recoveryFailing_ = false;  // the last write of it failed (said once)
 };
 
 }  // namespace bq

@@ -127,25 +127,22 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
-// Where a backup goes when the file's own folder cannot take one: a private folder of ours.
-fs::path privateBackupFolder() {
-  fs::path base;
+// Where a backup goes when the file's own folder cannot take one, best first: private folders
+// of ours in the per-user cache, the per-user runtime folder, the shared temporary folder.
+std::vector<fs::path> privateBackupFolders() {
+  std::vector<fs::path> c;
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
-    base = xdg;
+    c.push_back(fs::path(xdg) / "bidquill" / "backup");
   } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = fs::path(home) / ".cache";
-  } else {
-    return {};
+    c.push_back(fs::path(home) / ".cache" / "bidquill" / "backup");
   }
-  fs::path folder = base / "bidquill" / "backup";
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
+    c.push_back(fs::path(run) / "bidquill" / "backup");
+  }
   std::error_code ec;
-  fs::create_directories(folder, ec);
-  struct stat st;
-  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
-    return {};
-  }
-  ::chmod(folder.c_str(), 0700);
-  return folder;
+  fs::path shared = fs::temp_directory_path(ec);
+  if (!ec) c.push_back(shared / ("bidquill-" + std::to_string(::geteuid())) / "backup");
+  return c;
 }
 
 struct RenameResult {
@@ -199,10 +196,18 @@ std::optional<SaveFailure> writeInPlace(const fs::path& file, std::string_view b
   // The backup: beside the file if the folder takes it, else in a private folder of ours.
   fs::path backup;
   Fd b;
-  int err = createBeside(folderOf(file), file, ".bak", backup, b);
-  if (err) {
-    fs::path mine = privateBackupFolder();
-    if (!mine.empty()) err = createBeside(mine, file, ".bak", backup, b);
+  int err = run(SaveStep::BackupBeside,
+                [&] { return createBeside(folderOf(file), file, ".bak", backup, b); });
+  for (const fs::path& mine : privateBackupFolders()) {
+    if (!err) break;
+    if (makePrivateFolder(mine)) err = createBeside(mine, file, ".bak", backup, b);
+  }
+  if (err && backup.empty()) {
+    return SaveFailure{
+        "元の内容を控えておく場所がありません（ファイルのフォルダーにも、ホームフォルダーや"
+        "一時フォルダーにもファイルを作れません）。",
+        DiskState::Unchanged,
+        {}};
   }
   if (!err) err = replaceContents(b.get(), old.bytes, SaveStep::CreateBackup);
   if (!err) err = b.close();
@@ -245,15 +250,22 @@ ReadResult readRegularFile(const fs::path& file, const ReadLimits& limits) {
     return r;
   };
   // Non-blocking, so that a FIFO does not wait for a writer before fstat can tell what it is.
-  Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  Fd fd(::open(file.c_str(),
+               O_RDONLY | O_NONBLOCK | O_CLOEXEC | (limits.ownFileOnly ? O_NOFOLLOW : 0)));
   if (!fd) {
     int e = errno;
+    if (e == ELOOP && limits.ownFileOnly) {
+      return fail(ReadError::NotRegular, "シンボリックリンクです。");
+    }
     return fail(e == ENOENT ? ReadError::NotFound : ReadError::Unreadable,
                 osReason(e, Access::Read));
   }
   struct stat st;
   if (::fstat(fd.get(), &st) != 0)
     return fail(ReadError::Unreadable, osReason(errno, Access::Read));
+  if (limits.ownFileOnly && st.st_uid != ::geteuid()) {
+    return fail(ReadError::Unreadable, "別のユーザーのファイルです。");
+  }
   if (S_ISDIR(st.st_mode)) return fail(ReadError::IsFolder, "フォルダーです。");
   if (!S_ISREG(st.st_mode)) return fail(ReadError::NotRegular, "通常のファイルではありません。");
   auto size = static_cast<std::uintmax_t>(st.st_size);

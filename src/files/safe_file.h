@@ -15,6 +15,7 @@ namespace bq::files {
 struct ReadLimits {
   std::uintmax_t bytes;       // the largest file read
   std::uintmax_t utf16Bytes;  // the same for a file that starts with a UTF-16 byte-order mark
+  bool ownFileOnly = false;   // refuse a symbolic link and a file another user owns
 };
 
 enum class ReadError { None, NotFound, IsFolder, NotRegular, TooLarge, Unreadable };
@@ -26,7 +27,8 @@ struct ReadResult {
 };
 
 // Reads a whole regular file. Folders, FIFOs and devices are refused without waiting on them;
-// files over the limit are refused without being read.
+// files over the limit are refused without being read; with `ownFileOnly`, so are links and
+// files of other users.
 ReadResult readRegularFile(const std::filesystem::path& file, const ReadLimits& limits);
 
 // What a failed save left on disk.
@@ -71,6 +73,7 @@ enum class SaveStep {
   SyncTemp,
   Rename,
   SyncFolder,
+  BackupBeside,  // making the backup file beside the file written in place
   CreateBackup,
   WriteInPlace,
   Restore

@@ -161,7 +161,6 @@ QComboBox* Binder::combo(const std::string& name) {
   auto& box = control<ComboBox>(name);
   auto* w = new QComboBox;
   w->setObjectName(qs(name));
-  if (!box.idleText().empty()) w->setToolTip(qs(box.idleText()));
   auto sync = [w, &box] {
     QSignalBlocker block(w);
     if (w->count() != static_cast<int>(box.items().size())) {

@@ -43,12 +43,21 @@ std::vector<std::filesystem::path> leftRecoveryFiles(const QDir& folder) {
 // While the listing has unsaved changes, they are written to the recovery file every 30 seconds;
 // at start, work a crash left behind is offered back.
 void startRecovery(bq::frmMain& form, QObject* owner) {
-  QDir folder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-  folder.mkpath(QStringLiteral("."));
+  // ~/.local/share/Bidquill, where earlier versions kept it too.
+  QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              QStringLiteral("/Bidquill"));
   QString own = QStringLiteral("recovery-%1.ini").arg(QCoreApplication::applicationPid());
   form.document.setRecoveryFile(std::filesystem::u8path(bq::gui::str(folder.filePath(own))));
-  for (const auto& left : leftRecoveryFiles(folder)) {
-    if (form.document.offerRecovery(left)) break;
+  // Work is kept in the page folder when the data folder cannot take it (a link, another
+  // user's folder): look there too.
+  std::vector<std::filesystem::path> left = leftRecoveryFiles(folder);
+  if (!form.paths().temp.empty()) {
+    for (auto& f : leftRecoveryFiles(QDir(bq::gui::qs(form.paths().temp.string())))) {
+      left.push_back(std::move(f));
+    }
+  }
+  for (const auto& file : left) {
+    if (form.document.offerRecovery(file)) break;
   }
   auto* timer = new QTimer(owner);
   QObject::connect(timer, &QTimer::timeout, owner, [&form] { form.document.writeRecovery(); });
@@ -64,7 +73,9 @@ int main(int argc, char** argv) {
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
   bq::gui::loadQtTranslations();
+  QApplication::setOrganizationName(QStringLiteral("Bidquill"));
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
+  bq::gui::MainWindow::takeOverEarlierSettings();
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.bidquill.Bidquill"));
   QIcon icon;
   for (int size : {16, 32, 48, 64, 128, 256}) {

@@ -153,6 +153,14 @@ QStringList MainWindow::recentFiles() {
   return QSettings().value(kRecentKey).toStringList();
 }
 
+void MainWindow::takeOverEarlierSettings() {
+  // Versions before the organisation name was set kept them under "Unknown Organization".
+  QSettings now;
+  if (now.contains(kRecentKey)) return;
+  QSettings earlier(QStringLiteral("Unknown Organization"), QCoreApplication::applicationName());
+  if (earlier.contains(kRecentKey)) now.setValue(kRecentKey, earlier.value(kRecentKey));
+}
+
 void MainWindow::fillRecentMenu() {
   recentMenu_->clear();
   const QStringList recent = recentFiles();

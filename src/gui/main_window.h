@@ -26,6 +26,8 @@ class MainWindow : public QMainWindow {
 
   // Files opened or saved lately, newest first (kept with QSettings).
   static QStringList recentFiles();
+  // Recent files kept by earlier versions under another organisation name, taken over once.
+  static void takeOverEarlierSettings();
 
   // A settings file dropped anywhere on the window opens (after the question).
   bool eventFilter(QObject* watched, QEvent* event) override;

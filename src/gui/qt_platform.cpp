@@ -8,10 +8,14 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLibraryInfo>
@@ -19,10 +23,13 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -42,6 +49,8 @@ namespace bq::gui {
 namespace {
 
 constexpr char kPageScheme[] = "bidquill-page";
+// Where the file dialogs start next time.
+const QString kLastFolderKey = QStringLiteral("lastFolder");
 
 // The start of the program's scripts in a shown page. They reach the document through
 // Document.prototype, never through document.images or document.write: an element the listing
@@ -120,16 +129,40 @@ QWebEnginePage* PreviewPage::createWindow(WebWindowType) {
   return new LinkCatcher(this);
 }
 
+namespace {
+
+// Texts Qt's Japanese translation lacks (Qt 6 moved them to a context it has no entries for):
+// the file dialog's "Folder" and its kind.
+class MissingQtTexts : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    static const QHash<QByteArray, QString> texts = {
+        {"Folder", QStringLiteral("フォルダー")}, {"File Folder", QStringLiteral("フォルダー")},
+        {"Drive", QStringLiteral("ドライブ")},    {"Shortcut", QStringLiteral("ショートカット")},
+        {"Alias", QStringLiteral("エイリアス")},  {"Unknown", QStringLiteral("不明")}};
+    return texts.value(QByteArray(source));
+  }
+};
+
+}  // namespace
+
 void loadQtTranslations() {
+  // The window speaks Japanese, so Qt's own texts (buttons, dialogs, menus) do too, whatever
+  // the system's language.
   QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   for (const char* name : {"qtbase", "qtwebengine"}) {
     auto* t = new QTranslator(qApp);
-    if (t->load(QLocale(), QString::fromLatin1(name), QStringLiteral("_"), folder)) {
+    if (t->load(QLocale(QLocale::Japanese, QLocale::Japan), QString::fromLatin1(name),
+                QStringLiteral("_"), folder)) {
       QCoreApplication::installTranslator(t);
     } else {
       delete t;
     }
   }
+  QCoreApplication::installTranslator(new MissingQtTexts(qApp));
 }
 
 void chooseRenderer() {
@@ -424,30 +457,41 @@ std::optional<std::int32_t> QtPlatform::chooseColour(std::int32_t initial,
 }
 
 std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& request) {
-  QString filter = QStringLiteral("INI (*.ini)");
   QString name = qs(request.fileName);
-  QString chosen;
+  // The folder last used, else the documents folder (else home); never the folder the program
+  // happened to start in.
+  QSettings settings;
+  QString folder = settings.value(kLastFolderKey).toString();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+  }
+  QFileInfo given(name);
+  if (!name.isEmpty() && given.isRelative()) name = QDir(folder).filePath(name);
+  QFileDialog dialog(parent_, {}, name.isEmpty() ? folder : name, QStringLiteral("INI (*.ini)"));
   if (request.mode == FileDialogMode::Save) {
-    QFileDialog dialog(parent_, {}, name, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     // A name without an extension gets ".ini", so that the open dialog's filter shows it.
     dialog.setDefaultSuffix(QStringLiteral("ini"));
-    if (!name.isEmpty()) dialog.selectFile(name);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-      chosen = dialog.selectedFiles().first();
-    }
   } else {
     // A name that does not exist yet is accepted, as the open dialog always has.
-    QFileDialog dialog(parent_, {}, name, filter);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (!name.isEmpty()) dialog.selectFile(name);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-      chosen = dialog.selectedFiles().first();
-    }
   }
+  if (!name.isEmpty()) dialog.selectFile(name);
+  // Qt's own dialog: wide enough for the names and whole dates, columns sized to what they hold.
+  QFontMetrics fm(dialog.font());
+  dialog.resize(std::max(dialog.width(), fm.horizontalAdvance(QLatin1Char('M')) * 70),
+                std::max(dialog.height(), fm.height() * 28));
+  if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return std::nullopt;
+  settings.setValue(kLastFolderKey, QFileInfo(chosen).absolutePath());
   return str(chosen);
 }
 

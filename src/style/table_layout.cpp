@@ -19,20 +19,20 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
     : cmbCellspacing("cmbCellspacing", numbers(10)),
       cmbCellpadding("cmbCellpadding", numbers(30)),
       width(
-          "txtWidth", "updnWidth", 750, "表の横幅", platform,
+          "txtWidth", "updnWidth", 750, "説明全体を囲む表の横幅（ピクセル）", platform,
           [this](const std::string& w) {
             // The "商品について" banner is as wide as the table it heads.
             rewriteAll({holders_.rtxtTagHead, holders_.rtxtFirst}, "width=", style_.TableWidth, w);
             style_.TableWidth = w;
             actions_.RefreshPreview();
           }),
-      height("txtHeight", "updnHeight", 200, "表の縦幅", platform,
+      height("txtHeight", "updnHeight", 200, "表の最小の高さ（ピクセル）。文章が長ければ表はそれより伸びます", platform,
              [this](const std::string& h) {
                rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
                style_.TableHeight = h;
                actions_.RefreshPreview();
              }),
-      titleWidth("txtTW", "updnTW", 100, "見出しの幅", platform,
+      titleWidth("txtTW", "updnTW", 100, "各欄の左側、見出しの列の幅（ピクセル）", platform,
                  [this](const std::string& w) {
                    Fragments titles;
                    for (int i = 1; i <= kSections; ++i)

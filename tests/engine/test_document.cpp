@@ -1,5 +1,7 @@
 // The listing as a document: what marks it modified, the question before changes are lost,
 // and the recovery file that keeps them through a crash.
+#include <unistd.h>
+
 #include "app/x_text_box.h"
 #include "engine/engine_fixture.h"
 
@@ -166,6 +168,88 @@ TEST_F(DocumentState, ARecoveryFileThatDoesNotLoadChangesNothingAndStays) {
   EXPECT_FALSE(doc().modified());
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_NE(platform.messages[0].text.find("このファイルは残してあります"), std::string::npos);
+}
+
+TEST_F(DocumentState, TheRecoveryFileIsWrittenPrivatelyAndNeverThroughALink) {
+  start();
+  // A link planted at its name is replaced, the file it named is untouched.
+  fs::path folder = dir / "data-folder", victim = dir / "victim.txt";
+  fs::create_directories(folder);
+  std::ofstream(victim) << "not yours";
+  fs::create_symlink(victim, folder / "recovery-1.ini");
+  doc().setRecoveryFile(folder / "recovery-1.ini");
+  type("txtTitle1", "未保存");
+  ASSERT_TRUE(doc().writeRecovery());
+  EXPECT_EQ(readFile(victim), "not yours");
+  EXPECT_FALSE(fs::is_symlink(folder / "recovery-1.ini"));
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+
+  // A data folder that is a link: its target's permissions stay, the work goes to the private
+  // page folder, and the seller is told once.
+  fs::path target = dir / "shared", linked = dir / "linked";
+  fs::create_directories(target);
+  fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+  fs::create_directory_symlink(target, linked);
+  doc().setRecoveryFile(linked / "recovery-2.ini");
+  type("txtTitle1", "未保存 2");
+  ASSERT_TRUE(doc().writeRecovery());
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::others_read, fs::perms::others_read);
+  EXPECT_FALSE(fs::exists(target / "recovery-2.ini"));
+  EXPECT_EQ(doc().recoveryFile(), f().paths().temp / "recovery-2.ini");
+  EXPECT_NE(readFile(doc().recoveryFile()).find(*text::utf8ToCp932("未保存 2")), std::string::npos);
+  ASSERT_EQ(platform.statuses.size(), 1u);
+  EXPECT_NE(platform.statuses[0].find("自分専用ではありません"), std::string::npos);
+}
+
+TEST_F(DocumentState, ARecoveryFileIsOfferedWithItsFileAndTimeAndRefusedWithAReason) {
+  start();
+  fs::path recovery = dir / "recovery-3.ini";
+  doc().setRecoveryFile(recovery);
+  platform.queueFile(file("listing.ini").string());
+  ASSERT_TRUE(doc().saveAs());
+  type("txtTitle1", "続き");
+  ASSERT_TRUE(doc().writeRecovery());
+  std::string written = readFile(recovery);
+
+  start();
+  doc().setRecoveryFile(dir / "next.ini");
+  platform.queueAnswer("discard");
+  EXPECT_FALSE(doc().offerRecovery(recovery));
+  const std::string& asked = platform.questions.back().text;
+  EXPECT_NE(asked.find("設定ファイル: " + displayPath(file("listing.ini"))), std::string::npos);
+  EXPECT_NE(asked.find("最後に控えた日時: 20"), std::string::npos);
+  EXPECT_NE(asked.find("「破棄する」と、その控えを削除します"), std::string::npos);
+
+  // A link, or a file of another user, is not read: the seller is told why.
+  fs::create_symlink(file("listing.ini"), recovery);
+  platform.queueAnswer("restore");
+  EXPECT_FALSE(doc().offerRecovery(recovery));
+  EXPECT_NE(platform.messages.back().text.find("シンボリックリンクです"), std::string::npos);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(recovery)));
+  EXPECT_TRUE(fs::exists(file("listing.ini")));
+  std::ofstream(recovery, std::ios::binary) << written;
+  ASSERT_EQ(::chown(recovery.c_str(), 4321, 4321), 0);
+  EXPECT_FALSE(doc().offerRecovery(recovery));
+  EXPECT_NE(platform.messages.back().text.find("別のユーザーのファイルです"), std::string::npos);
+  EXPECT_EQ(text("txtTitle1"), "商品名");
+
+  // The file a recovery names is taken only when it is a settings file.
+  for (const std::string& named :
+       {std::string("/dev/null"), std::string("relative.ini"), (dir / "folder.ini").string()}) {
+    fs::create_directories(dir / "folder.ini");
+    std::string hostile = written;
+    std::size_t at = hostile.find("File=");
+    ASSERT_NE(at, std::string::npos);
+    hostile.replace(at + 5, hostile.find("\r\n", at) - at - 5, named);
+    std::ofstream(recovery, std::ios::binary) << hostile;
+    start();
+    doc().setRecoveryFile(dir / "next.ini");
+    platform.queueAnswer("restore");
+    EXPECT_TRUE(doc().offerRecovery(recovery)) << named;
+    EXPECT_EQ(text("txtTitle1"), "続き");
+    EXPECT_TRUE(doc().currentFile().empty()) << named;
+    EXPECT_NE(platform.messages.back().text.find("無題として開きました"), std::string::npos);
+  }
 }
 
 TEST(PastedText, LineBreaksBecomeWhatEnterGives) {

@@ -213,6 +213,37 @@ TEST_F(SettingsFiles, HardLinksAndUnwritableFoldersAreWrittenInPlaceThroughABack
   }
 }
 
+TEST_F(SettingsFiles, WithoutAHomeFolderTheBackupGoesToAPrivateFolderElseTheRealReasonIsGiven) {
+  startFile();
+  // A writable file in a folder that takes no new file, and a home that cannot hold a cache.
+  std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  std::string tmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  std::ofstream(dir / "not-a-folder") << "x";
+  setenv("HOME", (dir / "not-a-folder").c_str(), 1);
+  unsetenv("XDG_CACHE_HOME");
+  files::setSaveFaultHook([](files::SaveStep s) {
+    return s == files::SaveStep::CreateTemp || s == files::SaveStep::BackupBeside ? EACCES : 0;
+  });
+  write(file("d.ini"), "[Other]\r\nk=v\r\n");
+  type("txtTitle1", "控えは別の場所に");
+  save(file("d.ini"));
+  EXPECT_TRUE(platform.messages.empty()) << lastMessage();
+  EXPECT_NE(readFile(file("d.ini")).find(sj("控えは別の場所に")), std::string::npos);
+  // Nowhere at all for a backup: the file is left alone and the message says that was why.
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("TMPDIR", (dir / "not-a-folder").c_str(), 1);
+  type("txtTitle1", "書かない");
+  save(file("d.ini"));
+  EXPECT_NE(lastMessage().find("元の内容を控えておく場所がありません"), std::string::npos)
+      << lastMessage();
+  EXPECT_EQ(readFile(file("d.ini")).find(sj("書かない")), std::string::npos);
+  setenv("HOME", home.c_str(), 1);
+  if (tmp.empty())
+    unsetenv("TMPDIR");
+  else
+    setenv("TMPDIR", tmp.c_str(), 1);
+}
+
 TEST_F(SettingsFiles, AFailureAtAnyStepLeavesTheOldFileOrSaysWhereItIs) {
   startFile();
   const std::string old = "[Other]\r\nk=v\r\n";

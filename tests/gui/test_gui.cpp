@@ -8,6 +8,8 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileDialog>
 #include <QHostAddress>
 #include <QImage>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSplitterHandle>
 #include <QStandardPaths>
@@ -628,9 +631,11 @@ class GuiTest : public QObject {
   }
 
   // Run with LANG=ja_JP.UTF-8 (a test of its own): Qt's own texts are Japanese too.
-  void qtsOwnTextsSpeakTheSystemsLanguage() {
-    if (QLocale().language() != QLocale::Japanese) QSKIP("needs LANG=ja_JP.UTF-8");
+  // Whatever the system's language: Qt's own texts are Japanese, the file dialog's too.
+  void qtsOwnTextsSpeakJapanese() {
     gui::loadQtTranslations();
+    QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"),
+             QStringLiteral("フォルダー"));
     QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"),
                     QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
@@ -664,6 +669,40 @@ class GuiTest : public QObject {
     acceptNextMessageBox();
     form_->output.cmdPreview.click();
     QVERIFY2(previewStaysInFront(), "after a second プレビュー");
+  }
+
+  // File dialogs start in the documents folder (else home), then in the folder last used.
+  void fileDialogsStartWhereTheSellerLastWas() {
+    QSettings().remove(QStringLiteral("lastFolder"));
+    fs::path picked = dir_ / "listings";
+    fs::create_directories(picked);
+    QString seen;
+    // Finds the open file dialog, notes where it starts and picks `pick` (or cancels).
+    std::function<void(const QString&)> answer = [&seen, &answer](const QString& pick) {
+      QTimer::singleShot(50, [&seen, &answer, pick] {
+        QFileDialog* d = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+          if (auto* f = qobject_cast<QFileDialog*>(w); f && f->isVisible()) d = f;
+        }
+        if (!d) return answer(pick);
+        seen = d->directory().absolutePath();
+        if (pick.isEmpty()) {
+          d->reject();
+        } else {
+          // As the seller types a path into the name box and presses Enter.
+          d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(pick);
+          QMetaObject::invokeMethod(d, "accept");
+        }
+      });
+    };
+    answer(gui::qs((picked / "a.ini").string()));
+    auto chosen = platform_->chooseFile({FileDialogMode::Save, "", "", false});
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(seen, QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    QVERIFY(chosen && *chosen == (picked / "a.ini").string());
+    answer(QString());
+    QVERIFY(!platform_->chooseFile({FileDialogMode::Open, "", "", false}));
+    QCOMPARE(seen, gui::qs(picked.string()));
   }
 
   void closingTheMainWindowClosesThePreviewToo() {
