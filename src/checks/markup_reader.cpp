@@ -230,14 +230,17 @@ void readToGreaterThan(std::string_view t, Markup& m, Markup::Kind kind) {
 }  // namespace
 
 MarkupReader::MarkupReader(std::string_view text) : t_(text) {
+  // Plain end tags only ("</b>", "</b >"): one with attributes is stray and may be mended into
+  // text, and what counts as closed must not change when the mend writes a "&lt;".
   for (std::size_t i = t_.find("</"); i != npos; i = t_.find("</", i + 2)) {
     std::string name;
-    for (std::size_t k = i + 2; k < t_.size() && name.size() <= kLongestElement; ++k) {
-      char c = lower(t_[k]);
-      if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != ':') break;
-      name += c;
+    std::size_t k = i + 2;
+    for (; k < t_.size() && !isBlank(t_[k]) && t_[k] != '/' && t_[k] != '>'; ++k) {
+      if (name.size() > kLongestElement) break;
+      name += lower(t_[k]);
     }
-    if (needsEndTag(name)) lastEndTag_[name] = i;
+    while (k < t_.size() && isBlank(t_[k])) ++k;
+    if (k < t_.size() && t_[k] == '>' && needsEndTag(name)) lastEndTag_[name] = i;
   }
 }
 

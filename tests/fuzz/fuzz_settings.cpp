@@ -30,6 +30,11 @@ struct Window {
     form = std::make_unique<bq::frmMain>(platform, dir);
     form->Load();
   }
+  ~Window() {
+    form.reset();
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
 };
 
 }  // namespace
@@ -42,10 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       doc.serialize() != bytes) {
     std::abort();  // a line was not kept as it was
   }
-  for (const bq::SettingKey& k : bq::settingKeys()) {
-    (void)doc.read(k.section, k.key);
-    (void)doc.continuation(k.section, k.key);
-  }
+  // Every key in one pass, as loading reads them; one read and one continuation besides.
+  static const std::vector<bq::IniDocument::Query> queries = [] {
+    std::vector<bq::IniDocument::Query> q;
+    for (const bq::SettingKey& k : bq::settingKeys()) q.push_back({k.section, k.key, true});
+    return q;
+  }();
+  (void)doc.lookup(queries);
+  (void)doc.read("Text", "Edit1");
+  (void)doc.continuation("Text", "Edit1");
 
   static Window window;
   fs::path file = window.dir / "input.ini";
