@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "app/listing_report.h"
+#include "checks/markup_reader.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
 
@@ -198,7 +199,28 @@ void BM_ListingChecksTypical(benchmark::State& state) {
 void BM_ListingChecks(benchmark::State& state) {
   listingChecks(state, static_cast<std::size_t>(state.range(0)));
 }
+// The shapes that once took seconds or gigabytes: 1 MiB of empty raw-text elements, of "<", of
+// unknown tags (a finding each, grouped), and the mend of the last.
+const char* const kHostile[] = {"<style></style>", "<", "<x>", "<b title=x "};
+void BM_ListingChecksHostile(benchmark::State& state) {
+  std::string body;
+  while (body.size() < (1u << 20)) body += kHostile[state.range(0)];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(checks::checkTexts({{"欄1 本文", "txtEdit1", &body}}));
+  }
+  state.SetLabel(kHostile[state.range(0)]);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+void BM_MendHostile(benchmark::State& state) {
+  std::string body;
+  while (body.size() < (1u << 20)) body += kHostile[state.range(0)];
+  for (auto _ : state) benchmark::DoNotOptimize(checks::escapeStrayMarkup(body));
+  state.SetLabel(kHostile[state.range(0)]);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
 BENCHMARK(BM_ListingChecksTypical)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListingChecksHostile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MendHostile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListingChecks)->Arg(256 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -165,18 +165,27 @@ std::string frmMain::pastedText(const TextBox& box, const std::string& text) con
   return text;
 }
 
+ReportMaker frmMain::listingReportMaker() {
+  // Copies of the texts, so that the report may be made while the seller goes on typing.
+  std::shared_ptr<const checks::ListingCopy> copy = checks::copyListing(*this);
+  std::string size = checks::pageSize(output.txtTag.text());
+  return [copy, size] {
+    ListingReport r;
+    for (const checks::Finding& f : checks::checkCopy(*copy)) {
+      r.findings.push_back(checks::describe(f));
+      r.fixable = r.fixable || f.fixable;
+    }
+    r.size = size;
+    return r;
+  };
+}
+
 ListingReport frmMain::listingReport() {
-  ListingReport r;
-  for (const checks::Finding& f : checks::checkListing(*this)) {
-    r.findings.push_back(checks::describe(f));
-    r.fixable = r.fixable || f.fixable;
-  }
-  r.size = checks::pageSize(output.txtTag.text());
-  return r;
+  return listingReportMaker()();
 }
 
 void frmMain::showListingChecks() {
-  platform_.previewWindow().showReport(listingReport(), [this] {
+  platform_.previewWindow().showReport(listingReportMaker(), [this] {
     // The page is made, shown, checked and copied again, so the clipboard holds the mended page.
     checks::fixStrayLessThan(*this);
     output.cmdPreviewClick();

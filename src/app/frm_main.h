@@ -57,6 +57,8 @@ class frmMain {
   std::string homePageUrl() const;
   // The listing checks over the page as it is now.
   ListingReport listingReport();
+  // The same, made later (and on any thread) from copies of what it checks.
+  ReportMaker listingReportMaker();
   void showListingChecks();
   // The width or height entry whose text box has this name, if it is one.
   DimensionBox* dimension(const std::string& textBoxName);

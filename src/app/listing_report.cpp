@@ -56,11 +56,25 @@ void gather(frmMain& form, std::vector<Source>& sources, std::vector<Colours>& c
 }  // namespace
 
 std::vector<Finding> checkListing(frmMain& form) {
-  std::vector<Source> sources;
-  std::vector<Colours> colours;
-  gather(form, sources, colours);
-  std::vector<Finding> out = checkTexts(sources);
-  std::vector<Finding> hidden = checkColours(colours);
+  ListingCopy boxes;  // no copies: the sources point at the text boxes themselves
+  gather(form, boxes.sources, boxes.colours);
+  return checkCopy(boxes);
+}
+
+std::shared_ptr<const ListingCopy> copyListing(frmMain& form) {
+  auto copy = std::make_shared<ListingCopy>();
+  gather(form, copy->sources, copy->colours);
+  copy->texts.reserve(copy->sources.size());  // the sources point into it: no reallocation
+  for (Source& s : copy->sources) {
+    copy->texts.push_back(*s.text);
+    s.text = &copy->texts.back();
+  }
+  return copy;
+}
+
+std::vector<Finding> checkCopy(const ListingCopy& copy) {
+  std::vector<Finding> out = checkTexts(copy.sources);
+  std::vector<Finding> hidden = checkColours(copy.colours);
   out.insert(out.end(), hidden.begin(), hidden.end());
   return out;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <type_traits>
 
 #include "checks/markup_reader.h"
 #include "text/cp932.h"
@@ -109,10 +110,18 @@ class TextChecker {
     lineFrom_ = pos;
     return line_;
   }
-  void add(Kind k, std::size_t at, std::string text, bool fixable = false) {
-    if (out_.wants(k, fixable)) {
-      out_.findings.push_back({k, s_.where, lineAt(at), std::move(text), s_.control, fixable});
+  // `text` is the message, or what makes it: a finding beyond the first few of its kind is only
+  // counted, and its message never made.
+  template <typename Text>
+  void add(Kind k, std::size_t at, Text&& text, bool fixable = false) {
+    if (!out_.wants(k, fixable)) return;
+    std::string message;
+    if constexpr (std::is_invocable_v<Text>) {
+      message = text();
+    } else {
+      message = std::forward<Text>(text);
     }
+    out_.findings.push_back({k, s_.where, lineAt(at), std::move(message), s_.control, fixable});
   }
 
   // Returns where the visible text ends (the end, or where something swallows the rest).
@@ -159,16 +168,23 @@ class TextChecker {
 
   // Markup nobody meant: what the browser takes from "<" on is typed text that disappears.
   void strayMarkup(const Markup& m) {
-    std::string taken = excerpt(std::string_view(t_).substr(0, m.end), m.begin);
-    std::string where =
-        m.closed ? "「" + taken + "」はタグとして読まれ、表示されません。"
-                 : "「" + taken + "」が「>」で閉じていないため、後ろの文字も表示されません。";
-    std::string text = "文字として見せるには「<」を「&lt;」と書いてください（書き換えできます）。";
-    std::string advice = m.neverClosed ? "タグのつもりなら「</" + m.name + ">」で閉じ、" + text
-                         : m.knownName && !m.closed ? "タグのつもりなら「>」を補い、" + text
-                         : m.knownName && !m.closing ? "タグのつもりなら属性を確かめ、" + text
-                                                     : text;
-    add(Kind::LostText, m.begin, where + advice, true);
+    add(
+        Kind::LostText, m.begin,
+        [&] {
+          std::string taken = excerpt(std::string_view(t_).substr(0, m.end), m.begin);
+          std::string where =
+              m.closed ? "「" + taken + "」はタグとして読まれ、表示されません。"
+                       : "「" + taken + "」が「>」で閉じていないため、後ろの文字も表示されません。";
+          std::string text =
+              "文字として見せるには「<」を「&lt;」と書いてください（書き換えできます）。";
+          std::string advice = m.neverClosed
+                                   ? "タグのつもりなら「</" + m.name + ">」で閉じ、" + text
+                               : m.knownName && !m.closed ? "タグのつもりなら「>」を補い、" + text
+                               : m.knownName && !m.closing ? "タグのつもりなら属性を確かめ、" + text
+                                                           : text;
+          return where + advice;
+        },
+        true);
   }
 
   void checkTag(const Markup& tag, std::size_t at) {

@@ -37,8 +37,8 @@ class HeadlessPreviewWindow : public PreviewWindow {
   void hide() override { shown = false; }
   Browser& browser() override { return browser_; }
   void setSourceText(const std::string& html) override { sourceText = html; }
-  void showReport(const ListingReport& r, std::function<void()> f) override {
-    report = r;
+  void showReport(ReportMaker make, std::function<void()> f) override {
+    report = make();
     fix = std::move(f);
   }
   void showAndFocus() override {

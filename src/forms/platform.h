@@ -58,11 +58,16 @@ struct ListingReport {
   bool fixable = false;               // some "<" can be written "&lt;"
 };
 
+// Makes the report. It holds copies of what it checks, so a window may run it on a thread of its
+// own and stay responsive however long the listing is.
+using ReportMaker = std::function<ListingReport()>;
+
 class PreviewWindow {
  public:
   virtual ~PreviewWindow() = default;
-  // Shows the report; `fix` writes the stray "<" as "&lt;" (and shows the report again).
-  virtual void showReport(const ListingReport& report, std::function<void()> fix) = 0;
+  // Shows the report `make` makes; `fix` writes the stray "<" as "&lt;" (and shows the report
+  // again).
+  virtual void showReport(ReportMaker make, std::function<void()> fix) = 0;
   virtual void hide() = 0;
   virtual Browser& browser() = 0;
   virtual void setSourceText(const std::string& html) = 0;

@@ -36,32 +36,41 @@ ListingPanel::ListingPanel() {
   setMinimumWidth(220);
 }
 
-void ListingPanel::addLine(const QString& text) {
-  auto* item = new QListWidgetItem(text, lstChecks);
-  item->setToolTip(text);
-}
-
-void ListingPanel::showNothingFound() {
-  auto* item = new QListWidgetItem(QStringLiteral("問題は見つかりませんでした。"), lstChecks);
-  item->setForeground(Qt::darkGreen);
+void ListingPanel::showChecking() {
+  report_.reset();
+  cmdFix->setEnabled(false);
+  fill();
 }
 
 void ListingPanel::showReport(const ListingReport& report, std::function<void()> fix) {
   fix_ = std::move(fix);
-  lstChecks->clear();
-  for (const std::string& line : report.findings) addLine(qs(line));
-  checks_ = static_cast<int>(report.findings.size());
-  if (report.findings.empty()) showNothingFound();
+  report_ = report;
   cmdFix->setEnabled(report.fixable);
   lblPageSize->setText(qs(report.size));
+  fill();
 }
 
 void ListingPanel::showBrokenImages(const QStringList& sources) {
-  if (sources.isEmpty()) return;
-  if (checks_ == 0) lstChecks->clear();
-  for (const QString& src : sources) {
-    addLine(
-        QStringLiteral("画像「%1」を読み込めませんでした。アドレスを確かめてください。").arg(src));
+  broken_ = sources;
+  fill();
+}
+
+void ListingPanel::fill() {
+  lstChecks->clear();
+  auto add = [this](const QString& text, const QColor& colour = {}) {
+    auto* item = new QListWidgetItem(text, lstChecks);
+    item->setToolTip(text);
+    if (colour.isValid()) item->setForeground(colour);
+  };
+  if (!report_) add(QStringLiteral("確認しています…"), Qt::darkGray);
+  if (report_) {
+    for (const std::string& line : report_->findings) add(qs(line));
+  }
+  for (const QString& src : broken_) {
+    add(QStringLiteral("画像「%1」を読み込めませんでした。アドレスを確かめてください。").arg(src));
+  }
+  if (report_ && report_->findings.empty() && broken_.isEmpty()) {
+    add(QStringLiteral("問題は見つかりませんでした。"), Qt::darkGreen);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "forms/platform.h"
 
@@ -16,6 +17,8 @@ class ListingPanel : public QWidget {
  public:
   ListingPanel();
 
+  // The checks are being made (on a thread of their own): said so, the mend waits.
+  void showChecking();
   void showReport(const ListingReport& report, std::function<void()> fix);
   // Images of the shown page that did not load (found after the page loaded).
   void showBrokenImages(const QStringList& sources);
@@ -25,11 +28,12 @@ class ListingPanel : public QWidget {
   QPushButton* cmdFix;
 
  private:
-  void addLine(const QString& text);
-  void showNothingFound();
+  // The list: the report's findings (or that they are being made), then the broken images.
+  void fill();
 
   std::function<void()> fix_;
-  int checks_ = 0;  // findings of the engine's checks in the list
+  std::optional<ListingReport> report_;  // none while it is being made
+  QStringList broken_;
 };
 
 }  // namespace bq::gui

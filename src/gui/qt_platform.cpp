@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHeaderView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <QHBoxLayout>
 #include <QHash>
@@ -364,18 +366,33 @@ frmWeb::frmWeb() {
   // Images that did not load are found once the page has loaded, in the program's own world.
   browser_.onShown = [this] {
     fitPhoneWidth(2);
-    WBrowser->page()->runJavaScript(
-        QStringLiteral("(function () {") + kDocumentAccess +
-            QStringLiteral(" var src = Element.prototype.getAttribute;"
-                           " return Array.from(get('images')).filter(function (i) {"
-                           "  return i.complete && i.naturalWidth === 0; })"
-                           " .map(function (i) { return src.call(i, 'src'); }); })()"),
-        QWebEngineScript::ApplicationWorld,
-        [panel = QPointer<ListingPanel>(pnlChecks)](const QVariant& v) {
-          if (panel) panel->showBrokenImages(v.toStringList());
-        });
+    findBrokenImages(++pagesShown_, 40);
   };
   resize(1100, 700);
+}
+
+void frmWeb::findBrokenImages(int page, int tries) {
+  // Images that did not load, once every image of the page has finished loading (a page
+  // written in place is reported shown before its images are): looked for again a little
+  // later while some are still loading, for as long as no newer page is shown.
+  WBrowser->page()->runJavaScript(
+      QStringLiteral("(function () {") + kDocumentAccess +
+          QStringLiteral(
+              " var src = Element.prototype.getAttribute, images = Array.from(get('images'));"
+              " if (images.some(function (i) { return !i.complete; })) return null;"
+              " return images.filter(function (i) { return i.naturalWidth === 0; })"
+              " .map(function (i) { return src.call(i, 'src'); }); })()"),
+      QWebEngineScript::ApplicationWorld,
+      [self = QPointer<frmWeb>(this), page, tries](const QVariant& v) {
+        if (!self || page != self->pagesShown_) return;
+        if (v.isNull() && tries > 0) {
+          QTimer::singleShot(250, self, [self, page, tries] {
+            if (self) self->findBrokenImages(page, tries - 1);
+          });
+          return;
+        }
+        self->pnlChecks->showBrokenImages(v.toStringList());
+      });
 }
 
 void frmWeb::fitPhoneWidth(int rounds) {
@@ -408,8 +425,18 @@ void frmWeb::fitPhoneWidthTo(int bar, int rounds) {
   if (rounds > 0) QTimer::singleShot(50, this, [this, rounds] { fitPhoneWidth(rounds - 1); });
 }
 
-void frmWeb::showReport(const ListingReport& report, std::function<void()> fix) {
-  pnlChecks->showReport(report, std::move(fix));
+void frmWeb::showReport(ReportMaker make, std::function<void()> fix) {
+  // Made on a thread of its own from copies, so a long listing never holds up the window; a
+  // report older than the newest asked for is not shown.
+  pnlChecks->showChecking();
+  int asked = ++reportsAsked_;
+  auto* watcher = new QFutureWatcher<ListingReport>(this);
+  connect(watcher, &QFutureWatcher<ListingReport>::finished, this,
+          [this, watcher, asked, fix = std::move(fix)] {
+            if (asked == reportsAsked_) pnlChecks->showReport(watcher->result(), fix);
+            watcher->deleteLater();
+          });
+  watcher->setFuture(QtConcurrent::run(std::move(make)));
 }
 
 void frmWeb::setSourceText(const std::string& html) {

@@ -89,7 +89,7 @@ class frmWeb : public QWidget, public PreviewWindow {
   Browser& browser() override { return browser_; }
   void setSourceText(const std::string& html) override;
   void showAndFocus() override;
-  void showReport(const ListingReport& report, std::function<void()> fix) override;
+  void showReport(ReportMaker make, std::function<void()> fix) override;
   // Whether it was last asked to the front and the seller has not gone to another window since.
   bool inFront() const { return inFront_; }
 
@@ -107,10 +107,15 @@ class frmWeb : public QWidget, public PreviewWindow {
   // most `rounds` times while the width changes.
   void fitPhoneWidth(int rounds);
   void fitPhoneWidthTo(int scrollBar, int rounds);
+  // Lists the images of shown page number `page` that did not load, asking again up to `tries`
+  // times while some are still loading.
+  void findBrokenImages(int page, int tries);
 
  private:
   QtBrowser browser_;
   bool inFront_ = false;
+  int reportsAsked_ = 0;
+  int pagesShown_ = 0;
   bool arrived_ = false;  // it has had the focus since it was asked to the front
 };
 

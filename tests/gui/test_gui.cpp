@@ -553,8 +553,10 @@ class GuiTest : public QObject {
     gui::frmWeb* preview = platform_->existingPreview();
     QVERIFY(preview);
     QListWidget* list = preview->pnlChecks->lstChecks;
-    QVERIFY(list->count() >= 1);
-    QVERIFY(list->item(0)->text().startsWith(QStringLiteral("欄1 本文 1行目: ")));
+    // Made on a thread of its own: the window says so meanwhile.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        list->count() >= 1 && list->item(0)->text().startsWith(QStringLiteral("欄1 本文 1行目: ")),
+        10000);
     QVERIFY(preview->pnlChecks->lblPageSize->text().startsWith(QStringLiteral("ページの大きさ")));
     QVERIFY(preview->pnlChecks->cmdFix->isEnabled());
     // The image the preview could not load is listed once the page has loaded.
@@ -572,6 +574,9 @@ class GuiTest : public QObject {
     preview->pnlChecks->cmdFix->click();
     QVERIFY(gui::qs(form_->page.section(1).txtEdit.text())
                 .startsWith(QStringLiteral("&lt;abc>新品\n<img")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !list->findItems(QStringLiteral("missing-picture.png"), Qt::MatchContains).isEmpty(),
+        20000);
     QVERIFY(!preview->pnlChecks->cmdFix->isEnabled());
   }
 
