@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include "gui/adaptive_area.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -225,23 +227,13 @@ QWidget* MainWindow::styleRow(const std::string& back, const std::string& font,
       {binder_.button(back), binder_.button(font), binder_.toggle(bold), binder_.combo(size)});
 }
 
-QGroupBox* MainWindow::sectionCard(int i) {
-  auto* box = new QGroupBox(QStringLiteral("欄 %1").arg(i));
-  auto* g = new QGridLayout(box);
-  g->setContentsMargins(6, 2, 6, 4);
-  g->setVerticalSpacing(2);
-  g->addWidget(binder_.check(n("chkTitle", i)), 0, 0, Qt::AlignTop);
-  g->addWidget(binder_.area(n("txtTitle", i), 2), 0, 1);
-  g->addWidget(
-      styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"), n("cmbT", i, "FS")), 0, 2,
-      Qt::AlignTop);
-  g->addWidget(label("本文"), 1, 0, Qt::AlignTop | Qt::AlignRight);
-  g->addWidget(binder_.area(n("txtEdit", i), 3), 1, 1);
-  g->addWidget(
-      styleRow(n("cmdE", i, "BC"), n("cmdE", i, "FC"), n("chkE", i, "B"), n("cmbE", i, "FS")), 1, 2,
-      Qt::AlignTop);
-  g->setColumnStretch(1, 1);
-  return box;
+SectionCard* MainWindow::sectionCard(int i) {
+  return new SectionCard(
+      QStringLiteral("欄 %1").arg(i), binder_.check(n("chkTitle", i)),
+      binder_.area(n("txtTitle", i), 2),
+      styleRow(n("cmdT", i, "BC"), n("cmdT", i, "FC"), n("chkT", i, "B"), n("cmbT", i, "FS")),
+      label("本文"), binder_.area(n("txtEdit", i), 3),
+      styleRow(n("cmdE", i, "BC"), n("cmdE", i, "FC"), n("chkE", i, "B"), n("cmbE", i, "FS")));
 }
 
 QGridLayout* MainWindow::titleHead(int i) {
@@ -339,22 +331,8 @@ QGroupBox* MainWindow::bulkGroup() {
 }
 
 QWidget* MainWindow::editingArea() {
-  auto* area = new QWidget;
-  auto* h = new QHBoxLayout(area);
-  h->setContentsMargins(0, 0, 0, 0);
-
-  auto* sections = new QWidget;
-  auto* grid = new QGridLayout(sections);
-  grid->setContentsMargins(0, 0, 0, 0);
-  int k = 0;
-  for (int i : {1, 2, 3, 4, 7, 8}) grid->addWidget(sectionCard(i), k++, 0);
-  auto* scroll = new QScrollArea;
-  scroll->setWidgetResizable(true);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  scroll->setWidget(sections);
-  scroll->setFrameShape(QFrame::NoFrame);
-  h->addWidget(scroll, 1);
-
+  std::vector<SectionCard*> cards;
+  for (int i : {1, 2, 3, 4, 7, 8}) cards.push_back(sectionCard(i));
   auto* side = new QWidget;
   auto* sv = new QVBoxLayout(side);
   sv->setContentsMargins(0, 0, 0, 0);
@@ -365,12 +343,8 @@ QWidget* MainWindow::editingArea() {
   sv->addWidget(tabs);
   sv->addWidget(layoutGroup());
   sv->addWidget(bulkGroup());
-  auto* sideScroll = new QScrollArea;
-  sideScroll->setWidgetResizable(true);
-  sideScroll->setWidget(side);
-  sideScroll->setFrameShape(QFrame::NoFrame);
-  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  h->addWidget(sideScroll, 1);
+  auto* area = new AdaptiveArea(std::move(cards), side);
+  area->setObjectName(QStringLiteral("editingArea"));
   return area;
 }
 

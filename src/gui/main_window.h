@@ -16,6 +16,10 @@ class QGroupBox;
 class QMenu;
 
 namespace bq::gui {
+class SectionCard;
+}
+
+namespace bq::gui {
 
 class MainWindow : public QMainWindow {
  public:
@@ -39,7 +43,7 @@ class MainWindow : public QMainWindow {
  private:
   QWidget* toolStrip();
   QWidget* editingArea();
-  QGroupBox* sectionCard(int i);
+  SectionCard* sectionCard(int i);
   // The four style controls of a title or body: background, font colour, bold, size.
   QWidget* styleRow(const std::string& back, const std::string& font, const std::string& bold,
                     const std::string& size);

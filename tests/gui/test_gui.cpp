@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSplitterHandle>
@@ -37,6 +38,7 @@
 
 #include "app/frm_main.h"
 #include "core/app_folder.h"
+#include "gui/adaptive_area.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
@@ -632,6 +634,32 @@ class GuiTest : public QObject {
                        .arg(needH);
       }
     }
+    // Nothing sideways: no horizontal scroll bar anywhere, and text boxes of 30 characters.
+    for (QAbstractScrollArea* area : window_->findChildren<QAbstractScrollArea*>()) {
+      if (area->isVisible() && area->horizontalScrollBar()->isVisible() &&
+          !qobject_cast<QPlainTextEdit*>(area)) {
+        clipped << QStringLiteral("horizontal scroll bar on %1").arg(area->objectName());
+      }
+    }
+    for (int i : {1, 2, 3, 4, 7, 8}) {
+      for (const char* box : {"txtTitle", "txtEdit"}) {
+        auto* w = window_->findChild<QPlainTextEdit*>(QStringLiteral("%1%2").arg(box).arg(i));
+        if (w && w->width() < gui::textBoxMinimumWidth(w)) {
+          clipped << QStringLiteral("%1 only %2 px wide").arg(w->objectName()).arg(w->width());
+        }
+      }
+    }
+    // What the seller sees, for a person to look at (build/tests/screenshots).
+    QDir().mkpath(QStringLiteral("screenshots"));
+    window_->grab().save(QStringLiteral("screenshots/layout-%1@%2.png")
+                             .arg(QString::fromLatin1(screen))
+                             .arg(scale));
+    auto* editing = window_->findChild<QScrollArea*>(QStringLiteral("editingArea"));
+    QVERIFY(editing);
+    editing->verticalScrollBar()->setValue(editing->verticalScrollBar()->maximum());
+    window_->grab().save(QStringLiteral("screenshots/layout-%1@%2-scrolled.png")
+                             .arg(QString::fromLatin1(screen))
+                             .arg(scale));
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("\n"))));
   }
 
