@@ -159,6 +159,49 @@ const fs::path& foreignKeys() {
   return f;
 }
 
+// One value of 16 MB on one line: body 1 in ASCII, and in Japanese (two bytes a character in
+// the file, three in memory).
+const fs::path& longValue(bool japanese) {
+  static const fs::path ascii = fileWith("long-ascii.ini", std::string(16 * 1024 * 1024 - 8192, 'a'));
+  static const fs::path kana = [] {
+    std::string a = *text::utf8ToCp932("あ");
+    std::string v;
+    while (v.size() < 16 * 1024 * 1024 - 8192) v += a;
+    return fileWith("long-kana.ini", v);
+  }();
+  return japanese ? kana : ascii;
+}
+void BM_OpenLongValueAscii(benchmark::State& state) {
+  open(state, longValue(false));
+}
+void BM_OpenLongValueJapanese(benchmark::State& state) {
+  open(state, longValue(true));
+}
+// The same as Bidquill saves a long text with line breaks: its first line under Edit1, the whole
+// text (escaped) under Bidquill.Multiline.
+const fs::path& savedMultiline() {
+  static const fs::path f = [] {
+    HeadlessPlatform platform;
+    frmMain form(platform, appFolder());
+    form.Load();
+    std::string line = "商品の説明文です。状態は良好、付属品あり。<BR>\n";
+    std::string body;
+    while (body.size() < 10 * 1024 * 1024) body += line;
+    form.page.section(1).txtEdit.setText(body);
+    fs::path file = appFolder() / "saved-multiline.ini";
+    platform.queueFile(file.string());
+    form.settings.cmdSave.click();
+    return file;
+  }();
+  return f;
+}
+void BM_OpenSavedMultiline(benchmark::State& state) {
+  open(state, savedMultiline());
+}
+BENCHMARK(BM_OpenSavedMultiline)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenLongValueAscii)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenLongValueJapanese)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_ReadLongRawText(benchmark::State& state) {
   readKeys(state, rawLines());
 }

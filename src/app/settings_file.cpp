@@ -196,9 +196,11 @@ std::string SettingsFile::textValue(const SettingKey& k) {
   std::string withLines = raw == read_.end() ? std::string{} : std::move(raw->second.text);
   // Raw lines after the key mean the Windows program rewrote the text: they are the newer one.
   if (!withLines.empty()) return withLines;
-  std::string whole = ReadIniValue(kMultilineSection, k.section + "." + k.key);
+  // Taken out of what was read (nothing else needs it), so a long text is not held twice.
+  auto kept = read_.find(lookupName(kMultilineSection, k.section + "." + k.key));
+  std::string whole = kept == read_.end() ? std::string{} : std::move(kept->second.value);
   if (!whole.empty()) {
-    std::string text = unescapeLines(whole);
+    std::string text = unescapeLines(std::move(whole));
     // Only while the key still says the same: another program may have changed it since.
     if (firstLine(text) == first) return text;
   }

@@ -78,18 +78,19 @@ std::string escapeLines(const std::string& text) {
   return out;
 }
 
-std::string unescapeLines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+std::string unescapeLines(std::string text) {
+  // In place: the text only gets shorter, and a long text is not held twice.
+  std::size_t to = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 >= text.size()) {
-      out += text[i];
-      continue;
+    char c = text[i];
+    if (c == '\\' && i + 1 < text.size()) {
+      char e = text[++i];
+      c = e == 'n' ? '\n' : e == 'r' ? '\r' : e;
     }
-    char e = text[++i];
-    out += e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+    text[to++] = c;
   }
-  return out;
+  text.resize(to);
+  return text;
 }
 
 }  // namespace bq

@@ -16,6 +16,6 @@ std::optional<bool> toFlag(const std::string& text);
 
 // Line breaks and backslashes written as \n, \r and \\, so that a text fits on one line.
 std::string escapeLines(const std::string& text);
-std::string unescapeLines(const std::string& text);
+std::string unescapeLines(std::string text);
 
 }  // namespace bq
