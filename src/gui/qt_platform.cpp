@@ -62,6 +62,41 @@ const QString kDocumentAccess = QStringLiteral(
     " function get(name) { return Object.getOwnPropertyDescriptor(D, name).get.call(document); }"
     " function scrolling() { return get('scrollingElement'); }");
 
+// Puts a new version of the page into the shown document by replacing only the nodes that
+// differ: an edit in one body costs what that body costs to lay out, not the whole page. Every
+// property is read through the prototypes, as above (a form's fields shadow its own properties).
+const QString kReplaceChanged = QStringLiteral(
+    " var N = Node.prototype, E = Element.prototype;"
+    " function getter(proto, name) {"
+    "   var g = Object.getOwnPropertyDescriptor(proto, name).get;"
+    "   return function (o) { return g.call(o); }; }"
+    " var kids = getter(N, 'childNodes'), kind = getter(N, 'nodeType'),"
+    "     named = getter(N, 'nodeName'),"
+    "     setData = Object.getOwnPropertyDescriptor(CharacterData.prototype, 'data').set,"
+    "     data = getter(CharacterData.prototype, 'data');"
+    " function sync(a, b) {"
+    "   var an = E.getAttributeNames.call(a), bn = E.getAttributeNames.call(b), i;"
+    "   for (i = 0; i < an.length; i++)"
+    "     if (!E.hasAttribute.call(b, an[i])) E.removeAttribute.call(a, an[i]);"
+    "   for (i = 0; i < bn.length; i++) {"
+    "     var v = E.getAttribute.call(b, bn[i]);"
+    "     if (E.getAttribute.call(a, bn[i]) !== v) E.setAttribute.call(a, bn[i], v); }"
+    "   var ak = Array.from(kids(a)), bk = Array.from(kids(b));"
+    "   for (i = 0; i < bk.length; i++) {"
+    "     var o = ak[i], n = bk[i];"
+    "     if (!o) { N.appendChild.call(a, Document.prototype.importNode.call(document, n, true));"
+    "       continue; }"
+    "     if (N.isEqualNode.call(o, n)) continue;"
+    "     if (kind(o) === 1 && kind(n) === 1 && named(o) === named(n)) sync(o, n);"
+    "     else if (kind(o) === 3 && kind(n) === 3) setData.call(o, data(n));"
+    "     else N.replaceChild.call(a, Document.prototype.importNode.call(document, n, true), o);"
+    "   }"
+    "   for (i = ak.length - 1; i >= bk.length; i--) N.removeChild.call(a, ak[i]); }"
+    " function replaceChanged(html) {"
+    "   var fresh = new DOMParser().parseFromString(html, 'text/html');"
+    "   sync(get('documentElement'), Object.getOwnPropertyDescriptor(D, 'documentElement')"
+    "     .get.call(fresh)); }");
+
 bool isWebAddress(const QUrl& url) {
   return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
 }
@@ -253,11 +288,12 @@ void QtBrowser::startUpdate() {
   QByteArray page =
       QJsonDocument(QJsonArray{qs(text::cp932ToUtf8(*bytes))}).toJson(QJsonDocument::Compact);
   view_->page()->runJavaScript(
-      QStringLiteral("(function (p) {") + kDocumentAccess +
+      QStringLiteral("(function (p) {") + kDocumentAccess + kReplaceChanged +
           QStringLiteral(
               " var x = window.scrollX, y = window.scrollY, se = scrolling(),"
               "     bottom = se && y > 0 && y + window.innerHeight >= se.scrollHeight - 2;"
-              " D.open.call(document); D.write.call(document, p[0]); D.close.call(document);"
+              " try { replaceChanged(p[0]); } catch (e) {"
+              "   D.open.call(document); D.write.call(document, p[0]); D.close.call(document); }"
               // A preview kept at its bottom stays there, so a new last line is seen whole.
               " se = scrolling(); window.scrollTo(x, bottom && se ? se.scrollHeight : y); })(") +
           QString::fromUtf8(page) + QStringLiteral(")"),

@@ -20,8 +20,8 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSplitterHandle>
@@ -364,6 +364,40 @@ class GuiTest : public QObject {
   }
 
   // Sellers host their photos elsewhere: remote images keep loading in the preview.
+  // An edit in one body leaves the rest of the shown document as it was: the nodes of another
+  // section are the same objects afterwards (a mark put on them stays), and the page is right.
+  void anEditReplacesOnlyWhatChanged() {
+    gui::QtBrowser& browser = platform_->qtMainBrowser();
+    int shown = browser.pagesShown();
+    form_->page.section(2).txtEdit.setText("<span id=\"kept\">そのまま</span>");
+    QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
+    QTest::qWait(300);
+    auto run = [this](const QString& script) {
+      QVariant result;
+      bool done = false;
+      window_->WBrowser()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                                 [&](const QVariant& v) {
+                                                   result = v;
+                                                   done = true;
+                                                 });
+      QDeadlineTimer deadline(5000);
+      while (!done && !deadline.hasExpired()) QTest::qWait(20);
+      return result;
+    };
+    run(QStringLiteral("document.getElementById('kept').bidquillMark = 1"));
+    for (int k = 0; k < 3; ++k) {
+      shown = browser.pagesShown();
+      form_->page.section(1).txtEdit.setText("変更 " + std::to_string(k) + "<BR>\n行");
+      QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
+    }
+    QVERIFY(browser.inPlaceUpdates() > 0);
+    QCOMPARE(run(QStringLiteral("document.getElementById('kept').bidquillMark")).toInt(), 1);
+    QString text = run(QStringLiteral("document.body.textContent")).toString();
+    QVERIFY2(text.contains(QStringLiteral("変更 2")) && text.contains(QStringLiteral("そのまま")) &&
+                 !text.contains(QStringLiteral("変更 1")),
+             qPrintable(text));
+  }
+
   // A refresh to about:blank (or any refused navigation) leaves the page shown, in the live
   // preview and in the preview window.
   void aRefusedNavigationLeavesThePageShown() {
@@ -651,9 +685,8 @@ class GuiTest : public QObject {
     }
     // What the seller sees, for a person to look at (build/tests/screenshots).
     QDir().mkpath(QStringLiteral("screenshots"));
-    window_->grab().save(QStringLiteral("screenshots/layout-%1@%2.png")
-                             .arg(QString::fromLatin1(screen))
-                             .arg(scale));
+    window_->grab().save(
+        QStringLiteral("screenshots/layout-%1@%2.png").arg(QString::fromLatin1(screen)).arg(scale));
     auto* editing = window_->findChild<QScrollArea*>(QStringLiteral("editingArea"));
     QVERIFY(editing);
     editing->verticalScrollBar()->setValue(editing->verticalScrollBar()->maximum());
