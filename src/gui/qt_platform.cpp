@@ -189,6 +189,8 @@ class MissingQtTexts : public QTranslator {
 void loadQtTranslations() {
   // The window speaks Japanese, so Qt's own texts (buttons, dialogs, menus) do too, whatever
   // the system's language.
+  // Dates, times and sizes as a Japanese desktop shows them (the file dialog's columns).
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   for (const char* name : {"qtbase", "qtwebengine"}) {
     auto* t = new QTranslator(qApp);
