@@ -6,6 +6,7 @@
 #include <set>
 #include <type_traits>
 
+#include "checks/ascii.h"
 #include "checks/markup_reader.h"
 #include "text/cp932.h"
 
@@ -14,18 +15,7 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-bool isAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using namespace ascii;
 
 std::string lowered(std::string_view s) {
   std::string out(s);

@@ -1,4 +1,5 @@
 #include "checks/markup_reader.h"
+#include "checks/ascii.h"
 
 #include <algorithm>
 #include <set>
@@ -8,16 +9,7 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-bool isAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-// The tokenizer's whitespace; a CR counts because the browser turns it into a line feed first.
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using namespace ascii;
 
 // Every element a browser knows, current and obsolete.
 // clang-format off

@@ -249,7 +249,11 @@ PreviewView::PreviewView() {
 }
 
 PreviewView::~PreviewView() {
-  delete page();
+  // The view lets go of its page (it stays bound until the view is gone, so nothing here asks
+  // for a new one), and the page goes once the events of the view's end are over.
+  QWebEnginePage* p = page();
+  p->setParent(nullptr);
+  p->deleteLater();
 }
 
 QtBrowser::QtBrowser(QWebEngineView* view) {
@@ -505,6 +509,16 @@ void frmWeb::showAndFocus() {
   }
   raise();
   activateWindow();
+  // A window manager may take the first request before the window is mapped, and drop it:
+  // asked again until the window has the focus (a seller who went elsewhere meanwhile wins).
+  for (int ms : {150, 400, 1000}) {
+    QTimer::singleShot(ms, this, [this] {
+      if (inFront_ && !arrived_ && isVisible()) {
+        raise();
+        activateWindow();
+      }
+    });
+  }
 }
 
 QtPlatform::QtPlatform() : splash_(std::make_unique<frmFirst>()) {}

@@ -153,9 +153,10 @@ class QtPlatform : public Platform {
   QWidget* parent_ = nullptr;
 };
 
-// The view of both previews: a PreviewPage with the settings they share. Its page goes before
-// the view does: a page outliving its view's destructor (as a child would) can still be asked
-// by Chromium for a render widget of that view, and crash.
+// The view of both previews: a PreviewPage with the settings they share. Its page is deleted
+// after the view, from the event loop: a page deleted first leaves the view to make a new one
+// while it is being destroyed, and a page deleted as the view's child can be asked by Chromium
+// for a render widget of a half-destroyed view — both crash now and then.
 class PreviewView : public QWebEngineView {
  public:
   PreviewView();

@@ -73,7 +73,12 @@ bool windowManagerSays(const QString& front, const QString& behind) {
               {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW"),
                QStringLiteral("_NET_CLIENT_LIST_STACKING")});
   if (!xprop.waitForFinished(5000)) return false;
-  QStringList lines = QString::fromLatin1(xprop.readAllStandardOutput()).split(QLatin1Char('\n'));
+  QString said = QString::fromLatin1(xprop.readAllStandardOutput());
+  if (qEnvironmentVariableIsSet("BIDQUILL_TEST_WM_DEBUG")) {
+    qWarning("front %s behind %s: %s", qPrintable(QString::number(front.toULongLong(), 16)),
+             qPrintable(QString::number(behind.toULongLong(), 16)), qPrintable(said));
+  }
+  QStringList lines = said.split(QLatin1Char('\n'));
   auto ids = [&](const QString& property) {
     QList<qulonglong> out;
     for (const QString& line : lines) {
@@ -90,36 +95,34 @@ bool windowManagerSays(const QString& front, const QString& behind) {
   return active.value(0) == f && stacking.contains(b) && stacking.indexOf(f) > stacking.indexOf(b);
 }
 
+// What a script of the program's own world returns in the view's page (waits for it; an
+// invalid value after five seconds). The shared handle outlives a late answer.
+QVariant runInPage(QWebEngineView* view, const QString& script) {
+  auto result = std::make_shared<std::pair<bool, QVariant>>();
+  view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                              [result](const QVariant& v) {
+                                *result = {true, v};
+                              });
+  QDeadlineTimer deadline(5000);
+  while (!result->first && !deadline.hasExpired()) QTest::qWait(20);
+  return result->second;
+}
+
 // The width of the shown page in CSS pixels, as the page sees it.
 int pageWidth(QWebEngineView* view) {
-  int width = -1;
-  bool done = false;
-  view->page()->runJavaScript(
-      QStringLiteral("Object.getOwnPropertyDescriptor(Document.prototype, 'documentElement')"
-                     ".get.call(document).clientWidth"),
-      QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-        width = v.toInt();
-        done = true;
-      });
-  QDeadlineTimer deadline(5000);
-  while (!done && !deadline.hasExpired()) QTest::qWait(20);
-  return width;
+  return runInPage(view, QStringLiteral("Object.getOwnPropertyDescriptor(Document.prototype,"
+                                        " 'documentElement').get.call(document).clientWidth"))
+      .toInt();
 }
 
 // Whether the view shows the bottom of its page.
 bool atBottom(QWebEngineView* view) {
-  bool bottom = false, done = false;
-  view->page()->runJavaScript(
-      QStringLiteral("(function () { var e = Object.getOwnPropertyDescriptor(Document.prototype,"
-                     " 'scrollingElement').get.call(document);"
-                     " return window.scrollY + window.innerHeight >= e.scrollHeight - 2; })()"),
-      QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-        bottom = v.toBool();
-        done = true;
-      });
-  QDeadlineTimer deadline(5000);
-  while (!done && !deadline.hasExpired()) QTest::qWait(20);
-  return bottom;
+  return runInPage(view, QStringLiteral(
+                             "(function () { var e = Object.getOwnPropertyDescriptor("
+                             "Document.prototype, 'scrollingElement').get.call(document);"
+                             " return window.scrollY + window.innerHeight >= e.scrollHeight - 2;"
+                             " })()"))
+      .toBool();
 }
 
 class GuiTest : public QObject {
@@ -372,18 +375,7 @@ class GuiTest : public QObject {
     form_->page.section(2).txtEdit.setText("<span id=\"kept\">そのまま</span>");
     QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
     QTest::qWait(300);
-    auto run = [this](const QString& script) {
-      QVariant result;
-      bool done = false;
-      window_->WBrowser()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                                 [&](const QVariant& v) {
-                                                   result = v;
-                                                   done = true;
-                                                 });
-      QDeadlineTimer deadline(5000);
-      while (!done && !deadline.hasExpired()) QTest::qWait(20);
-      return result;
-    };
+    auto run = [this](const QString& script) { return runInPage(window_->WBrowser(), script); };
     run(QStringLiteral("document.getElementById('kept').bidquillMark = 1"));
     for (int k = 0; k < 3; ++k) {
       shown = browser.pagesShown();
@@ -411,16 +403,10 @@ class GuiTest : public QObject {
     QTest::qWait(2500);
     for (QWebEngineView* view : {window_->WBrowser(), platform_->existingPreview()->WBrowser}) {
       QCOMPARE(view->url().scheme(), QStringLiteral("bidquill-page"));
-      QString text;
-      bool done = false;
-      view->page()->runJavaScript(
-          QStringLiteral("Object.getOwnPropertyDescriptor(Document.prototype, 'body')"
-                         ".get.call(document).textContent"),
-          QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-            text = v.toString();
-            done = true;
-          });
-      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+      QString text = runInPage(view, QStringLiteral("Object.getOwnPropertyDescriptor("
+                                                    "Document.prototype, 'body')"
+                                                    ".get.call(document).textContent"))
+                         .toString();
       QVERIFY2(text.contains(QStringLiteral("見えている")), qPrintable(view->url().toString()));
     }
   }
