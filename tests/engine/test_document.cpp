@@ -1,5 +1,6 @@
 // The listing as a document: what marks it modified, the question before changes are lost,
 // and the recovery file that keeps them through a crash.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/x_text_box.h"
@@ -183,6 +184,13 @@ TEST_F(DocumentState, TheRecoveryFileIsWrittenPrivatelyAndNeverThroughALink) {
   EXPECT_EQ(readFile(victim), "not yours");
   EXPECT_FALSE(fs::is_symlink(folder / "recovery-1.ini"));
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  // A recovery file another user left at the name does not end recovery: it is replaced.
+  ASSERT_EQ(::chown((folder / "recovery-1.ini").c_str(), 4321, 4321), 0);
+  type("txtTitle1", "未保存 1");
+  ASSERT_TRUE(doc().writeRecovery());
+  struct stat st {};
+  ASSERT_EQ(::stat((folder / "recovery-1.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, ::geteuid());
 
   // A data folder that is a link: its target's permissions stay, the work goes to the private
   // page folder, and the seller is told once.
