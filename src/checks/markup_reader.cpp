@@ -102,7 +102,7 @@ bool startsWithNoCase(std::string_view t, std::size_t at, std::string_view word)
   return true;
 }
 
-// The tag states, from the character after the tag name's first letter.
+// The tag states, from the tag name's first letter to the ">" (or the end of the text).
 class TagReader {
  public:
   TagReader(std::string_view t, Markup& m, bool stopAtStray)

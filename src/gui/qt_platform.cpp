@@ -303,7 +303,10 @@ void QtBrowser::startUpdate() {
               // A preview kept at its bottom stays there, so a new last line is seen whole.
               " se = scrolling(); window.scrollTo(x, bottom && se ? se.scrollHeight : y); })(") +
           QString::fromUtf8(page) + QStringLiteral(")"),
-      QWebEngineScript::ApplicationWorld, [this, url](const QVariant&) {
+      QWebEngineScript::ApplicationWorld,
+      [this, url, alive = std::weak_ptr<int>(alive_)](const QVariant&) {
+        // The page may answer after this browser is gone (it outlives its view a little).
+        if (alive.expired()) return;
         shown_ = url;
         finished(true, true);
       });

@@ -69,6 +69,7 @@ class QtBrowser : public Browser {
   int loadsStarted_ = 0;
   int inPlace_ = 0;
   int shownCount_ = 0;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what late answers check
 };
 
 class frmFirst : public QWidget, public Splash {

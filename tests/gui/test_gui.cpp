@@ -352,16 +352,12 @@ class GuiTest : public QObject {
     QUrl url = window_->WBrowser()->url();
     QCOMPARE(url.scheme(), QStringLiteral("bidquill-page"));
     QCOMPARE(url.fileName(), QStringLiteral("temp.htm"));
-    QString title = QStringLiteral("?");
-    bool done = false;
-    window_->WBrowser()->page()->runJavaScript(
-        QStringLiteral("document.title + '|' + (document.getElementById('i').contentDocument ? "
-                       "document.getElementById('i').contentDocument.URL : 'none')"),
-        QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-          title = v.toString();
-          done = true;
-        });
-    QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+    QString title = runInPage(window_->WBrowser(),
+                              QStringLiteral("document.title + '|' + "
+                                             "(document.getElementById('i').contentDocument ? "
+                                             "document.getElementById('i').contentDocument.URL : "
+                                             "'none')"))
+                        .toString();
     QVERIFY2(!title.contains(QStringLiteral("ran")), qPrintable(title));
     QVERIFY2(!title.contains(QStringLiteral("127.0.0.1")), qPrintable(title));
   }
@@ -443,14 +439,9 @@ class GuiTest : public QObject {
     int width = 0;
     for (int attempt = 0; attempt < 40 && width == 0; ++attempt) {
       QTest::qWait(250);
-      bool done = false;
-      window_->WBrowser()->page()->runJavaScript(
-          QStringLiteral("document.getElementById('photo').naturalWidth"),
-          QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-            width = v.toInt();
-            done = true;
-          });
-      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+      width = runInPage(window_->WBrowser(),
+                        QStringLiteral("document.getElementById('photo').naturalWidth"))
+                  .toInt();
     }
     QCOMPARE(width, 4);
   }
@@ -485,14 +476,7 @@ class GuiTest : public QObject {
     QString shown;
     for (int attempt = 0; attempt < 20 && !shown.contains(QStringLiteral("😀")); ++attempt) {
       QTest::qWait(500);
-      bool done = false;
-      window_->WBrowser()->page()->runJavaScript(QStringLiteral("document.body.innerText"),
-                                                 QWebEngineScript::ApplicationWorld,
-                                                 [&](const QVariant& v) {
-                                                   shown = v.toString();
-                                                   done = true;
-                                                 });
-      QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+      shown = runInPage(window_->WBrowser(), QStringLiteral("document.body.innerText")).toString();
     }
     QVERIFY2(shown.contains(gui::qs(tricky)), qPrintable(shown));
   }
