@@ -1,0 +1,68 @@
+// Spreadsheets as Excel writes them: CSV in code page 932 or UTF-8 (with or without a mark),
+// or TSV copied from a sheet; quoted cells with doubled quotes and line breaks; CRLF, LF or CR.
+// Records are read one at a time, each with the bytes it came from, so that a copy of the file
+// with a column added can keep every byte of the original.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/cp932.h"
+
+namespace bq::batch {
+
+// Files larger than this are refused before they are read.
+constexpr std::size_t kMaxSpreadsheet = 64u << 20;
+
+struct CsvRecord {
+  std::vector<std::string> cells;  // UTF-8, line breaks inside a cell as they were
+  std::size_t begin = 0, end = 0;  // the record's bytes, without its line end
+  std::string_view lineEnd;        // "\r\n", "\n", "\r" or "" at the end of the file
+  int row = 0;                     // 1 for the header, as the sheet numbers its rows
+};
+
+struct CsvError {
+  int row = 0;
+  int column = 0;       // 1-based; 0 for the whole file
+  std::string message;  // in Japanese: what is wrong, where, and what to do
+};
+
+class CsvReader {
+ public:
+  // `bytes` must outlive the reader.
+  explicit CsvReader(std::string_view bytes);
+
+  // The file's encoding (code page 932, UTF-8, UTF-8 with a mark) and separator ("," or tab),
+  // decided from its first bytes and its first line.
+  text::Encoding encoding() const { return encoding_; }
+  char separator() const { return separator_; }
+  // Where the records start (after a byte-order mark).
+  std::size_t start() const { return start_; }
+
+  // The header, then one record per call; false at the end or on an error (see error()).
+  // Records after the header have as many cells as the header: missing ones are empty, and
+  // empty cells beyond it (Excel's trailing columns) are dropped.
+  bool next(CsvRecord& record);
+  const std::optional<CsvError>& error() const { return error_; }
+
+ private:
+  bool fail(int row, int column, std::string message);
+  std::string decode(std::string_view cell) const;
+
+  std::string_view bytes_;
+  text::Encoding encoding_ = text::Encoding::Cp932;
+  char separator_ = ',';
+  std::string stops_ = ",\r\n";  // what ends an unquoted cell
+  std::size_t start_ = 0, at_ = 0;
+  int row_ = 0;
+  std::size_t columns_ = 0;  // the header's width
+  std::optional<CsvError> error_;
+};
+
+// "A", "B", … "Z", "AA": a column as the sheet names it.
+std::string columnName(int column);
+
+}  // namespace bq::batch

@@ -1,0 +1,114 @@
+// Spreadsheets as Excel writes them, read cell by cell; every bad file refused with its row and
+// column; and the records' bytes, put back together, are the file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "batch/csv_reader.h"
+
+namespace bq::test {
+namespace {
+
+using batch::CsvReader;
+using batch::CsvRecord;
+
+std::string data(const std::string& name) {
+  std::ifstream in(std::string(BIDQUILL_TEST_DATA) + "/spreadsheets/" + name, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<CsvRecord> readAll(CsvReader& reader) {
+  std::vector<CsvRecord> all;
+  CsvRecord r;
+  while (reader.next(r)) all.push_back(r);
+  return all;
+}
+
+// The records' bytes and line ends, from the start, make the file again.
+std::string rejoined(const std::string& bytes, const CsvReader& reader,
+                     const std::vector<CsvRecord>& records) {
+  std::string out = bytes.substr(0, reader.start());
+  for (const CsvRecord& r : records) {
+    out += bytes.substr(r.begin, r.end - r.begin);
+    out += r.lineEnd;
+  }
+  return out;
+}
+
+TEST(CsvReader, ExcelCodePage932WithQuotedLineBreaksAndTrailingColumns) {
+  std::string bytes = data("excel-cp932.csv");
+  CsvReader reader(bytes);
+  auto rows = readAll(reader);
+  ASSERT_FALSE(reader.error()) << reader.error()->message;
+  EXPECT_EQ(reader.encoding(), text::Encoding::Cp932);
+  EXPECT_EQ(reader.separator(), ',');
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"管理番号", "商品名", "状態", "説明"}));
+  EXPECT_EQ(rows[1].cells[3], "昭和初期のものです。\r\n引き出しは三段です。");
+  EXPECT_EQ(rows[2].cells[1], "\"特選\" 茶碗");
+  EXPECT_EQ(rows[2].cells[3], "口縁に小さな欠け、\r\n高台に \"窯印\" あり。");
+  EXPECT_EQ(rows[3].cells, (std::vector<std::string>{"A-003", "ガラス瓶", "", "説明なし"}));
+  EXPECT_EQ(rows[4].cells, (std::vector<std::string>{"", "", "", ""}));
+  EXPECT_EQ(rows[2].row, 3);
+  EXPECT_EQ(rows[1].lineEnd, "\r\n");
+  EXPECT_EQ(rejoined(bytes, reader, rows), bytes);
+}
+
+TEST(CsvReader, Utf8WithAMarkAndTabsCopiedFromASheet) {
+  std::string bytes = data("excel-utf8-bom.csv");
+  CsvReader utf8(bytes);
+  auto rows = readAll(utf8);
+  ASSERT_FALSE(utf8.error());
+  EXPECT_EQ(utf8.encoding(), text::Encoding::Utf8Bom);
+  EXPECT_EQ(rows[0].cells[0], "管理番号");  // no mark in the first cell
+  EXPECT_EQ(rows[2].cells[1], "\"特選\" 茶碗");
+  EXPECT_EQ(rejoined(bytes, utf8, rows), bytes);
+
+  std::string tsv = data("sheet-copy.tsv");
+  CsvReader sheet(tsv);
+  rows = readAll(sheet);
+  ASSERT_FALSE(sheet.error());
+  EXPECT_EQ(sheet.separator(), '\t');
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2].cells[1], ", を含む");
+  EXPECT_EQ(rows[2].lineEnd, "");
+  EXPECT_EQ(rejoined(tsv, sheet, rows), tsv);
+}
+
+TEST(CsvReader, BadFilesAreRefusedWithTheirRowAndColumn) {
+  struct Case {
+    std::string bytes;
+    int row, column;
+    const char* says;
+  } cases[] = {
+      {"番号,説明\r\n1,\"閉じない\r\n2,x\r\n", 2, 2, "2行目のB列で「\"」が閉じていません"},
+      {"番号,説明\r\n1,a,余分\r\n", 2, 3, "2行目のC列は見出しのない列です"},
+      {std::string("a,b\r\n\0\x01", 7), 0, 0, "テキストのファイルではありません"},
+      {"", 1, 0, "1行目に見出しがありません"},
+      {"\r\n1,2\r\n", 1, 0, "1行目に見出しがありません"},
+      {"\xFF\xFE"
+       "a",
+       0, 0, "UTF-16 のファイルには対応していません"},
+  };
+  for (const Case& c : cases) {
+    CsvReader reader(c.bytes);
+    readAll(reader);
+    ASSERT_TRUE(reader.error()) << c.says;
+    EXPECT_EQ(reader.error()->row, c.row) << c.says;
+    EXPECT_EQ(reader.error()->column, c.column) << c.says;
+    EXPECT_NE(reader.error()->message.find(c.says), std::string::npos) << reader.error()->message;
+  }
+  std::string huge(batch::kMaxSpreadsheet + 1, 'a');
+  CsvReader tooLarge(huge);
+  CsvRecord r;
+  EXPECT_FALSE(tooLarge.next(r));
+  EXPECT_NE(tooLarge.error()->message.find("64MB"), std::string::npos);
+  EXPECT_EQ(batch::columnName(1), "A");
+  EXPECT_EQ(batch::columnName(27), "AA");
+}
+
+}  // namespace
+}  // namespace bq::test
