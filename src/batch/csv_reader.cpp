@@ -102,6 +102,7 @@ bool CsvReader::next(CsvRecord& r) {
   at_ = i + endLength;
   if (at_ == n && endLength == 0) at_ = n + 1;  // nothing follows the last record
 
+  r.cellsInFile = r.cells.size();
   if (r.row == 1) {
     columns_ = r.cells.size();
     bool empty = columns_ == 1 && r.cells[0].empty();

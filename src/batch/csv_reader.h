@@ -19,6 +19,7 @@ constexpr std::size_t kMaxSpreadsheet = 64u << 20;
 
 struct CsvRecord {
   std::vector<std::string> cells;  // UTF-8, line breaks inside a cell as they were
+  std::size_t cellsInFile = 0;     // as many as the record's bytes hold (before padding)
   std::size_t begin = 0, end = 0;  // the record's bytes, without its line end
   std::string_view lineEnd;        // "\r\n", "\n", "\r" or "" at the end of the file
   int row = 0;                     // 1 for the header, as the sheet numbers its rows

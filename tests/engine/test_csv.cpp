@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "batch/csv_reader.h"
+#include "batch/csv_writer.h"
 
 namespace bq::test {
 namespace {
@@ -108,6 +109,41 @@ TEST(CsvReader, BadFilesAreRefusedWithTheirRowAndColumn) {
   EXPECT_NE(tooLarge.error()->message.find("64MB"), std::string::npos);
   EXPECT_EQ(batch::columnName(1), "A");
   EXPECT_EQ(batch::columnName(27), "AA");
+}
+
+TEST(CsvWriter, TheFileAgainWithOneColumnKeepingEveryByteEncodingAndLineEnd) {
+  for (const char* name : {"excel-cp932.csv", "excel-utf8-bom.csv", "sheet-copy.tsv"}) {
+    std::string bytes = data(name), out;
+    auto page = [](const CsvRecord& r) {
+      return r.cells[0].empty() ? std::string() : "<b>" + r.cells[0] + "</b>\n\"引用\" 😀";
+    };
+    ASSERT_FALSE(batch::appendColumn(bytes, "説明HTML", page, out)) << name;
+    CsvReader original(bytes), copy(out);
+    auto before = readAll(original), after = readAll(copy);
+    ASSERT_FALSE(copy.error()) << name;
+    ASSERT_EQ(after.size(), before.size()) << name;
+    EXPECT_EQ(copy.encoding(), original.encoding()) << name;
+    std::size_t added = after[0].cells.size() - 1;
+    EXPECT_EQ(after[0].cells[added], "説明HTML") << name;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      // The record's own bytes come first, unchanged, and its line end is kept.
+      EXPECT_EQ(out.substr(after[i].begin, before[i].end - before[i].begin),
+                bytes.substr(before[i].begin, before[i].end - before[i].begin))
+          << name << " row " << i + 1;
+      EXPECT_EQ(after[i].lineEnd, before[i].lineEnd) << name;
+      if (i == 0) continue;
+      std::string expected = page(before[i]);
+      // What code page 932 cannot hold is a character reference there, as in the page.
+      if (original.encoding() == text::Encoding::Cp932) {
+        expected = text::cp932ToUtf8(text::utf8ToCp932Html(expected));
+      }
+      EXPECT_EQ(after[i].cells[added], expected) << name << " row " << i + 1;
+    }
+  }
+  std::string out = "untouched";
+  EXPECT_TRUE(batch::appendColumn(
+      "a,b\r\n1,\"open", "x", [](const CsvRecord&) { return ""; }, out));
+  EXPECT_EQ(out, "untouched");
 }
 
 }  // namespace

@@ -1,25 +1,42 @@
-// libFuzzer target for the spreadsheet reader: any bytes are read without a crash or a
-// sanitizer report, records come in order inside the file, every record of a well-formed file
-// has the header's width, and the records' bytes put back together are the file.
+// libFuzzer target for the spreadsheet reader and writer: any bytes are read without a crash or
+// a sanitizer report, records come in order inside the file, every record of a well-formed file
+// has the header's width, the records' bytes put back together are the file, and the file with
+// a column added reads back record for record.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "batch/csv_reader.h"
+#include "batch/csv_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   bq::batch::CsvReader reader(bytes);
   std::string rejoined = bytes.substr(0, std::min(reader.start(), bytes.size()));
   bq::batch::CsvRecord r;
-  std::size_t width = 0, at = reader.start();
+  std::size_t width = 0, at = reader.start(), count = 0;
   while (reader.next(r)) {
+    ++count;
     if (r.begin != at || r.end < r.begin || r.end > bytes.size()) std::abort();
     if (r.row == 1) width = r.cells.size();
     if (r.cells.size() != width) std::abort();
     rejoined.append(bytes, r.begin, r.end - r.begin).append(r.lineEnd);
     at = r.end + r.lineEnd.size();
   }
-  if (!reader.error() && rejoined != bytes) std::abort();
+  if (reader.error()) return 0;
+  if (rejoined != bytes) std::abort();
+
+  // With a column added (each record's first cell again), the file reads back as many records,
+  // each one cell wider than the widest, the new cell last.
+  std::string out;
+  auto first = [](const bq::batch::CsvRecord& rec) { return rec.cells.front(); };
+  if (bq::batch::appendColumn(bytes, "説明HTML", first, out)) std::abort();
+  bq::batch::CsvReader again(out);
+  std::size_t records = 0, wide = 0;
+  while (again.next(r)) {
+    if (++records == 1) wide = r.cells.size();
+    if (r.cells.size() != wide) std::abort();
+  }
+  if (again.error() || records != count) std::abort();
   return 0;
 }

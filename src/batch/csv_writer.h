@@ -1,0 +1,25 @@
+// The spreadsheet again with one column added: every byte of the file as it was, its encoding
+// and line ends kept, and after each record one more cell, quoted as Excel quotes.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch/csv_reader.h"
+
+namespace bq::batch {
+
+// Writes `bytes` with a column added into `out`: `header` in the first record, `valueFor(record)`
+// in the others (UTF-8; in a code page 932 file what it cannot hold becomes a character
+// reference, as in the page). Records shorter than the widest get empty cells first, so the
+// new column is one column of the sheet. Nothing is written on an error.
+std::optional<CsvError> appendColumn(std::string_view bytes, const std::string& header,
+                                     const std::function<std::string(const CsvRecord&)>& valueFor,
+                                     std::string& out);
+
+// One cell as the file holds it: encoded as `encoding`, quoted when it must be.
+std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding);
+
+}  // namespace bq::batch
