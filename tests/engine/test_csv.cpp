@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "batch/column_map.h"
 #include "batch/csv_reader.h"
 #include "batch/csv_writer.h"
 
@@ -144,6 +145,31 @@ TEST(CsvWriter, TheFileAgainWithOneColumnKeepingEveryByteEncodingAndLineEnd) {
   EXPECT_TRUE(batch::appendColumn(
       "a,b\r\n1,\"open", "x", [](const CsvRecord&) { return ""; }, out));
   EXPECT_EQ(out, "untouched");
+}
+
+TEST(ColumnMap, HeadersNameTitlesAndBodiesOrTheDesignsTitles) {
+  std::array<std::string, 8> titles = {"商品名",   "商品説明", "商品状態", "",
+                                       "発送方法", "支払方法", "注意事項", ""};
+  auto map =
+      batch::mapColumns({"管理番号", "欄1 本文", "本文２", "見出し3", "欄４　見出し", "商品状態",
+                         "注意事項", "発送方法", "本文5", "見出し6", "本文1", "欄9 本文", ""},
+                        titles);
+  using batch::Target;
+  std::vector<std::optional<Target>> expected = {
+      std::nullopt,    Target{1, false}, Target{2, false}, Target{3, true},
+      Target{4, true}, Target{3, false}, Target{7, false},
+      std::nullopt,  // section 5's body is the shipping table
+      std::nullopt,    Target{6, true},
+      std::nullopt,  // 欄1 本文 has a column already
+      std::nullopt,    std::nullopt};
+  ASSERT_EQ(map.size(), expected.size());
+  for (std::size_t i = 0; i < map.size(); ++i) {
+    EXPECT_EQ(map[i].has_value(), expected[i].has_value()) << i;
+    if (map[i] && expected[i]) {
+      EXPECT_TRUE(*map[i] == *expected[i]) << i;
+    }
+  }
+  EXPECT_EQ(batch::targetName({2, true}), "欄2 見出し");
 }
 
 }  // namespace

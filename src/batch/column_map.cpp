@@ -1,0 +1,81 @@
+#include "batch/column_map.h"
+
+#include <algorithm>
+
+namespace bq::batch {
+namespace {
+
+// The header without blanks (ASCII and full-width), its full-width digits made ASCII.
+std::string normalised(const std::string& h) {
+  std::string out;
+  for (std::size_t i = 0; i < h.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(h[i]);
+    if (c == ' ' || c == '\t') continue;
+    if (h.compare(i, 3, "\xE3\x80\x80") == 0) {  // U+3000 ideographic space
+      i += 2;
+      continue;
+    }
+    // U+FF10..U+FF19: EF BC 90..99
+    if (c == 0xEF && i + 2 < h.size() && static_cast<unsigned char>(h[i + 1]) == 0xBC &&
+        static_cast<unsigned char>(h[i + 2]) >= 0x90 &&
+        static_cast<unsigned char>(h[i + 2]) <= 0x99) {
+      out += static_cast<char>('0' + (static_cast<unsigned char>(h[i + 2]) - 0x90));
+      i += 2;
+      continue;
+    }
+    out += h[i];
+  }
+  return out;
+}
+
+// "欄N本文", "欄N見出し", "本文N", "見出しN" (N 1..8).
+std::optional<Target> byName(const std::string& n) {
+  const std::string kSection = "欄", kBody = "本文", kTitle = "見出し";
+  auto digit = [&](std::size_t at) -> int {
+    return at < n.size() && n[at] >= '1' && n[at] <= '8' ? n[at] - '0' : 0;
+  };
+  if (n.compare(0, kSection.size(), kSection) == 0) {
+    int s = digit(kSection.size());
+    std::string rest = n.substr(kSection.size() + (s ? 1 : 0));
+    if (s && rest == kBody) return Target{s, false};
+    if (s && rest == kTitle) return Target{s, true};
+    return std::nullopt;
+  }
+  for (const auto& [word, title] : {std::pair{kBody, false}, std::pair{kTitle, true}}) {
+    if (n.size() == word.size() + 1 && n.compare(0, word.size(), word) == 0) {
+      if (int s = digit(word.size())) return Target{s, title};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& headers,
+                                              const std::array<std::string, 8>& titles) {
+  std::vector<std::optional<Target>> out;
+  std::vector<Target> taken;
+  for (const std::string& h : headers) {
+    std::string n = normalised(h);
+    std::optional<Target> t = byName(n);
+    for (int s = 1; !t && s <= 8; ++s) {
+      if (s != 5 && s != 6 && !n.empty() &&
+          n == normalised(titles[static_cast<std::size_t>(s - 1)])) {
+        t = Target{s, false};
+      }
+    }
+    if (t && ((!t->title && (t->section == 5 || t->section == 6)) ||
+              std::find(taken.begin(), taken.end(), *t) != taken.end())) {
+      t.reset();
+    }
+    if (t) taken.push_back(*t);
+    out.push_back(t);
+  }
+  return out;
+}
+
+std::string targetName(const Target& t) {
+  return "欄" + std::to_string(t.section) + (t.title ? " 見出し" : " 本文");
+}
+
+}  // namespace bq::batch

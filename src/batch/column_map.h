@@ -1,0 +1,28 @@
+// Which column of a spreadsheet goes into which title or body: by the header's name ("欄1 本文",
+// "本文1", "見出し3", full-width digits too) or, for a body, by the section's title as the
+// design has it ("商品説明"). Sections 5 and 6 have generated bodies (shipping, payment), so
+// only their titles take a column.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bq::batch {
+
+struct Target {
+  int section = 0;  // 1..8
+  bool title = false;
+  bool operator==(const Target& o) const { return section == o.section && title == o.title; }
+};
+
+// The target each header names, or nothing; a target named twice goes to its first column.
+// `titles` are the eight section titles of the design, in order.
+std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& headers,
+                                              const std::array<std::string, 8>& titles);
+
+// "欄3 本文" / "欄3 見出し": the name a target goes by in messages and in --map.
+std::string targetName(const Target& t);
+
+}  // namespace bq::batch
