@@ -40,6 +40,11 @@ void Document::changed() {
   setModified(true);
 }
 
+void Document::markModified() {
+  recoveryStale_ = true;
+  setModified(true);
+}
+
 void Document::setModified(bool m) {
   if (m != modified_) setState(file_, m);
 }

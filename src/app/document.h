@@ -47,6 +47,8 @@ class Document {
   // Once closed, closing again does not ask again.
   bool close();
 
+  // A change the program made on the seller's behalf (a design applied): unsaved from now on.
+  void markModified();
   // A successful open or save (told by the settings file).
   void opened(const std::filesystem::path& file);
   void saved(const std::filesystem::path& file);

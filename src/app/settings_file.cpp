@@ -57,6 +57,13 @@ bool SettingsFile::openAround(const std::function<void()>& load) {
   return loaded_;
 }
 
+bool SettingsFile::openDesign(const fs::path& file) {
+  designOnly_ = true;
+  bool loaded = openAround([&] { loadFrom(file); });
+  designOnly_ = false;
+  return loaded;
+}
+
 bool SettingsFile::openWithoutDialog(const fs::path& file) {
   cdgINI.FileName = displayPath(file);
   return openAround([&] { loadFrom(file); });
@@ -234,8 +241,15 @@ bool SettingsFile::acceptable(const SettingKey& k) const {
   return false;
 }
 
+// The eight titles and bodies: what a listing says, as against how it looks.
+static bool isListingText(const SettingKey& k) {
+  return k.section == "Text" &&
+         (k.control.rfind("txtTitle", 0) == 0 || k.control.rfind("txtEdit", 0) == 0);
+}
+
 void SettingsFile::apply(const std::string& section, const std::string& key) {
   const SettingKey* k = findSettingKey(section, key);
+  if (designOnly_ && isListingText(*k)) return;
   std::string raw = ReadIniValue(section, key);
   Control* c = form_.registry().find(k->control);
   // Every value has been checked (acceptable), so the conversions hold.
@@ -365,7 +379,11 @@ void SettingsFile::loadFrom(const fs::path& file) {
     return;
   }
   loaded_ = true;
-  form_.document.opened(file);
+  if (designOnly_) {
+    form_.document.markModified();
+  } else {
+    form_.document.opened(file);
+  }
 }
 
 bool SettingsFile::restoreFrom(const IniDocument& doc, const fs::path& from) {

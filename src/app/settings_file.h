@@ -42,6 +42,10 @@ class SettingsFile {
   bool saveTo(const std::filesystem::path& file);
   // Opens the file as cmdOpen does, without the dialog; true when it was brought in.
   bool openWithoutDialog(const std::filesystem::path& file);
+  // Applies everything of a settings file but the eight titles and bodies (its design): the
+  // texts stay, the listing is marked modified and keeps its file name. No question is asked,
+  // since nothing typed is lost. True when the file loaded whole.
+  bool openDesign(const std::filesystem::path& file);
   // Brings in a recovery file's state; true when it loaded whole (else the seller is told).
   bool restoreFrom(const IniDocument& doc, const std::filesystem::path& from);
   void registerIn(Registry& r);
@@ -89,7 +93,8 @@ class SettingsFile {
   // the file ("section\nkey"), the edits to write into it.
   std::map<std::string, IniDocument::Found> read_;
   std::vector<IniDocument::Edit>* writing_ = nullptr;
-  bool loaded_ = false;  // the last LoadINIfile brought a file in
+  bool loaded_ = false;      // the last LoadINIfile brought a file in
+  bool designOnly_ = false;  // a load that leaves the titles and bodies as they are
 };
 
 }  // namespace bq

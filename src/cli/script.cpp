@@ -222,6 +222,12 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
     form_.document.openFile(std::filesystem::u8path(a[1]));
     return true;
   }
+  if (cmd == "open-design") {
+    if (!need(2)) return false;
+    // デザインを読み込む…: everything of the file but the titles and bodies.
+    form_.settings.openDesign(std::filesystem::u8path(a[1]));
+    return true;
+  }
   if (cmd == "paste") {
     if (!need(3)) return false;
     TextBox* box = textBox(a[1]);

@@ -5,6 +5,8 @@
 
 #include "engine/engine_fixture.h"
 #include "files/safe_file.h"
+#include "settings/ini_document.h"
+#include "settings/settings_keys.h"
 
 namespace bq::test {
 namespace {
@@ -49,6 +51,47 @@ class SettingsFiles : public Engine {
     }
   }
 };
+
+TEST_F(SettingsFiles, ADesignBringsEveryKeyButTheTitlesAndBodies) {
+  // A design: another look in every part of the window, and texts of its own.
+  start();
+  platform.queueColour(0x336699);
+  click("cmdT2BC");
+  click("chkE3B");
+  type("txtWidth", "640");
+  click("optTA(0)");
+  click("chkSend4");
+  click("chkBank3");
+  click("chkTitle4");
+  type("txtTitle1", "デザインの題");
+  type("txtEdit1", "デザインの本文");
+  save(file("design.ini"));
+
+  // The seller's listing: its texts stay, everything else becomes the design's.
+  start();
+  f().document.setRecoveryFile({});
+  platform.queueFile(file("mine.ini").string());
+  ASSERT_TRUE(f().document.saveAs());
+  type("txtTitle1", "私の題");
+  type("txtEdit1", "私の本文<BR>\n二行目");
+  std::size_t questions = platform.questions.size();
+  ASSERT_TRUE(f().settings.openDesign(file("design.ini")));
+  EXPECT_EQ(platform.questions.size(), questions);  // nothing typed is lost: nothing asked
+  EXPECT_EQ(text("txtTitle1"), "私の題");
+  EXPECT_EQ(text("txtEdit1"), "私の本文<BR>\n二行目");
+  EXPECT_TRUE(f().document.modified());
+  EXPECT_EQ(f().document.currentFile(), file("mine.ini"));
+  save(file("after.ini"));
+  IniDocument design = IniDocument::parse(readFile(file("design.ini")));
+  IniDocument after = IniDocument::parse(readFile(file("after.ini")));
+  for (const SettingKey& k : settingKeys()) {
+    bool listingText = k.section == "Text" &&
+                       (k.control.rfind("txtTitle", 0) == 0 || k.control.rfind("txtEdit", 0) == 0);
+    if (listingText) continue;
+    EXPECT_EQ(after.read(k.section, k.key), design.read(k.section, k.key)) << k.key;
+  }
+  EXPECT_NE(after.read("Text", "Title1"), design.read("Text", "Title1"));
+}
 
 TEST_F(SettingsFiles, OtherProgramsKeysInTextSectionsStayKeysAndSurviveASave) {
   std::string bytes = startFile();
