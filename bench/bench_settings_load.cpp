@@ -162,7 +162,8 @@ const fs::path& foreignKeys() {
 // One value of 16 MB on one line: body 1 in ASCII, and in Japanese (two bytes a character in
 // the file, three in memory).
 const fs::path& longValue(bool japanese) {
-  static const fs::path ascii = fileWith("long-ascii.ini", std::string(16 * 1024 * 1024 - 8192, 'a'));
+  static const fs::path ascii =
+      fileWith("long-ascii.ini", std::string(16 * 1024 * 1024 - 8192, 'a'));
   static const fs::path kana = [] {
     std::string a = *text::utf8ToCp932("あ");
     std::string v;

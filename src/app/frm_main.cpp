@@ -165,23 +165,29 @@ std::string frmMain::pastedText(const TextBox& box, const std::string& text) con
   return text;
 }
 
+namespace {
+
+ListingReport reportOf(const std::vector<checks::Finding>& findings, std::string size) {
+  ListingReport r;
+  for (const checks::Finding& f : findings) {
+    r.findings.push_back(checks::describe(f));
+    r.fixable = r.fixable || f.fixable;
+  }
+  r.size = std::move(size);
+  return r;
+}
+
+}  // namespace
+
 ReportMaker frmMain::listingReportMaker() {
   // Copies of the texts, so that the report may be made while the seller goes on typing.
   std::shared_ptr<const checks::ListingCopy> copy = checks::copyListing(*this);
   std::string size = checks::pageSize(output.txtTag.text());
-  return [copy, size] {
-    ListingReport r;
-    for (const checks::Finding& f : checks::checkCopy(*copy)) {
-      r.findings.push_back(checks::describe(f));
-      r.fixable = r.fixable || f.fixable;
-    }
-    r.size = size;
-    return r;
-  };
+  return [copy, size] { return reportOf(checks::checkCopy(*copy), size); };
 }
 
 ListingReport frmMain::listingReport() {
-  return listingReportMaker()();
+  return reportOf(checks::checkListing(*this), checks::pageSize(output.txtTag.text()));
 }
 
 void frmMain::showListingChecks() {

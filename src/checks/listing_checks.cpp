@@ -6,8 +6,8 @@
 #include <set>
 #include <type_traits>
 
-#include "checks/ascii.h"
 #include "checks/markup_reader.h"
+#include "text/ascii.h"
 #include "text/cp932.h"
 
 namespace bq::checks {
@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-using namespace ascii;
+using namespace text::ascii;
 
 std::string lowered(std::string_view s) {
   std::string out(s);

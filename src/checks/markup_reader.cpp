@@ -1,15 +1,16 @@
 #include "checks/markup_reader.h"
-#include "checks/ascii.h"
 
 #include <algorithm>
 #include <set>
+
+#include "text/ascii.h"
 
 namespace bq::checks {
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-using namespace ascii;
+using namespace text::ascii;
 
 // Every element a browser knows, current and obsolete.
 // clang-format off
@@ -221,7 +222,17 @@ void readToGreaterThan(std::string_view t, Markup& m, Markup::Kind kind) {
 
 }  // namespace
 
-MarkupReader::MarkupReader(std::string_view text) : t_(text) {
+MarkupReader::MarkupReader(std::string_view text) : t_(text) {}
+
+std::size_t MarkupReader::lastEndTag(const std::string& name) const {
+  // Made on first need: reading a page for its meta tags needs none of it.
+  if (!lastEndTag_) indexEndTags();
+  auto at = lastEndTag_->find(name);
+  return at == lastEndTag_->end() ? npos : at->second;
+}
+
+void MarkupReader::indexEndTags() const {
+  lastEndTag_.emplace();
   // Plain end tags only ("</b>", "</b >"): one with attributes is stray and may be mended into
   // text, and what counts as closed must not change when the mend writes a "&lt;".
   for (std::size_t i = t_.find("</"); i != npos; i = t_.find("</", i + 2)) {
@@ -232,7 +243,7 @@ MarkupReader::MarkupReader(std::string_view text) : t_(text) {
       name += lower(t_[k]);
     }
     while (k < t_.size() && isBlank(t_[k])) ++k;
-    if (k < t_.size() && t_[k] == '>' && needsEndTag(name)) lastEndTag_[name] = i;
+    if (k < t_.size() && t_[k] == '>' && needsEndTag(name)) (*lastEndTag_)[name] = i;
   }
 }
 
@@ -245,8 +256,8 @@ Markup MarkupReader::read(std::size_t lt, bool stopAtStray) const {
   if (isAlpha(next)) {
     TagReader(t, m, stopAtStray).read(lt + 1);
     if (m.kind == Markup::Element && m.attributes.empty() && needsEndTag(m.name)) {
-      auto end = lastEndTag_.find(m.name);
-      if (end == lastEndTag_.end() || end->second < lt) {
+      std::size_t end = lastEndTag(m.name);
+      if (end == npos || end < lt) {
         m.kind = Markup::Stray;
         m.neverClosed = true;
       }

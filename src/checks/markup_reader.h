@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,12 @@ class MarkupReader {
   Markup read(std::size_t lt, bool stopAtStray = false) const;
 
  private:
+  // Where the last plain end tag of the name is, or npos.
+  std::size_t lastEndTag(const std::string& name) const;
+  void indexEndTags() const;
+
   std::string_view t_;
-  std::map<std::string, std::size_t> lastEndTag_;  // name → where its last "</name" is
+  mutable std::optional<std::map<std::string, std::size_t>> lastEndTag_;  // name → its last "</"
 };
 
 // Elements whose content is not markup up to their end tag (script, style, textarea …).

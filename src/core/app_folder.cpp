@@ -9,10 +9,6 @@
 #include <fstream>
 #include <system_error>
 
-#include <unistd.h>
-
-#include <vector>
-
 #ifdef _WIN32
 #include <windows.h>
 #elif defined(__APPLE__)
@@ -22,27 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace bq {
-namespace {
-
-// Where the temporary pages may go, best first: the per-user runtime folder, the per-user
-// cache, a folder of this user's own in the shared temporary folder.
-std::vector<fs::path> pageFolderCandidates() {
-  std::vector<fs::path> c;
-  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
-    c.push_back(fs::path(run) / "bidquill");
-  }
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
-    c.push_back(fs::path(xdg) / "bidquill");
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    c.push_back(fs::path(home) / ".cache" / "bidquill");
-  }
-  std::error_code ec;
-  fs::path shared = fs::temp_directory_path(ec);
-  if (!ec) c.push_back(shared / ("bidquill-" + std::to_string(::geteuid())));
-  return c;
-}
-
-}  // namespace
 
 fs::path AppFolder() {
 #ifdef _WIN32
@@ -69,7 +44,7 @@ AppPaths AppPaths::resolve(const fs::path& appFolder) {
   fs::path installed = appFolder.parent_path() / "share" / "bidquill" / "data" / "tag";
   if (!fs::is_directory(p.tags, ec) && fs::is_directory(installed, ec)) p.tags = installed;
   // The pages are read back by the preview; nobody else may put a file or a link there.
-  for (const fs::path& folder : pageFolderCandidates()) {
+  for (const fs::path& folder : files::perUserFolders()) {
     if (files::makePrivateFolder(folder)) {
       p.temp = folder;
       break;

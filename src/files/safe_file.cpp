@@ -127,24 +127,6 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
-// Where a backup goes when the file's own folder cannot take one, best first: private folders
-// of ours in the per-user cache, the per-user runtime folder, the shared temporary folder.
-std::vector<fs::path> privateBackupFolders() {
-  std::vector<fs::path> c;
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
-    c.push_back(fs::path(xdg) / "bidquill" / "backup");
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    c.push_back(fs::path(home) / ".cache" / "bidquill" / "backup");
-  }
-  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
-    c.push_back(fs::path(run) / "bidquill" / "backup");
-  }
-  std::error_code ec;
-  fs::path shared = fs::temp_directory_path(ec);
-  if (!ec) c.push_back(shared / ("bidquill-" + std::to_string(::geteuid())) / "backup");
-  return c;
-}
-
 struct RenameResult {
   int err = 0;
   bool folderRefused = false;  // no new file can be made in the folder
@@ -198,8 +180,10 @@ std::optional<SaveFailure> writeInPlace(const fs::path& file, std::string_view b
   Fd b;
   int err = run(SaveStep::BackupBeside,
                 [&] { return createBeside(folderOf(file), file, ".bak", backup, b); });
-  for (const fs::path& mine : privateBackupFolders()) {
+  // Else in a private folder of ours, one that outlives a restart first.
+  for (const fs::path& ours : perUserFolders(true)) {
     if (!err) break;
+    fs::path mine = ours / "backup";
     if (makePrivateFolder(mine)) err = createBeside(mine, file, ".bak", backup, b);
   }
   if (err && backup.empty()) {
@@ -296,6 +280,22 @@ ReadResult readRegularFile(const fs::path& file, const ReadLimits& limits) {
   if (done > limit) return fail(ReadError::TooLarge, "");
   r.bytes.resize(done);
   return r;
+}
+
+std::vector<fs::path> perUserFolders(bool lastingFirst) {
+  std::vector<fs::path> c;
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
+    c.push_back(fs::path(run) / "bidquill");
+  }
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
+    c.insert(lastingFirst ? c.begin() : c.end(), fs::path(xdg) / "bidquill");
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    c.insert(lastingFirst ? c.begin() : c.end(), fs::path(home) / ".cache" / "bidquill");
+  }
+  std::error_code ec;
+  fs::path shared = fs::temp_directory_path(ec);
+  if (!ec) c.push_back(shared / ("bidquill-" + std::to_string(::geteuid())));
+  return c;
 }
 
 bool makePrivateFolder(const fs::path& folder) {

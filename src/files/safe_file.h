@@ -53,6 +53,11 @@ struct SaveFailure {
 std::optional<SaveFailure> saveFileSafely(const std::filesystem::path& target,
                                           std::string_view bytes);
 
+// The program's per-user folders, best first: the runtime folder ($XDG_RUNTIME_DIR/bidquill),
+// the cache folder ($XDG_CACHE_HOME or ~/.cache, /bidquill), a folder of this user's own in the
+// shared temporary folder. With `lastingFirst` the cache comes first (it survives a restart).
+std::vector<std::filesystem::path> perUserFolders(bool lastingFirst = false);
+
 // Makes the folder (and its parents) and checks that it is ours alone: a real folder, not a
 // link, owned by this user, readable by nobody else (0700). False when it cannot be made so.
 bool makePrivateFolder(const std::filesystem::path& folder);

@@ -59,7 +59,10 @@ const QString kLastFolderKey = QStringLiteral("lastFolder");
 // names "images" or "write" shadows those (DOM clobbering) and would decide what we measure.
 const QString kDocumentAccess = QStringLiteral(
     " var D = Document.prototype;"
-    " function get(name) { return Object.getOwnPropertyDescriptor(D, name).get.call(document); }"
+    " function getter(proto, name) {"
+    "   var g = Object.getOwnPropertyDescriptor(proto, name).get;"
+    "   return function (o) { return g.call(o); }; }"
+    " function get(name) { return getter(D, name)(document); }"
     " function scrolling() { return get('scrollingElement'); }");
 
 // Puts a new version of the page into the shown document by replacing only the nodes that
@@ -67,9 +70,6 @@ const QString kDocumentAccess = QStringLiteral(
 // property is read through the prototypes, as above (a form's fields shadow its own properties).
 const QString kReplaceChanged = QStringLiteral(
     " var N = Node.prototype, E = Element.prototype;"
-    " function getter(proto, name) {"
-    "   var g = Object.getOwnPropertyDescriptor(proto, name).get;"
-    "   return function (o) { return g.call(o); }; }"
     " var kids = getter(N, 'childNodes'), kind = getter(N, 'nodeType'),"
     "     named = getter(N, 'nodeName'),"
     "     setData = Object.getOwnPropertyDescriptor(CharacterData.prototype, 'data').set,"
@@ -84,18 +84,17 @@ const QString kReplaceChanged = QStringLiteral(
     "   var ak = Array.from(kids(a)), bk = Array.from(kids(b));"
     "   for (i = 0; i < bk.length; i++) {"
     "     var o = ak[i], n = bk[i];"
-    "     if (!o) { N.appendChild.call(a, Document.prototype.importNode.call(document, n, true));"
+    "     if (!o) { N.appendChild.call(a, D.importNode.call(document, n, true));"
     "       continue; }"
     "     if (N.isEqualNode.call(o, n)) continue;"
     "     if (kind(o) === 1 && kind(n) === 1 && named(o) === named(n)) sync(o, n);"
     "     else if (kind(o) === 3 && kind(n) === 3) setData.call(o, data(n));"
-    "     else N.replaceChild.call(a, Document.prototype.importNode.call(document, n, true), o);"
+    "     else N.replaceChild.call(a, D.importNode.call(document, n, true), o);"
     "   }"
     "   for (i = ak.length - 1; i >= bk.length; i--) N.removeChild.call(a, ak[i]); }"
     " function replaceChanged(html) {"
     "   var fresh = new DOMParser().parseFromString(html, 'text/html');"
-    "   sync(get('documentElement'), Object.getOwnPropertyDescriptor(D, 'documentElement')"
-    "     .get.call(fresh)); }");
+    "   sync(get('documentElement'), getter(D, 'documentElement')(fresh)); }");
 
 bool isWebAddress(const QUrl& url) {
   return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");

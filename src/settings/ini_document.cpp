@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "text/ascii.h"
+
 namespace bq {
 namespace {
 
@@ -16,9 +18,7 @@ std::string_view trim(std::string_view s) {
   return s.substr(b, e - b + 1);
 }
 
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using text::ascii::lower;
 
 std::string lowerAscii(std::string_view s) {
   std::string out(s);

@@ -18,7 +18,8 @@ ShippingRow::ShippingRow(int i)
 
 ShippingTable::ShippingTable(PageModel& page, PageHolders& holders, StyleState& style,
                              const std::string& zoneRateText, Platform& platform, Actions& actions)
-    : width("txtSendW", "updnSendW", 100, "発送方法の表で、発送方法の名前の列の幅（ピクセル）", platform,
+    : width("txtSendW", "updnSendW", 100, "発送方法の表で、発送方法の名前の列の幅（ピクセル）",
+            platform,
             [this](const std::string& w) {
               Fragments leads;
               appendMembers(leads, ShipRowLead, 1, kShippingRows);

@@ -26,7 +26,8 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
             style_.TableWidth = w;
             actions_.RefreshPreview();
           }),
-      height("txtHeight", "updnHeight", 200, "表の最小の高さ（ピクセル）。文章が長ければ表はそれより伸びます", platform,
+      height("txtHeight", "updnHeight", 200,
+             "表の最小の高さ（ピクセル）。文章が長ければ表はそれより伸びます", platform,
              [this](const std::string& h) {
                rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
                style_.TableHeight = h;

@@ -1,7 +1,7 @@
-// The character classes HTML's tokenizer works with: ASCII only, whatever the locale.
+// ASCII letters, digits and blanks, whatever the locale: what HTML and INI names are made of.
 #pragma once
 
-namespace bq::checks::ascii {
+namespace bq::text::ascii {
 
 inline char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -17,4 +17,4 @@ inline bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-}  // namespace bq::checks::ascii
+}  // namespace bq::text::ascii
