@@ -1,5 +1,6 @@
 // Pictures of the browser edition as a seller sees it, with the sample listing open: the
-// window at 1366x768 and at 150 % zoom, the preview window and the question before opening.
+// window at 1366x768, at 150 % zoom, at 1000x600 and on a phone (375x667), the preview
+// window and the question before opening.
 //   node tests/web/screenshots.mjs DIR
 import path from 'node:path';
 import { mkdirSync } from 'node:fs';
@@ -10,7 +11,7 @@ mkdirSync(dir, { recursive: true });
 const server = await serve();
 const browser = await launch();
 for (const [name, width, height, scale] of [['web-main', 1366, 768, 1], ['web-main-150', 910, 512, 1.5],
-  ['web-main-1000', 1000, 600, 1]]) {
+  ['web-main-1000', 1000, 600, 1], ['web-phone', 375, 667, 2]]) {
   const context = await browser.newContext({ viewport: { width, height }, deviceScaleFactor: scale,
     serviceWorkers: 'block' });
   await context.addInitScript(() => { delete window.showOpenFilePicker; delete window.showSaveFilePicker; });
