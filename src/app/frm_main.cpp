@@ -36,6 +36,12 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   registerAll();
 }
 
+frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder, Offscreen)
+    : frmMain(platform, appFolder) {
+  offscreen_ = true;
+  paths_.temp.clear();
+}
+
 void frmMain::progress() {
   platform_.splash().setProgress(++step_);
 }
@@ -140,7 +146,7 @@ std::vector<std::filesystem::path> frmMain::Load() {
   zones.WeightSurcharge = 0;
   shipping.BuildShippingSection();
   progress();
-  if (paths_.temp.empty()) {
+  if (paths_.temp.empty() && !offscreen_) {
     platform_.showMessage(
         "プレビュー用の一時フォルダーを作れませんでした。\r\n"
         "$XDG_RUNTIME_DIR、キャッシュフォルダー、一時フォルダーのどれも使えません。\r\n\r\n"

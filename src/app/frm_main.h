@@ -40,6 +40,10 @@ class frmMain {
 
  public:
   frmMain(Platform& platform, const std::filesystem::path& appFolder);
+  // A copy that shows nothing and writes no page files (batches, the gallery's previews): the
+  // seller's window and its preview are never touched by what it makes.
+  struct Offscreen {};
+  frmMain(Platform& platform, const std::filesystem::path& appFolder, Offscreen);
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
 
@@ -89,6 +93,7 @@ class frmMain {
   Registry registry_;
   clsXTextBox xTextBox_;
   int step_ = 0;
+  bool offscreen_ = false;
 };
 
 }  // namespace bq

@@ -74,6 +74,28 @@ std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& he
   return out;
 }
 
+std::optional<Target> targetNamed(const std::string& name) {
+  return byName(normalised(name));
+}
+
+std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
+                                      const std::string& name) {
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    if (headers[c] == name) return c;
+  }
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    if (!name.empty() && normalised(headers[c]) == normalised(name)) return c;
+  }
+  std::size_t column = 0;
+  for (char ch : name) {
+    char up = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    if (up < 'A' || up > 'Z' || column > headers.size()) return std::nullopt;
+    column = column * 26 + static_cast<std::size_t>(up - 'A' + 1);
+  }
+  if (column == 0 || column > headers.size()) return std::nullopt;
+  return column - 1;
+}
+
 std::string targetName(const Target& t) {
   return "欄" + std::to_string(t.section) + (t.title ? " 見出し" : " 本文");
 }

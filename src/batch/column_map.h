@@ -22,6 +22,14 @@ struct Target {
 std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& headers,
                                               const std::array<std::string, 8>& titles);
 
+// The target a name gives ("欄3 本文", "本文3", "見出し1"), or nothing.
+std::optional<Target> targetNamed(const std::string& name);
+
+// The column a header names (exactly, else ignoring blanks), or a column letter ("C"); nothing
+// when none does.
+std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
+                                      const std::string& name);
+
 // "欄3 本文" / "欄3 見出し": the name a target goes by in messages and in --map.
 std::string targetName(const Target& t);
 

@@ -46,7 +46,7 @@ bool CsvReader::fail(int row, int column, std::string message) {
 }
 
 std::string CsvReader::decode(std::string_view cell) const {
-  return encoding_ == text::Encoding::Cp932 ? text::cp932ToUtf8(cell) : std::string(cell);
+  return encoding_ == text::Encoding::Cp932 ? text::cp932ToUtf8(cell) : text::toValidUtf8(cell);
 }
 
 bool CsvReader::next(CsvRecord& r) {

@@ -17,26 +17,32 @@ std::string csvCell(const std::string& utf8, char separator, text::Encoding enco
   return quoted + '"';
 }
 
+std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest) {
+  widest = 0;
+  CsvReader reader(bytes);
+  CsvRecord r;
+  while (reader.next(r)) widest = std::max(widest, r.cellsInFile);
+  return reader.error();
+}
+
+void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
+                  const CsvRecord& record, std::size_t widest, const std::string& value) {
+  out.append(bytes.substr(record.begin, record.end - record.begin));
+  out.append(widest - record.cellsInFile + 1, reader.separator());
+  out += csvCell(value, reader.separator(), reader.encoding());
+  out.append(record.lineEnd);
+}
+
 std::optional<CsvError> appendColumn(std::string_view bytes, const std::string& header,
                                      const std::function<std::string(const CsvRecord&)>& valueFor,
                                      std::string& out) {
-  // First the widest record (Excel leaves empty trailing cells on some), then the copy.
   std::size_t widest = 0;
-  {
-    CsvReader reader(bytes);
-    CsvRecord r;
-    while (reader.next(r)) widest = std::max(widest, r.cellsInFile);
-    if (reader.error()) return reader.error();
-  }
+  if (auto error = widestRecord(bytes, widest)) return error;
   CsvReader reader(bytes);
   std::string copy(bytes.substr(0, reader.start()));
   CsvRecord r;
-  while (reader.next(r)) {
-    copy.append(bytes.substr(r.begin, r.end - r.begin));
-    copy.append(widest - r.cellsInFile + 1, reader.separator());
-    copy += csvCell(r.row == 1 ? header : valueFor(r), reader.separator(), reader.encoding());
-    copy.append(r.lineEnd);
-  }
+  while (reader.next(r))
+    appendRecord(copy, bytes, reader, r, widest, r.row == 1 ? header : valueFor(r));
   if (reader.error()) return reader.error();
   out = std::move(copy);
   return std::nullopt;

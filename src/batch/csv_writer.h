@@ -19,6 +19,15 @@ std::optional<CsvError> appendColumn(std::string_view bytes, const std::string& 
                                      const std::function<std::string(const CsvRecord&)>& valueFor,
                                      std::string& out);
 
+// The widest record's cells (Excel leaves empty trailing cells on some rows); the error of a
+// file that cannot be read.
+std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest);
+
+// One record of the copy into `out`: its bytes, empty cells up to `widest`, `value` as one more
+// cell, and its line end.
+void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
+                  const CsvRecord& record, std::size_t widest, const std::string& value);
+
 // One cell as the file holds it: encoded as `encoding`, quoted when it must be.
 std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding);
 

@@ -9,6 +9,7 @@
 
 #include "app/frm_main.h"
 #include "app/version.h"
+#include "cli/batch_command.h"
 #include "cli/script.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
@@ -23,6 +24,9 @@ constexpr const char* kUsage =
     "  bidquill-cli render [--app-folder DIR] [--framed] [SETTINGS.ini] [-o OUT.html]\n"
     "  bidquill-cli run    [--app-folder DIR] SCRIPT|-\n"
     "  bidquill-cli check  [--app-folder DIR] SETTINGS.ini\n"
+    "  bidquill-cli batch  [--app-folder DIR] [--design SETTINGS.ini] ITEMS.csv -o OUT.csv\n"
+    "                      [--html-dir DIR] [--name-column COLUMN] [--header NAME]\n"
+    "                      [--map \"欄1 本文=HEADER\"]...\n"
     "  bidquill-cli --help | --version\n";
 
 struct Options {
@@ -30,6 +34,7 @@ struct Options {
   fs::path appFolder;
   bool framed = false;
   std::string output;
+  bq::cli::BatchCommand batch;
   std::vector<std::string> positional;
 };
 
@@ -57,6 +62,16 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
       o.framed = true;
     } else if (a == "-o") {
       if (!value(o.output)) return false;
+    } else if (o.command == "batch" && (a == "--design" || a == "--html-dir")) {
+      std::string v;
+      if (!value(v)) return false;
+      (a == "--design" ? o.batch.design : o.batch.htmlDir) = v;
+    } else if (o.command == "batch" && a == "--name-column") {
+      if (!value(o.batch.nameColumn)) return false;
+    } else if (o.command == "batch" && a == "--header") {
+      if (!value(o.batch.header)) return false;
+    } else if (o.command == "batch" && a == "--map") {
+      if (!value(o.batch.maps.emplace_back())) return false;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       error = "unknown option " + a;
       return false;
@@ -187,12 +202,22 @@ int main(int argc, char** argv) {
   }
   Options o;
   std::string error;
-  if (!parse(argc, argv, o, error) ||
-      (o.command != "render" && o.command != "run" && o.command != "check")) {
+  if (!parse(argc, argv, o, error) || (o.command != "render" && o.command != "run" &&
+                                       o.command != "check" && o.command != "batch")) {
     std::cerr << "bidquill-cli: " << (error.empty() ? "unknown command " + o.command : error)
               << '\n'
               << kUsage;
     return 2;
+  }
+  if (o.command == "batch") {
+    if (o.positional.size() != 1) {
+      std::cerr << "bidquill-cli: batch takes one spreadsheet (CSV or TSV)\n" << kUsage;
+      return 2;
+    }
+    o.batch.appFolder = o.appFolder;
+    o.batch.items = o.positional[0];
+    o.batch.output = o.output;
+    return bq::cli::runBatch(o.batch, std::cout, std::cerr);
   }
   bq::HeadlessPlatform platform;
   platform.onMessage = printMessage;

@@ -78,7 +78,9 @@ void PageOutput::refreshSteps() {
   // showing the last page that could be written. The same page twice (start-up and a settings
   // load refresh often without changing it) is neither written nor shown again.
   std::error_code ec;
-  if (encoder_.pageHash() != lastWritten_ || !std::filesystem::exists(tempPage(), ec)) {
+  // Without a folder for the pages (or in an offscreen copy) there is no live preview.
+  if (!paths_.temp.empty() &&
+      (encoder_.pageHash() != lastWritten_ || !std::filesystem::exists(tempPage(), ec))) {
     if (writePage(tempPage(), encoder_.bytes())) {
       lastWritten_ = encoder_.pageHash();
       browser.navigate(tempPage());

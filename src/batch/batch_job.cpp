@@ -1,0 +1,181 @@
+#include "batch/batch_job.h"
+
+#include <algorithm>
+
+#include "app/frm_main.h"
+#include "app/listing_report.h"
+#include "batch/csv_writer.h"
+#include "text/ascii.h"
+#include "text/cp932.h"
+
+namespace bq::batch {
+namespace {
+
+// Nothing but blanks (ASCII, line breaks, the ideographic space).
+bool blank(const std::string& cell) {
+  for (std::size_t i = 0; i < cell.size(); ++i) {
+    char c = cell[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (cell.compare(i, 3, "\xE3\x80\x80") == 0) {
+      i += 2;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+std::string lowerAscii(std::string s) {
+  for (char& c : s) c = text::ascii::lower(c);
+  return s;
+}
+
+bool reservedOnWindows(const std::string& name) {
+  std::string stem = lowerAscii(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
+std::string safeFileName(const std::string& cell) {
+  constexpr std::size_t kMaxCharacters = 100;
+  std::string name;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < cell.size() && characters < kMaxCharacters; ++characters) {
+    std::size_t at = i;
+    char32_t c = text::nextUtf8Char(cell, i);
+    if (c < 0x20 || c == 0x7F ||
+        (c < 0x80 &&
+         std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)) {
+      name += '_';
+    } else {
+      name.append(cell, at, i - at);
+    }
+  }
+  auto trim = [](char c) { return c == ' ' || c == '.'; };
+  while (!name.empty() && trim(name.back())) name.pop_back();
+  std::size_t first = 0;
+  while (first < name.size() && trim(name[first])) ++first;
+  name.erase(0, first);
+  if (!name.empty() && reservedOnWindows(name)) name.insert(0, "_");
+  return name;
+}
+
+std::string noColumnMessage() {
+  return "説明に使う列がありません。1行目の見出しを「欄2 本文」「本文2」「見出し1」のように"
+         "するか、どの列をどの欄に入れるか選んでください。";
+}
+
+BatchJob::BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan)
+    : form_(form), sheet_(sheet), plan_(std::move(plan)) {}
+
+std::optional<CsvError> BatchJob::prepare() {
+  if (auto error = widestRecord(sheet_, widest_)) return error;
+  if (std::none_of(plan_.columns.begin(), plan_.columns.end(),
+                   [](const auto& t) { return t.has_value(); })) {
+    return CsvError{1, 0, noColumnMessage()};
+  }
+  reader_.emplace(sheet_);
+  CsvRecord header;
+  reader_->next(header);
+  if (plan_.columns.size() > header.cells.size()) plan_.columns.resize(header.cells.size());
+  {
+    // Count the rows now, so that a progress bar knows its end.
+    CsvReader counter(sheet_);
+    CsvRecord r;
+    while (counter.next(r)) rows_ += r.row > 1;
+  }
+  for (int s = 1; s <= kSections; ++s) {
+    const Section& section = form_.page.section(s);
+    titles_[static_cast<std::size_t>(s - 1)] = section.txtTitle.text();
+    bodies_[static_cast<std::size_t>(s - 1)] = section.txtEdit.text();
+  }
+  out_.assign(sheet_.substr(0, reader_->start()));
+  appendRecord(out_, sheet_, *reader_, header, widest_, plan_.header);
+  return std::nullopt;
+}
+
+void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
+  std::array<const std::string*, 8> titles{}, bodies{};
+  bool any = false;
+  for (std::size_t c = 0; c < plan_.columns.size(); ++c) {
+    const auto& target = plan_.columns[c];
+    if (!target) continue;
+    auto& slot = target->title ? titles : bodies;
+    slot[static_cast<std::size_t>(target->section - 1)] = &record.cells[c];
+    any = any || !blank(record.cells[c]);
+  }
+  if (!any) {
+    ++skipped_;
+    appendRecord(out_, sheet_, *reader_, record, widest_, {});
+    return;
+  }
+  // Typed as the seller pastes: line breaks become <BR> as they do in the window. A column
+  // that is not mapped leaves the listing's own text.
+  std::vector<std::string> typed;
+  for (int s = 1; s <= kSections; ++s) {
+    auto i = static_cast<std::size_t>(s - 1);
+    Section& section = form_.page.section(s);
+    if (titles[i]) section.txtTitle.setText(form_.pastedText(section.txtTitle, *titles[i]));
+    if (bodies[i]) section.txtEdit.setText(form_.pastedText(section.txtEdit, *bodies[i]));
+    if (titles[i]) typed.push_back(section.txtTitle.name());
+    if (bodies[i]) typed.push_back(section.txtEdit.name());
+  }
+  const std::string& page = form_.output.assembleNow();
+  for (const checks::Finding& f : checks::checkListing(form_)) {
+    std::string text = checks::describe(f);
+    if (std::find(typed.begin(), typed.end(), f.control) != typed.end()) {
+      findings_.push_back({record.row, std::move(text)});
+    } else if (listingFindings_.insert(text).second) {
+      findings_.push_back({0, std::move(text)});
+    }
+  }
+  appendRecord(out_, sheet_, *reader_, record, widest_, page);
+  if (plan_.htmlFiles) files.push_back({fileName(record), "\xEF\xBB\xBF" + page});
+  ++made_;
+}
+
+std::string BatchJob::fileName(const CsvRecord& record) {
+  std::string stem;
+  if (plan_.nameColumn && *plan_.nameColumn < record.cells.size()) {
+    stem = safeFileName(record.cells[*plan_.nameColumn]);
+  }
+  if (stem.empty()) stem = "行" + std::to_string(record.row);
+  std::string name = stem + ".html";
+  for (int n = 2; !names_.insert(lowerAscii(name)).second; ++n) {
+    name = stem + " (" + std::to_string(n) + ").html";
+  }
+  return name;
+}
+
+bool BatchJob::step(std::chrono::steady_clock::time_point until, std::vector<HtmlFile>& files) {
+  CsvRecord record;
+  do {
+    if (!reader_ || !reader_->next(record)) return true;
+    makeRow(record, files);
+    ++done_;
+  } while (std::chrono::steady_clock::now() < until);
+  return done_ == rows_;
+}
+
+void BatchJob::finish(std::vector<HtmlFile>& files) {
+  while (!step(std::chrono::steady_clock::time_point::max(), files)) {
+  }
+}
+
+std::string BatchJob::summary() const {
+  std::string s = std::to_string(made_) + " 行の説明を作りました。";
+  if (skipped_) s += "空の行 " + std::to_string(skipped_) + " 行は飛ばしました。";
+  if (findings_.empty()) return s + "問題は見つかりませんでした。";
+  std::set<int> rows;
+  for (const RowFinding& f : findings_) {
+    if (f.row) rows.insert(f.row);
+  }
+  return s + "確認で見つかったこと: " + std::to_string(findings_.size()) + " 件（" +
+         std::to_string(rows.size()) + " 行）";
+}
+
+}  // namespace bq::batch

@@ -1,0 +1,97 @@
+// Descriptions for a whole spreadsheet: every row typed into a fresh copy of one listing (the
+// mapped columns as titles and bodies, as if pasted) and its page taken, by the same handlers
+// the window runs. The job goes a few rows at a time, so a window stays responsive and can stop
+// it between two rows; nothing is written until the last row is made.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/column_map.h"
+#include "batch/csv_reader.h"
+
+namespace bq {
+class frmMain;
+}
+
+namespace bq::batch {
+
+inline constexpr const char* kDefaultHeader = "説明HTML";
+
+struct BatchPlan {
+  std::vector<std::optional<Target>> columns;  // what each column of the sheet goes into
+  std::string header = kDefaultHeader;         // the added column's header
+  bool htmlFiles = false;                      // one .html file per row
+  std::optional<std::size_t> nameColumn;       // the column the files are named from
+};
+
+// One finding of the listing checks: the sheet's row, or 0 for the listing every row starts
+// from (its colours and the texts no column replaces), told once.
+struct RowFinding {
+  int row = 0;
+  std::string text;  // "欄3 本文 2行目: …"
+};
+
+struct HtmlFile {
+  std::string name;   // safe as a file name, unique in the job (letter case aside)
+  std::string bytes;  // the page in UTF-8, with a byte-order mark so that any browser reads it so
+};
+
+// The message when no column goes anywhere.
+std::string noColumnMessage();
+
+class BatchJob {
+ public:
+  // `form` holds the listing every row starts from (an offscreen copy: the job types into it);
+  // `sheet` is the spreadsheet's bytes. Both outlive the job.
+  BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan);
+
+  // Reads the whole sheet once: any bad row (or no mapped column) stops the job here, before a
+  // page is made.
+  std::optional<CsvError> prepare();
+  std::size_t rows() const { return rows_; }  // data rows, without the header
+  std::size_t done() const { return done_; }
+
+  // Makes rows until `until` passes (at least one) or all are made; true when all are. The
+  // .html files of the rows made are added to `files` when the plan asks for them.
+  bool step(std::chrono::steady_clock::time_point until, std::vector<HtmlFile>& files);
+  // Everything at once (the command line, tests).
+  void finish(std::vector<HtmlFile>& files);
+
+  // After the last step: the spreadsheet with the column added, in its own encoding.
+  std::string& output() { return out_; }
+  int made() const { return made_; }
+  int skipped() const { return skipped_; }  // rows whose mapped cells are all empty
+  const std::vector<RowFinding>& findings() const { return findings_; }
+  // The summary line: rows made, skipped, and what the checks found.
+  std::string summary() const;
+
+ private:
+  void makeRow(const CsvRecord& record, std::vector<HtmlFile>& files);
+  std::string fileName(const CsvRecord& record);
+
+  frmMain& form_;
+  std::string_view sheet_;
+  BatchPlan plan_;
+  std::optional<CsvReader> reader_;
+  std::size_t widest_ = 0, rows_ = 0, done_ = 0;
+  int made_ = 0, skipped_ = 0;
+  std::array<std::string, 8> titles_, bodies_;  // the listing's own texts
+  std::string out_;
+  std::vector<RowFinding> findings_;
+  std::set<std::string> listingFindings_;  // told once, under row 0
+  std::set<std::string> names_;            // the file names taken, in lower case
+};
+
+// A cell as a file name: characters no system allows (/ \ : * ? " < > | and controls) become
+// "_", blanks and dots at the ends go, names Windows reserves (CON, NUL, COM1 …) get a "_",
+// and it is cut to 100 characters. Empty when nothing is left.
+std::string safeFileName(const std::string& cell);
+
+}  // namespace bq::batch

@@ -1,0 +1,184 @@
+#include "cli/batch_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ostream>
+#include <random>
+
+#include "app/offscreen_form.h"
+#include "batch/batch_job.h"
+#include "core/app_folder.h"
+#include "files/safe_file.h"
+
+namespace fs = std::filesystem;
+
+namespace bq::cli {
+namespace {
+
+using batch::BatchJob;
+using batch::BatchPlan;
+using batch::CsvError;
+
+std::string where(const CsvError& e) {
+  return e.row == 0 ? std::string() : std::to_string(e.row) + "行目: ";
+}
+
+// Applies the --map entries over what the headers gave; false with a reason.
+bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::string>& headers,
+               BatchPlan& plan, std::string& error) {
+  for (const std::string& m : maps) {
+    std::size_t eq = m.find('=');
+    auto target = batch::targetNamed(m.substr(0, eq));
+    if (eq == std::string::npos || !target) {
+      error = "--map 「" + m +
+              "」: 「欄1 本文=説明」のように、欄の名前と列の見出しを = でつないでください。";
+      return false;
+    }
+    if (!target->title && (target->section == 5 || target->section == 6)) {
+      error = "--map 「" + m + "」: 欄" + std::to_string(target->section) +
+              "の本文は発送方法・支払方法から作られるので、列を入れられません。";
+      return false;
+    }
+    for (auto& column : plan.columns) {
+      if (column == target) column.reset();
+    }
+    std::string header = m.substr(eq + 1);
+    if (header.empty()) continue;  // the listing's own text stays
+    auto c = batch::findColumn(headers, header);
+    if (!c) {
+      error =
+          "--map 「" + m + "」: 見出しにも列の記号（A、B …）にも「" + header + "」がありません。";
+      return false;
+    }
+    plan.columns[*c] = target;
+  }
+  return true;
+}
+
+// A folder of our own inside the folder the pages go to: the files are made there and moved
+// into place only once every row is made.
+std::optional<fs::path> stagingFolder(const fs::path& htmlDir, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(htmlDir, ec);
+  if (!fs::is_directory(htmlDir, ec)) {
+    error = "HTMLファイルのフォルダーを作れません: " + displayPath(htmlDir);
+    return std::nullopt;
+  }
+  std::random_device random;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    fs::path folder = htmlDir / (".bidquill-batch-" + std::to_string(random()));
+    if (!fs::exists(fs::symlink_status(folder, ec)) && files::makePrivateFolder(folder)) {
+      return folder;
+    }
+  }
+  error = "HTMLファイルのフォルダーに書き込めません: " + displayPath(htmlDir);
+  return std::nullopt;
+}
+
+}  // namespace
+
+int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) {
+  auto fail = [&](const std::string& message) {
+    errors << "bidquill-cli: " << message << "\n何も書き込んでいません。\n";
+    return 2;
+  };
+  if (c.output.empty()) return fail("出力のCSVファイルを -o で指定してください。");
+  std::error_code ec;
+  if (fs::equivalent(c.items, c.output, ec)) {
+    return fail(
+        "出力先が入力のファイルと同じです。入力のファイルは変えません。別の名前を指定してください"
+        "。");
+  }
+  files::ReadResult read =
+      files::readRegularFile(c.items, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
+  if (read.error == files::ReadError::TooLarge) {
+    read.reason =
+        "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
+  }
+  if (read.error != files::ReadError::None) {
+    return fail(displayPath(c.items) + ": " + read.reason);
+  }
+  const std::string& sheet = read.bytes;
+
+  OffscreenForm offscreen(c.appFolder.empty() ? AppFolder() : c.appFolder);
+  if (auto error = offscreen.start()) return fail(*error);
+  if (!c.design.empty()) {
+    if (auto error = offscreen.open(c.design)) return fail(*error);
+  }
+  frmMain& form = offscreen.form();
+
+  batch::CsvReader reader(sheet);
+  batch::CsvRecord header;
+  if (!reader.next(header)) {
+    const CsvError& e = *reader.error();
+    return fail(displayPath(c.items) + ": " + where(e) + e.message);
+  }
+  std::array<std::string, 8> titles;
+  for (int s = 1; s <= kSections; ++s) {
+    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
+  }
+  BatchPlan plan;
+  plan.columns = batch::mapColumns(header.cells, titles);
+  if (!c.header.empty()) plan.header = c.header;
+  std::string error;
+  if (!applyMaps(c.maps, header.cells, plan, error)) return fail(error);
+  if (!c.nameColumn.empty()) {
+    plan.nameColumn = batch::findColumn(header.cells, c.nameColumn);
+    if (!plan.nameColumn) {
+      return fail("--name-column: 見出しにも列の記号にも「" + c.nameColumn + "」がありません。");
+    }
+  }
+  plan.htmlFiles = !c.htmlDir.empty();
+
+  BatchJob job(form, sheet, plan);
+  if (auto e = job.prepare()) return fail(displayPath(c.items) + ": " + where(*e) + e->message);
+
+  std::optional<fs::path> staging;
+  if (plan.htmlFiles && !(staging = stagingFolder(c.htmlDir, error))) return fail(error);
+  auto dropStaging = [&] {
+    if (staging) fs::remove_all(*staging, ec);
+  };
+  std::vector<batch::HtmlFile> files;
+  std::vector<std::string> names;
+  bool done = false;
+  while (!done) {
+    done = job.step(std::chrono::steady_clock::now() + std::chrono::milliseconds(50), files);
+    for (const batch::HtmlFile& f : files) {
+      if (auto why = files::writePrivateFile(*staging / f.name, f.bytes)) {
+        dropStaging();
+        return fail(displayPath(c.htmlDir / f.name) + ": " + *why);
+      }
+      names.push_back(f.name);
+    }
+    files.clear();
+  }
+  if (auto failure = files::saveFileSafely(c.output, job.output())) {
+    dropStaging();
+    return fail(displayPath(c.output) + ": " + failure->reason);
+  }
+  // The staged files are private; in place they get what the seller's other files get.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  for (const std::string& name : names) {
+    ::chmod((*staging / name).c_str(), 0666 & ~mask);
+    fs::rename(*staging / name, c.htmlDir / name, ec);
+    if (ec) {
+      errors << "bidquill-cli: " << displayPath(c.htmlDir / name) << ": 置けませんでした（"
+             << ec.message() << "）\n";
+      dropStaging();
+      return 2;
+    }
+  }
+  dropStaging();
+
+  for (const batch::RowFinding& f : job.findings()) {
+    report << (f.row ? std::to_string(f.row) + "行目" : std::string("全行共通")) << ": " << f.text
+           << '\n';
+  }
+  report << job.summary() << '\n';
+  return job.findings().empty() ? 0 : 1;
+}
+
+}  // namespace bq::cli

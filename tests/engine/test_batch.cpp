@@ -1,0 +1,130 @@
+// The batch over an offscreen copy of the listing: one row per step at the least (so a window
+// can stop it between rows), the seller's own window untouched, nothing made before every row
+// is read, and file names that any system takes.
+#include <gtest/gtest.h>
+
+#include "app/offscreen_form.h"
+#include "batch/batch_job.h"
+#include "engine_fixture.h"
+#include "settings/ini_document.h"
+
+namespace bq::test {
+namespace {
+
+using batch::BatchJob;
+using batch::BatchPlan;
+using batch::Target;
+
+constexpr auto kPast = std::chrono::steady_clock::time_point::min();
+
+class Batch : public Engine {
+ protected:
+  // An offscreen copy of the window as it is now.
+  std::unique_ptr<OffscreenForm> copyOfWindow() {
+    auto copy = std::make_unique<OffscreenForm>(dir);
+    EXPECT_FALSE(copy->start());
+    IniDocument listing;
+    f().settings.writeAll(listing);
+    EXPECT_FALSE(copy->take(listing));
+    return copy;
+  }
+};
+
+TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
+  type("txtEdit7", "ノークレームでお願いします");
+  std::string windowPage = f().output.assembleNow();
+  bool modified = f().document.modified();
+  std::size_t tempWrites = platform.main.navigations.size();
+
+  auto copy = copyOfWindow();
+  std::string sheet = "番号,説明\r\n1,一行目\r\n2,\"二行\r\n目\"\r\n3,\r\n4,四\r\n";
+  BatchPlan plan;
+  plan.columns = {std::nullopt, Target{2, false}};
+  plan.htmlFiles = true;
+  plan.nameColumn = 0;
+  BatchJob job(copy->form(), sheet, plan);
+  ASSERT_FALSE(job.prepare());
+  EXPECT_EQ(job.rows(), 4u);
+  std::vector<batch::HtmlFile> files;
+  // A deadline already passed still makes one row: a step never stalls, never runs away.
+  for (std::size_t n = 1; n <= 4; ++n) {
+    EXPECT_EQ(job.step(kPast, files), n == 4);
+    EXPECT_EQ(job.done(), n);
+  }
+  EXPECT_EQ(job.made(), 3);
+  EXPECT_EQ(job.skipped(), 1);
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[1].name, "2.html");
+  // Pasted as the window pastes: the line break gets its <BR>; the unmapped body stays.
+  EXPECT_NE(files[1].bytes.find("二行<BR>\n目"), std::string::npos) << files[1].bytes;
+  EXPECT_NE(files[1].bytes.find("ノークレームでお願いします"), std::string::npos);
+  EXPECT_EQ(files[1].bytes.find("一行目"), std::string::npos);  // a fresh copy for every row
+  EXPECT_EQ(files[1].bytes.compare(0, 3, "\xEF\xBB\xBF"), 0);
+
+  // The window: same page, same modified mark, no page written or shown for the batch.
+  EXPECT_EQ(f().output.assembleNow(), windowPage);
+  EXPECT_EQ(f().document.modified(), modified);
+  EXPECT_EQ(platform.main.navigations.size(), tempWrites);
+  EXPECT_EQ(text("txtEdit2"), "");
+}
+
+TEST_F(Batch, ABadRowAnywhereStopsTheJobBeforeAnyPageIsMade) {
+  auto copy = copyOfWindow();
+  std::string sheet = "番号,説明\r\n1,a\r\n2,b\r\n3,\"never closed\r\n";
+  BatchPlan plan;
+  plan.columns = {std::nullopt, Target{2, false}};
+  BatchJob job(copy->form(), sheet, plan);
+  auto error = job.prepare();
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->row, 4);
+  EXPECT_EQ(job.done(), 0u);
+
+  BatchJob unmapped(copy->form(), "番号,説明\r\n1,a\r\n", BatchPlan{});
+  ASSERT_TRUE(unmapped.prepare());
+  EXPECT_NE(unmapped.prepare()->message.find("説明に使う列がありません"), std::string::npos);
+}
+
+TEST_F(Batch, FindingsAreToldPerRowAndTheListingsOwnOnce) {
+  type("txtEdit7", "<x>注意");  // not replaced by any column: the same in every row
+  auto copy = copyOfWindow();
+  std::string sheet = "説明\nA<B です\nふつう\nC<D\n";
+  BatchPlan plan;
+  plan.columns = {Target{2, false}};
+  BatchJob job(copy->form(), sheet, plan);
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> none;
+  job.finish(none);
+  std::vector<int> rows;
+  for (const auto& f : job.findings()) rows.push_back(f.row);
+  EXPECT_EQ(rows, (std::vector<int>{2, 0, 4}));
+  EXPECT_NE(job.summary().find("3 件（2 行）"), std::string::npos) << job.summary();
+}
+
+TEST_F(Batch, FileNamesAreSafeEverywhereAndUnique) {
+  EXPECT_EQ(batch::safeFileName("A/B\\C:D*E?F\"G<H>I|J"), "A_B_C_D_E_F_G_H_I_J");
+  EXPECT_EQ(batch::safeFileName("  ..隠し.  "), "隠し");
+  EXPECT_EQ(batch::safeFileName("../../etc/passwd"), "_.._etc_passwd");
+  EXPECT_EQ(batch::safeFileName("CON"), "_CON");
+  EXPECT_EQ(batch::safeFileName("lpt1.txt"), "_lpt1.txt");
+  EXPECT_EQ(batch::safeFileName("COM10"), "COM10");
+  EXPECT_EQ(batch::safeFileName("a\nb\tc"), "a_b_c");
+  EXPECT_EQ(batch::safeFileName(std::string(300, 'x')).size(), 100u);
+  EXPECT_EQ(text::utf8Length(batch::safeFileName(std::string(200, 'x') + "商品")), 100u);
+
+  auto copy = copyOfWindow();
+  std::string sheet = "番号,説明\nabc,1\nABC,2\n,3\n/,4\n";
+  BatchPlan plan;
+  plan.columns = {std::nullopt, Target{2, false}};
+  plan.htmlFiles = true;
+  plan.nameColumn = 0;
+  BatchJob job(copy->form(), sheet, plan);
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> files;
+  job.finish(files);
+  std::vector<std::string> names;
+  for (const auto& file : files) names.push_back(file.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"abc.html", "ABC (2).html", "行4.html", "_.html"}));
+}
+
+}  // namespace
+}  // namespace bq::test
