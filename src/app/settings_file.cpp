@@ -42,6 +42,13 @@ SettingsFile::SettingsFile(frmMain& form) : form_(form) {
     if (!form_.document.settleChanges()) return;
     openAround([this] { LoadINIfile(); });
   });
+  cmdOpenDesign.onClick([this] {
+    // The listing keeps its own file: saving must not offer the design's file to overwrite.
+    std::string listingFile = cdgINI.FileName;
+    auto chosen = chooseFile(false);
+    cdgINI.FileName = listingFile;
+    if (chosen) openDesign(fs::u8path(*chosen));
+  });
 }
 
 bool SettingsFile::openAround(const std::function<void()>& load) {
@@ -414,6 +421,7 @@ void SettingsFile::WriteIniValue(const std::string& section, const std::string& 
 void SettingsFile::registerIn(Registry& r) {
   r.add(cmdOpen);
   r.add(cmdSave);
+  r.add(cmdOpenDesign);
   r.addValue("cdgINI", [this] { return cdgINI.FileName; });
   r.addValue("WindowTitle", [this] { return form_.document.windowTitle(); });
   r.addValue("Modified", [this] { return form_.document.modified() ? "1" : "0"; });

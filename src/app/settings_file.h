@@ -52,6 +52,7 @@ class SettingsFile {
 
   PushButton cmdOpen{"cmdOpen", "設定ファイルを開く"};
   PushButton cmdSave{"cmdSave", "設定ファイルを保存"};
+  PushButton cmdOpenDesign{"cmdOpenDesign", "デザインを読み込む…"};
   IniDialog cdgINI;
 
   // The value of one key of the file being read, whole; empty when the key is missing.

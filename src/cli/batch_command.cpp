@@ -1,14 +1,11 @@
 #include "cli/batch_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <ostream>
-#include <random>
 
 #include "app/offscreen_form.h"
 #include "batch/batch_job.h"
+#include "batch/page_folder.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"
 
@@ -55,26 +52,6 @@ bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::stri
     plan.columns[*c] = target;
   }
   return true;
-}
-
-// A folder of our own inside the folder the pages go to: the files are made there and moved
-// into place only once every row is made.
-std::optional<fs::path> stagingFolder(const fs::path& htmlDir, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(htmlDir, ec);
-  if (!fs::is_directory(htmlDir, ec)) {
-    error = "HTMLファイルのフォルダーを作れません: " + displayPath(htmlDir);
-    return std::nullopt;
-  }
-  std::random_device random;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    fs::path folder = htmlDir / (".bidquill-batch-" + std::to_string(random()));
-    if (!fs::exists(fs::symlink_status(folder, ec)) && files::makePrivateFolder(folder)) {
-      return folder;
-    }
-  }
-  error = "HTMLファイルのフォルダーに書き込めません: " + displayPath(htmlDir);
-  return std::nullopt;
 }
 
 }  // namespace
@@ -135,43 +112,22 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   BatchJob job(form, sheet, plan);
   if (auto e = job.prepare()) return fail(displayPath(c.items) + ": " + where(*e) + e->message);
 
-  std::optional<fs::path> staging;
-  if (plan.htmlFiles && !(staging = stagingFolder(c.htmlDir, error))) return fail(error);
-  auto dropStaging = [&] {
-    if (staging) fs::remove_all(*staging, ec);
-  };
+  batch::PageFolder pages;
+  if (plan.htmlFiles) {
+    if (auto why = pages.open(c.htmlDir)) return fail(*why);
+  }
   std::vector<batch::HtmlFile> files;
-  std::vector<std::string> names;
   bool done = false;
   while (!done) {
     done = job.step(std::chrono::steady_clock::now() + std::chrono::milliseconds(50), files);
     for (const batch::HtmlFile& f : files) {
-      if (auto why = files::writePrivateFile(*staging / f.name, f.bytes)) {
-        dropStaging();
-        return fail(displayPath(c.htmlDir / f.name) + ": " + *why);
-      }
-      names.push_back(f.name);
+      if (auto why = pages.add(f)) return fail(*why);
     }
     files.clear();
   }
-  if (auto failure = files::saveFileSafely(c.output, job.output())) {
-    dropStaging();
-    return fail(displayPath(c.output) + ": " + failure->reason);
+  if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr)) {
+    return fail(*why);
   }
-  // The staged files are private; in place they get what the seller's other files get.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  for (const std::string& name : names) {
-    ::chmod((*staging / name).c_str(), 0666 & ~mask);
-    fs::rename(*staging / name, c.htmlDir / name, ec);
-    if (ec) {
-      errors << "bidquill-cli: " << displayPath(c.htmlDir / name) << ": 置けませんでした（"
-             << ec.message() << "）\n";
-      dropStaging();
-      return 2;
-    }
-  }
-  dropStaging();
 
   for (const batch::RowFinding& f : job.findings()) {
     report << (f.row ? std::to_string(f.row) + "行目" : std::string("全行共通")) << ": " << f.text

@@ -43,6 +43,7 @@ AppPaths AppPaths::resolve(const fs::path& appFolder) {
   p.tags = appFolder / "data" / "tag";
   fs::path installed = appFolder.parent_path() / "share" / "bidquill" / "data" / "tag";
   if (!fs::is_directory(p.tags, ec) && fs::is_directory(installed, ec)) p.tags = installed;
+  p.designs = p.tags.parent_path() / "designs";
   // The pages are read back by the preview; nobody else may put a file or a link there.
   for (const fs::path& folder : files::perUserFolders()) {
     if (files::makePrivateFolder(folder)) {

@@ -11,9 +11,10 @@ namespace bq {
 std::filesystem::path AppFolder();
 
 struct AppPaths {
-  std::filesystem::path app;   // the executable's folder (or the one given on the command line)
-  std::filesystem::path tags;  // where the twelve template files lie
-  std::filesystem::path temp;  // where temp.htm and temp_yahoo.htm are written; empty: nowhere
+  std::filesystem::path app;      // the executable's folder (or the one given on the command line)
+  std::filesystem::path tags;     // where the twelve template files lie
+  std::filesystem::path designs;  // the gallery's designs, beside the templates
+  std::filesystem::path temp;     // where temp.htm and temp_yahoo.htm are written; empty: nowhere
 
   // data/tag beside the executable, else the installed share/bidquill/data/tag. The pages go
   // to a private folder (0700): $XDG_RUNTIME_DIR/bidquill, else the per-user cache folder,

@@ -1,0 +1,46 @@
+#include "app/design_gallery.h"
+
+#include <algorithm>
+
+#include "app/frm_main.h"
+#include "app/offscreen_form.h"
+
+namespace fs = std::filesystem;
+
+namespace bq {
+
+std::vector<fs::path> galleryDesigns(const frmMain& window) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(window.paths().designs, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->path().extension() == ".ini" && it->is_regular_file(ec)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<DesignSample> designSamples(frmMain& window) {
+  std::vector<DesignSample> samples;
+  std::vector<fs::path> files = galleryDesigns(window);
+  if (files.empty()) return samples;
+  OffscreenForm offscreen(window.paths().app);
+  IniDocument listing;
+  window.settings.writeAll(listing);
+  std::optional<std::string> failed = offscreen.start();
+  if (!failed) failed = offscreen.take(listing);
+  for (const fs::path& file : files) {
+    DesignSample s{file.stem().u8string(), file, {}, {}};
+    // Each design sets every key but the texts, so one copy serves them all in turn.
+    auto error = failed ? failed : offscreen.openDesign(file);
+    if (error) {
+      s.error = *error;
+    } else {
+      s.page = offscreen.page();
+    }
+    samples.push_back(std::move(s));
+  }
+  return samples;
+}
+
+}  // namespace bq
