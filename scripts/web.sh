@@ -18,10 +18,14 @@ cmake --build build-web --target bidquill_web
 
 site=build-web/site
 rm -rf "$site"
-mkdir -p "$site/data/tag" "$site/docs"
+mkdir -p "$site/data/tag" "$site/data/designs" "$site/docs"
 cp -r web/index.html web/style.css web/manifest.webmanifest web/js "$site/"
 cp build-web/bin/bidquill.mjs build-web/bin/bidquill.wasm "$site/"
 cp data/tag/*.tpf "$site/data/tag/"
+cp data/designs/*.ini "$site/data/designs/"
+# The page cannot list a folder: the designs' names go beside them.
+python3 -c 'import json, sys; print(json.dumps(sorted(sys.argv[1:]), ensure_ascii=False))' \
+  $(cd data/designs && ls *.ini) >"$site/data/designs/index.json"
 cp data/icons/hicolor/scalable/apps/io.github.bidquill.Bidquill.svg "$site/icon.svg"
 cp docs/guide.html "$site/docs/" && cp -r docs/screenshots "$site/docs/"
 

@@ -14,12 +14,13 @@ namespace bq {
 
 enum class MessageIcon { Information, Warning, Critical };
 
-enum class FileDialogMode { Open, Save };
+enum class FileDialogMode { Open, Save, Folder };
 
 struct FileDialogRequest {
   FileDialogMode mode = FileDialogMode::Open;
   std::string fileName;  // offered as the initial name
-  std::string filter;    // "INI (*.ini)|*.ini"
+  std::string filter;    // "INI (*.ini)|*.ini"; the first pattern's extension is added to a
+                         // saved name that has none
   bool overwritePrompt = false;
 };
 

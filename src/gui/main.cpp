@@ -18,6 +18,7 @@
 #include "app/version.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
+#include "gui/design_gallery_dialog.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
@@ -95,8 +96,9 @@ int main(int argc, char** argv) {
       QStringLiteral("Print the time from start to the first painted preview, then quit."));
   QCommandLineOption screenshots(
       QStringLiteral("screenshots"),
-      QStringLiteral("With the sample listing open, save main.png and preview.png of the windows "
-                     "into DIR, then quit (for the documentation)."),
+      QStringLiteral("With the sample listing open, save main.png, shipping-tab.png, "
+                     "payment-tab.png, preview.png and gallery.png into DIR, then quit (for the "
+                     "documentation)."),
       QStringLiteral("DIR"));
   args.addOption(appFolder);
   args.addOption(firstPreview);
@@ -166,11 +168,19 @@ int main(int argc, char** argv) {
               if (QWidget* box = QApplication::activeModalWidget()) box->close();
             });
             form.output.cmdPreviewClick();
-            QTimer::singleShot(1500, [&platform, shots] {
+            QTimer::singleShot(1500, [&window, &form, &platform, shots] {
               if (bq::gui::frmWeb* w = platform.existingPreview()) {
                 w->resize(1100, 700);
                 w->grab().save(shots + QStringLiteral("/preview.png"));
               }
+              // デザインを選ぶ… with the sample's texts, once its samples are painted.
+              QTimer::singleShot(3000, [shots] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                  box->grab().save(shots + QStringLiteral("/gallery.png"));
+                  box->close();
+                }
+              });
+              bq::gui::chooseDesign(&window, form);
               QApplication::quit();
             });
           });

@@ -1,6 +1,8 @@
 #include "gui/main_window.h"
 
 #include "gui/adaptive_area.h"
+#include "gui/batch_dialog.h"
+#include "gui/design_gallery_dialog.h"
 
 #include <algorithm>
 
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -212,6 +215,19 @@ QWidget* MainWindow::toolStrip() {
   recent->setMenu(recentMenu_);
   l->addWidget(recent);
   l->addWidget(binder_.button("cmdSave"));
+  l->addWidget(binder_.button("cmdOpenDesign"));
+  auto* gallery = new QPushButton(QStringLiteral("デザインを選ぶ…"));
+  gallery->setObjectName(QStringLiteral("cmdGallery"));
+  gallery->setToolTip(
+      QStringLiteral("用意されたデザインを、今の見出しと本文の見本で見比べて選びます"));
+  connect(gallery, &QPushButton::clicked, this, [this] { chooseDesign(this, form_); });
+  l->addWidget(gallery);
+  auto* batch = new QPushButton(QStringLiteral("一括作成…"));
+  batch->setObjectName(QStringLiteral("cmdBatch"));
+  batch->setToolTip(
+      QStringLiteral("表計算のファイル（CSV・TSV）の行ごとに説明を作り、列に足して保存します"));
+  connect(batch, &QPushButton::clicked, this, [this] { startBatch(this, form_, platform_); });
+  l->addWidget(batch);
   l->addWidget(binder_.button("cmdPreview"));
   l->addSpacing(12);
   l->addWidget(binder_.check("chkRealTP"));

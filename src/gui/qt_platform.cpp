@@ -219,6 +219,9 @@ void installPageScheme(const std::filesystem::path& tempFolder) {
     for (const char* name : {"temp.htm", "temp_yahoo.htm"}) {
       pages << QString::fromStdString((tempFolder / name).string());
     }
+    for (int i = 0; i < kGalleryPages; ++i) {
+      pages << QString::fromStdString(galleryPage(tempFolder, i).string());
+    }
   }
   QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
   static QPointer<PageSchemeHandler> handler;
@@ -228,6 +231,10 @@ void installPageScheme(const std::filesystem::path& tempFolder) {
     profile->installUrlSchemeHandler(kPageScheme, handler);
   }
   handler->setPages(pages);
+}
+
+std::filesystem::path galleryPage(const std::filesystem::path& tempFolder, int i) {
+  return tempFolder / ("design-" + std::to_string(i) + ".htm");
 }
 
 QUrl pageUrl(const std::filesystem::path& file) {
@@ -549,12 +556,23 @@ std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& reque
   }
   QFileInfo given(name);
   if (!name.isEmpty() && given.isRelative()) name = QDir(folder).filePath(name);
-  QFileDialog dialog(parent_, {}, name.isEmpty() ? folder : name, QStringLiteral("INI (*.ini)"));
-  if (request.mode == FileDialogMode::Save) {
+  // "INI (*.ini)|*.ini|…": the captions, as Qt takes them; the first pattern's extension.
+  QStringList parts = qs(request.filter).split(QLatin1Char('|'));
+  QStringList captions;
+  for (int i = 0; i < parts.size(); i += 2) captions << parts[i];
+  QString suffix = parts.size() > 1
+                       ? parts[1].section(QLatin1Char(';'), 0, 0).section(QLatin1Char('.'), -1)
+                       : QString();
+  QFileDialog dialog(parent_, {}, name.isEmpty() ? folder : name,
+                     captions.join(QStringLiteral(";;")));
+  if (request.mode == FileDialogMode::Folder) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+  } else if (request.mode == FileDialogMode::Save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-    // A name without an extension gets ".ini", so that the open dialog's filter shows it.
-    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    // A name without an extension gets the filter's, so that the open dialog shows it.
+    if (!suffix.isEmpty() && suffix != QStringLiteral("*")) dialog.setDefaultSuffix(suffix);
   } else {
     // A name that does not exist yet is accepted, as the open dialog always has.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -572,7 +590,9 @@ std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& reque
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return std::nullopt;
-  settings.setValue(kLastFolderKey, QFileInfo(chosen).absolutePath());
+  settings.setValue(kLastFolderKey, request.mode == FileDialogMode::Folder
+                                        ? QFileInfo(chosen).absoluteFilePath()
+                                        : QFileInfo(chosen).absolutePath());
   return str(chosen);
 }
 

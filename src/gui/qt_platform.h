@@ -180,5 +180,8 @@ void chooseRenderer();
 void registerPageScheme();
 void installPageScheme(const std::filesystem::path& tempFolder);
 QUrl pageUrl(const std::filesystem::path& file);
+// The gallery's samples, served the same way: at most this many.
+inline constexpr int kGalleryPages = 24;
+std::filesystem::path galleryPage(const std::filesystem::path& tempFolder, int i);
 
 }  // namespace bq::gui

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "core/templates.h"
+#include "web/web_batch.h"
 #include "web/web_session.h"
 
 namespace {
@@ -30,8 +31,24 @@ class Session {
   }
   bool keepState() { return s_.keepState(); }
 
+  // 一括作成… and デザインを選ぶ…
+  std::string batchSheet(const std::string& file) {
+    return batch_.sheet(std::filesystem::u8path(file));
+  }
+  std::string batchStart(const std::string& file, const emscripten::val& columns,
+                         const std::string& header, int nameColumn) {
+    return batch_.start(std::filesystem::u8path(file), strings(columns), header, nameColumn);
+  }
+  std::string batchStep(int milliseconds) { return batch_.step(milliseconds); }
+  std::string batchFinish(const std::string& output) {
+    return batch_.finish(std::filesystem::u8path(output));
+  }
+  void batchCancel() { batch_.cancel(); }
+  std::string designs() { return batch_.designs(); }
+
  private:
   bq::web::WebSession s_;
+  bq::web::WebBatch batch_{s_.form()};
 };
 
 // The template files the page puts under data/tag before start().
@@ -59,6 +76,12 @@ EMSCRIPTEN_BINDINGS(bidquill) {
       .function("framedPage", &Session::framedPage)
       .function("sourceText", &Session::sourceText)
       .function("pastedText", &Session::pastedText)
-      .function("keepState", &Session::keepState);
+      .function("keepState", &Session::keepState)
+      .function("batchSheet", &Session::batchSheet)
+      .function("batchStart", &Session::batchStart)
+      .function("batchStep", &Session::batchStep)
+      .function("batchFinish", &Session::batchFinish)
+      .function("batchCancel", &Session::batchCancel)
+      .function("designs", &Session::designs);
   emscripten::function("templateFiles", &templateFiles);
 }

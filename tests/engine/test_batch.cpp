@@ -3,6 +3,9 @@
 // is read, and file names that any system takes.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "app/design_gallery.h"
 #include "app/offscreen_form.h"
 #include "batch/batch_job.h"
 #include "engine_fixture.h"
@@ -124,6 +127,37 @@ TEST_F(Batch, FileNamesAreSafeEverywhereAndUnique) {
   std::vector<std::string> names;
   for (const auto& file : files) names.push_back(file.name);
   EXPECT_EQ(names, (std::vector<std::string>{"abc.html", "ABC (2).html", "行4.html", "_.html"}));
+}
+
+}  // namespace
+}  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+TEST_F(Batch, TheGalleryShowsEveryDesignWithTheSellersTextsAndChangesNothing) {
+  fs::copy(fs::path(BIDQUILL_TEMPLATE_DIR) / ".." / "designs", dir / "data" / "designs");
+  type("txtEdit1", "私の古い茶碗");
+  std::string before = f().output.assembleNow();
+  std::vector<DesignSample> samples = designSamples(f());
+  ASSERT_GE(samples.size(), 6u);
+  std::set<std::string> pages;
+  for (const DesignSample& s : samples) {
+    EXPECT_EQ(s.error, "") << s.name;
+    EXPECT_NE(s.page.find("私の古い茶碗"), std::string::npos) << s.name;
+    pages.insert(s.page);
+  }
+  EXPECT_EQ(pages.size(), samples.size());  // six designs, six different pages
+  EXPECT_EQ(f().output.assembleNow(), before);
+
+  // Choosing one through デザインを読み込む…: the texts stay, and so does the listing's file.
+  save(file("mine.ini"));
+  platform.queueFile(samples[0].file.string());
+  click("cmdOpenDesign");
+  EXPECT_EQ(text("txtEdit1"), "私の古い茶碗");
+  EXPECT_EQ(f().output.assembleNow(), samples[0].page);
+  EXPECT_TRUE(f().document.modified());
+  EXPECT_EQ(value("cdgINI"), file("mine.ini").string());
 }
 
 }  // namespace

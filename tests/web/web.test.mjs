@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
 import path from 'node:path';
 import { serve, launch, openApp, runCli, scratchCopy, waitForPreview, byId, openWithInput, dataFile,
-  sample } from './harness.mjs';
+  sample, root } from './harness.mjs';
 
 let server;
 let browser;
@@ -29,7 +29,8 @@ test('the window shows every control of the engine once, in the desktop order', 
   }
   assert.deepEqual(missing, []);
   const toolStrip = await page.locator('#frmToolBar button, #frmToolBar label').allInnerTexts();
-  assert.deepEqual(toolStrip.map((t) => t.trim()), ['設定ファイルを開く', '設定ファイルを保存', 'プレビュー',
+  assert.deepEqual(toolStrip.map((t) => t.trim()), ['設定ファイルを開く', '設定ファイルを保存',
+    'デザインを読み込む…', 'デザインを選ぶ…', '一括作成…', 'プレビュー',
     'リアルタイムにプレビューする', '「商品について」を表示する', 'ホームページ']);
   const legends = await page.locator('.sections legend').allInnerTexts();
   assert.deepEqual(legends, ['欄 1', '欄 2', '欄 3', '欄 4', '欄 7', '欄 8']);
@@ -355,5 +356,65 @@ test('a dropped file of the same name does not take the place of the one being s
   assert.match(saved, /\[Memo\]\r\nNote=仕入れ先 髙島屋/);  // the lines of the file it was opened from
   await page.waitForFunction(() => document.getElementById('txtTitle3').value === '商品状態');
   assert.equal(await page.title(), 'windows.ini — Bidquill');
+  await context.close();
+});
+
+test('a batch in the browser gives the command line\'s bytes; キャンセル hands nothing over', async () => {
+  const sheet = path.join(root, 'tests/data/spreadsheets/excel-cp932.csv');
+  const out = path.join(path.dirname(await scratchCopy(sample)), 'cli-out.csv');
+  runCli(['batch', sheet, '-o', out, '--map', '欄2 本文=説明', '--map', '欄3 本文=状態']);
+  const expected = await readFile(out);
+
+  const { page, context, errors } = await openApp(browser, server);
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#cmdBatch');
+  await (await chooser).setFiles(sheet);
+  // 商品名 is mapped by the design's own title; the other two are chosen here.
+  assert.equal(await page.locator('select[data-column="1"]').inputValue(), '欄1 本文');
+  await page.selectOption('select[data-column="3"]', '欄2 本文');
+  await page.selectOption('select[data-column="2"]', '欄3 本文');
+  const downloaded = page.waitForEvent('download');
+  await page.click('#cmdBatchMake');
+  const download = await downloaded;
+  assert.equal(download.suggestedFilename(), 'excel-cp932_説明HTML.csv');
+  assert.deepEqual(await readFile(await download.path()), expected);
+  assert.match(await page.locator('#lblBatchSummary').innerText(), /3 行の説明を作りました。空の行 1 行は飛ばしました。/);
+  await page.locator('#dlgBatchSummary button').click();
+
+  // A long sheet stopped halfway: no download, and the seller is told.
+  const rows = ['番号,説明'];
+  for (let i = 0; i < 20000; i++) rows.push(`${i},説明 ${i} ${'あ'.repeat(400)}`);
+  const long = path.join(path.dirname(out), 'long.csv');
+  await (await import('node:fs/promises')).writeFile(long, rows.join('\r\n'));
+  let downloads = 0;
+  page.on('download', () => downloads++);
+  const chooser2 = page.waitForEvent('filechooser');
+  await page.click('#cmdBatch');
+  await (await chooser2).setFiles(long);
+  await page.selectOption('select[data-column="1"]', '欄2 本文');
+  await page.click('#cmdBatchMake');
+  await page.waitForFunction(() => Number(document.getElementById('prgBatch')?.value) > 0);
+  await page.click('#cmdBatchCancel');
+  await page.locator('#dlgMessage').waitFor();
+  assert.match(await page.locator('#dlgMessage').innerText(), /キャンセルしました。何も書き込んでいません。/);
+  assert.equal(downloads, 0);
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
+test('the gallery shows every design as a frame that runs nothing, and a choice keeps the texts', async () => {
+  const { page, context, errors } = await openApp(browser, server);
+  await page.fill('#txtEdit1', '私の古い茶碗');
+  await page.click('#cmdGallery');
+  const frames = page.locator('#dlgGallery iframe.design-sample');
+  assert.ok((await frames.count()) >= 6);
+  for (const sandbox of await frames.evaluateAll((fs) => fs.map((f) => f.getAttribute('sandbox')))) {
+    assert.equal(sandbox, '');
+  }
+  assert.match(await frames.first().evaluate((f) => f.srcdoc), /私の古い茶碗/);
+  await page.click('#dlgGallery button[data-design="和風"]');
+  await page.waitForFunction(() => /7B2D26/i.test(window.bidquill.engine.mainPage()));
+  assert.equal(await page.inputValue('#txtEdit1'), '私の古い茶碗');
+  assert.deepEqual(errors, []);
   await context.close();
 });

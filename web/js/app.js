@@ -8,6 +8,7 @@ import { PreviewWindow } from './preview_window.js';
 import { showMessage, ask, chooseColour } from './dialogs.js';
 import { Files } from './files.js';
 import { Storage } from './storage.js';
+import { startBatch, chooseDesign } from './batch.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -32,6 +33,8 @@ class App {
     this.binder = new Binder(controls, (args) => this.run(args),
       (box, text) => this.engine.pastedText(box, text));
     $('frmToolBar').append(...buildToolStrip(this.binder));
+    $('cmdGallery').addEventListener('click', () => chooseDesign(this.engine, (args) => this.run(args)));
+    $('cmdBatch').addEventListener('click', () => startBatch(this.engine));
     $('editing').append(...buildEditingArea(this.binder));
     this.preview = new LivePreview($('previewScroll'), $('WBrowser'));
     this.apply(first.state);

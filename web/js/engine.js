@@ -13,10 +13,21 @@ export class Engine {
       const response = await fetch(`data/tag/${name}`);
       return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
     }));
+    // The gallery's designs, listed by the build beside them.
+    const designNames = await fetch('data/designs/index.json').then((r) => (r.ok ? r.json() : []))
+      .catch(() => []);
+    const designs = await Promise.all(designNames.map(async (name) => {
+      const response = await fetch(`data/designs/${encodeURIComponent(name)}`);
+      return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+    }));
     const FS = module.FS;
-    for (const dir of [APP, `${APP}/data`, `${APP}/data/tag`, `${APP}/docs`, FILES, '/state']) {
+    for (const dir of [APP, `${APP}/data`, `${APP}/data/tag`, `${APP}/data/designs`, `${APP}/docs`,
+      FILES, '/state']) {
       FS.mkdir(dir);
     }
+    designNames.forEach((name, i) => {
+      if (designs[i] && !/[/\\]/.test(name)) FS.writeFile(`${APP}/data/designs/${name}`, designs[i]);
+    });
     names.forEach((name, i) => {
       // A template the server did not give is missing; the engine says so by name.
       if (texts[i]) FS.writeFile(`${APP}/data/tag/${name}`, texts[i]);

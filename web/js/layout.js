@@ -125,7 +125,11 @@ function bulkGroup(b) {
 }
 
 export function buildToolStrip(b) {
-  return [b.button('cmdOpen'), b.button('cmdSave'), b.button('cmdPreview'),
+  const plain = (id, text, title) => el('button', { type: 'button', id, text, title });
+  return [b.button('cmdOpen'), b.button('cmdSave'), b.button('cmdOpenDesign'),
+    plain('cmdGallery', 'デザインを選ぶ…', '用意されたデザインを、今の見出しと本文の見本で見比べて選びます'),
+    plain('cmdBatch', '一括作成…', '表計算のファイル（CSV・TSV）の行ごとに説明を作り、列に足して保存します'),
+    b.button('cmdPreview'),
     el('span', { class: 'gap' }), b.check('chkRealTP'), b.check('chkFirst'),
     el('span', { class: 'stretch' }), b.button('cmdHome')];
 }

@@ -1,0 +1,369 @@
+#include "gui/batch_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+#include <memory>
+
+#include "app/frm_main.h"
+#include "app/offscreen_form.h"
+#include "batch/batch_job.h"
+#include "batch/page_folder.h"
+#include "files/safe_file.h"
+#include "gui/qt_platform.h"
+#include "gui/qt_text.h"
+
+namespace bq::gui {
+namespace {
+
+namespace fs = std::filesystem;
+using batch::Target;
+
+constexpr int kShownRows = 5;
+// A step of rows between two rounds of the window's events: short enough that typing and
+// キャンセル are answered at once.
+constexpr auto kStep = std::chrono::milliseconds(25);
+
+// Everything a column may go into, in the order the window shows the sections.
+std::vector<Target> targets() {
+  std::vector<Target> all;
+  for (int s = 1; s <= kSections; ++s) {
+    all.push_back({s, true});
+    if (s != 5 && s != 6) all.push_back({s, false});
+  }
+  return all;
+}
+
+struct Choices {
+  std::vector<std::optional<Target>> columns;
+  QString header;
+  bool htmlFiles = false;
+  std::optional<std::size_t> nameColumn;
+};
+
+// The mapping dialog over the sheet's header and first rows; nothing when cancelled.
+std::optional<Choices> askMapping(QWidget* parent, const QString& file,
+                                  const std::vector<std::string>& headers,
+                                  const std::vector<std::vector<std::string>>& rows,
+                                  const std::vector<std::optional<Target>>& mapped) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("一括作成 — %1").arg(QFileInfo(file).fileName()));
+  auto* v = new QVBoxLayout(&dialog);
+  auto* intro = new QLabel(QStringLiteral(
+      "どの列をどの欄に入れるか選んでください（見出しが欄の名前や欄の見出しと同じ列は選んで"
+      "あります）。選ばなかった欄は今の見出しと本文のままです。改行は貼り付けたときと同じく"
+      "<BR> になります。"));
+  intro->setTextFormat(Qt::PlainText);
+  intro->setWordWrap(true);
+  v->addWidget(intro);
+
+  auto* table =
+      new QTableWidget(static_cast<int>(rows.size()) + 1, static_cast<int>(headers.size()));
+  std::vector<QComboBox*> boxes;
+  const std::vector<Target> all = targets();
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    table->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(qs(headers[c])));
+    auto* box = new QComboBox;
+    box->addItem(QStringLiteral("（使わない）"));
+    for (const Target& t : all) box->addItem(qs(batch::targetName(t)));
+    if (mapped[c]) {
+      auto at = std::find(all.begin(), all.end(), *mapped[c]);
+      box->setCurrentIndex(static_cast<int>(at - all.begin()) + 1);
+    }
+    table->setCellWidget(0, static_cast<int>(c), box);
+    boxes.push_back(box);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      QString cell = qs(rows[r][c]);
+      cell.replace(QLatin1Char('\n'), QChar(0x21B5));  // ↵: a line break inside the cell
+      auto* item = new QTableWidgetItem(cell.left(80));
+      item->setFlags(Qt::ItemIsEnabled);
+      item->setToolTip(qs(rows[r][c]).left(600));
+      table->setItem(static_cast<int>(r) + 1, static_cast<int>(c), item);
+    }
+  }
+  QStringList rowNames{QStringLiteral("入れる欄")};
+  for (std::size_t r = 0; r < rows.size(); ++r) rowNames << QString::number(r + 2);
+  table->setVerticalHeaderLabels(rowNames);
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->setMinimumHeight(table->fontMetrics().height() * 12);
+  v->addWidget(table, 1);
+
+  auto* form = new QFormLayout;
+  auto* header = new QLineEdit(QString::fromUtf8(batch::kDefaultHeader));
+  form->addRow(QStringLiteral("追加する列の見出し"), header);
+  auto* html = new QCheckBox(QStringLiteral("1行ずつHTMLファイルも作る"));
+  auto* nameColumn = new QComboBox;
+  nameColumn->addItem(QStringLiteral("（行番号）"));
+  for (const std::string& h : headers) nameColumn->addItem(qs(h));
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    if (headers[c] == "管理番号") nameColumn->setCurrentIndex(static_cast<int>(c) + 1);
+  }
+  nameColumn->setEnabled(false);
+  QObject::connect(html, &QCheckBox::toggled, nameColumn, &QWidget::setEnabled);
+  form->addRow(html);
+  form->addRow(QStringLiteral("ファイル名にする列"), nameColumn);
+  v->addLayout(form);
+
+  auto* buttons = new QDialogButtonBox;
+  auto* make = buttons->addButton(QStringLiteral("作成…"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* none = new QLabel;
+  buttons->layout()->addWidget(none);
+  auto updateMake = [&] {
+    bool any =
+        std::any_of(boxes.begin(), boxes.end(), [](QComboBox* b) { return b->currentIndex() > 0; });
+    make->setEnabled(any);
+    none->setText(any ? QString() : QStringLiteral("入れる欄を1つ以上選んでください"));
+  };
+  for (QComboBox* b : boxes) {
+    QObject::connect(b, &QComboBox::currentIndexChanged, &dialog, [&, b] {
+      // A title or body takes one column: choosing it here lets go of it elsewhere.
+      for (QComboBox* other : boxes) {
+        if (other != b && b->currentIndex() > 0 && other->currentIndex() == b->currentIndex()) {
+          other->setCurrentIndex(0);
+        }
+      }
+      updateMake();
+    });
+  }
+  updateMake();
+  v->addWidget(buttons);
+  dialog.resize(std::min(parent->width(), 1000), dialog.sizeHint().height());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+
+  Choices c;
+  for (QComboBox* b : boxes) {
+    c.columns.push_back(
+        b->currentIndex() > 0
+            ? std::optional<Target>(all[static_cast<std::size_t>(b->currentIndex() - 1)])
+            : std::nullopt);
+  }
+  c.header = header->text().isEmpty() ? QString::fromUtf8(batch::kDefaultHeader) : header->text();
+  c.htmlFiles = html->isChecked();
+  if (nameColumn->currentIndex() > 0) {
+    c.nameColumn = static_cast<std::size_t>(nameColumn->currentIndex() - 1);
+  }
+  return c;
+}
+
+void showSummary(QWidget* parent, const batch::BatchJob& job, const QString& output) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("一括作成"));
+  auto* v = new QVBoxLayout(&dialog);
+  auto* text = new QLabel(qs(job.summary()) + QStringLiteral("\n保存しました: ") + output);
+  text->setTextFormat(Qt::PlainText);
+  text->setWordWrap(true);
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  v->addWidget(text);
+  if (!job.findings().empty()) {
+    auto* list = new QListWidget;
+    for (const batch::RowFinding& f : job.findings()) {
+      QString where = f.row ? QStringLiteral("%1行目").arg(f.row) : QStringLiteral("全行共通");
+      list->addItem(where + QStringLiteral(": ") + qs(f.text));
+    }
+    list->setWordWrap(true);
+    v->addWidget(list, 1);
+    dialog.resize(std::min(parent->width(), 900), 420);
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  v->addWidget(buttons);
+  dialog.exec();
+}
+
+// One run: the copy of the listing, the sheet, the job and where it writes. It lives until
+// the last row is made or キャンセル is pressed, then deletes itself.
+class BatchRun : public QObject {
+ public:
+  BatchRun(QWidget* parent, QtPlatform& platform, std::string sheet, fs::path output)
+      : QObject(parent),
+        parent_(parent),
+        platform_(platform),
+        sheet_(std::move(sheet)),
+        output_(std::move(output)) {}
+  ~BatchRun() override { delete progress_; }
+
+  bool start(frmMain& window, const fs::path& items, batch::BatchPlan plan,
+             const fs::path& htmlDir) {
+    offscreen_ = std::make_unique<OffscreenForm>(window.paths().app);
+    IniDocument listing;
+    window.settings.writeAll(listing);
+    auto error = offscreen_->start();
+    if (!error) error = offscreen_->take(listing);
+    if (error) return fail(*error);
+    job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
+    if (auto e = job_->prepare()) {
+      return fail(displayPath(items) + "\r\n" +
+                  (e->row ? std::to_string(e->row) + "行目: " : std::string()) + e->message);
+    }
+    if (!htmlDir.empty()) {
+      pages_ = std::make_unique<batch::PageFolder>();
+      if (auto why = pages_->open(htmlDir)) return fail(*why);
+    }
+    progress_ =
+        new QProgressDialog(QStringLiteral("説明を作っています…"), QStringLiteral("キャンセル"), 0,
+                            static_cast<int>(job_->rows()), parent_);
+    progress_->setWindowTitle(QStringLiteral("一括作成"));
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(300);
+    connect(progress_, &QProgressDialog::canceled, this, [this] { cancel(); });
+    QTimer::singleShot(0, this, [this] { step(); });
+    return true;
+  }
+
+ private:
+  bool fail(const std::string& why) {
+    platform_.showMessage(
+        "一括作成できませんでした。\r\n" + why + "\r\n\r\n何も書き込んでいません。", "Bidquill",
+        MessageIcon::Warning);
+    deleteLater();
+    return false;
+  }
+
+  void step() {
+    if (cancelled_) return;
+    std::vector<batch::HtmlFile> files;
+    bool done = job_->step(std::chrono::steady_clock::now() + kStep, files);
+    for (const batch::HtmlFile& f : files) {
+      if (auto why = pages_->add(f)) {
+        finishWith(why);
+        return;
+      }
+    }
+    progress_->setValue(static_cast<int>(job_->done()));
+    if (!done) {
+      QTimer::singleShot(0, this, [this] { step(); });
+      return;
+    }
+    finishWith(batch::saveBatch(*job_, output_, pages_.get()));
+  }
+
+  void finishWith(const std::optional<std::string>& error) {
+    progress_->reset();
+    progress_->hide();
+    if (error) {
+      if (pages_) pages_->drop();
+      fail(*error);
+      return;
+    }
+    showSummary(parent_, *job_, qs(displayPath(output_)));
+    deleteLater();
+  }
+
+  void cancel() {
+    cancelled_ = true;
+    if (pages_) pages_->drop();
+    progress_->hide();
+    platform_.showMessage("一括作成をキャンセルしました。何も書き込んでいません。", "Bidquill",
+                          MessageIcon::Information);
+    deleteLater();
+  }
+
+  QWidget* parent_;
+  QtPlatform& platform_;
+  std::string sheet_;
+  fs::path output_;
+  std::unique_ptr<OffscreenForm> offscreen_;
+  std::unique_ptr<batch::BatchJob> job_;
+  std::unique_ptr<batch::PageFolder> pages_;
+  QPointer<QProgressDialog> progress_;
+  bool cancelled_ = false;
+};
+
+}  // namespace
+
+void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
+  auto warn = [&](const std::string& text) {
+    platform.showMessage(
+        "一括作成できませんでした。\r\n" + text + "\r\n\r\n何も書き込んでいません。", "Bidquill",
+        MessageIcon::Warning);
+  };
+  FileDialogRequest open;
+  open.filter = "表計算のファイル (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|すべてのファイル (*)|*";
+  auto chosen = platform.chooseFile(open);
+  if (!chosen) return;
+  fs::path items = fs::u8path(*chosen);
+  files::ReadResult read =
+      files::readRegularFile(items, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
+  if (read.error == files::ReadError::TooLarge) {
+    read.reason =
+        "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
+  }
+  if (read.error != files::ReadError::None) return warn(displayPath(items) + "\r\n" + read.reason);
+
+  // The header and the first rows, for the dialog; the whole sheet is read before anything is
+  // made.
+  batch::CsvReader reader(read.bytes);
+  batch::CsvRecord record;
+  std::vector<std::string> headers;
+  std::vector<std::vector<std::string>> rows;
+  while (static_cast<int>(rows.size()) < kShownRows && reader.next(record)) {
+    if (record.row == 1) {
+      headers = record.cells;
+    } else {
+      rows.push_back(record.cells);
+    }
+  }
+  if (reader.error()) {
+    const batch::CsvError& e = *reader.error();
+    return warn(displayPath(items) + "\r\n" + e.message);
+  }
+  std::array<std::string, 8> titles;
+  for (int s = 1; s <= kSections; ++s) {
+    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
+  }
+  auto choices = askMapping(parent, qs(*chosen), headers, rows, batch::mapColumns(headers, titles));
+  if (!choices) return;
+
+  FileDialogRequest save;
+  save.mode = FileDialogMode::Save;
+  save.overwritePrompt = true;
+  std::string ext = items.extension().u8string();
+  save.fileName =
+      (items.parent_path() / fs::u8path(items.stem().u8string() + "_説明HTML" + ext)).u8string();
+  save.filter =
+      ext == ".tsv" || ext == ".txt" ? "TSV (*.tsv *.txt)|*.tsv;*.txt" : "CSV (*.csv)|*.csv";
+  auto output = platform.chooseFile(save);
+  if (!output) return;
+  std::error_code ec;
+  if (fs::equivalent(items, fs::u8path(*output), ec)) {
+    return warn(
+        "保存先が元のファイルと同じです。元のファイルは変えません。別の名前を選んでください。");
+  }
+  fs::path htmlDir;
+  if (choices->htmlFiles) {
+    FileDialogRequest folder;
+    folder.mode = FileDialogMode::Folder;
+    folder.fileName = items.parent_path().u8string();
+    auto dir = platform.chooseFile(folder);
+    if (!dir) return;
+    htmlDir = fs::u8path(*dir);
+  }
+  batch::BatchPlan plan;
+  plan.columns = choices->columns;
+  plan.header = str(choices->header);
+  plan.htmlFiles = choices->htmlFiles;
+  plan.nameColumn = choices->nameColumn;
+  auto* run = new BatchRun(parent, platform, std::move(read.bytes), fs::u8path(*output));
+  run->start(form, items, std::move(plan), htmlDir);
+}
+
+}  // namespace bq::gui

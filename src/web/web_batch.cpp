@@ -1,0 +1,164 @@
+#include "web/web_batch.h"
+
+#include <chrono>
+
+#include "app/design_gallery.h"
+#include "core/app_folder.h"
+#include "files/safe_file.h"
+#include "web/json.h"
+
+namespace fs = std::filesystem;
+
+namespace bq::web {
+namespace {
+
+constexpr int kShownRows = 5;
+
+std::string errorJson(const std::string& message) {
+  Json j;
+  j.beginObject().key("error").value(message).endObject();
+  return j.str();
+}
+
+std::string csvErrorText(const batch::CsvError& e) {
+  return (e.row ? std::to_string(e.row) + "行目: " : std::string()) + e.message;
+}
+
+std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {
+  files::ReadResult read =
+      files::readRegularFile(file, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
+  if (read.error == files::ReadError::TooLarge) {
+    return "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
+  }
+  if (read.error != files::ReadError::None) return read.reason;
+  bytes = std::move(read.bytes);
+  return std::nullopt;
+}
+
+std::array<std::string, 8> titlesOf(frmMain& form) {
+  std::array<std::string, 8> titles;
+  for (int s = 1; s <= kSections; ++s) {
+    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
+  }
+  return titles;
+}
+
+}  // namespace
+
+std::string WebBatch::sheet(const fs::path& file) {
+  std::string bytes;
+  if (auto why = readSheet(file, bytes)) return errorJson(*why);
+  batch::CsvReader reader(bytes);
+  batch::CsvRecord r;
+  std::vector<std::string> headers;
+  Json j;
+  j.beginObject().key("rows").beginArray();
+  int shown = 0;
+  while (shown < kShownRows && reader.next(r)) {
+    if (r.row == 1) {
+      headers = r.cells;
+      continue;
+    }
+    j.beginArray();
+    for (const std::string& c : r.cells) j.value(c);
+    j.endArray();
+    ++shown;
+  }
+  if (reader.error()) return errorJson(csvErrorText(*reader.error()));
+  j.endArray().key("headers").beginArray();
+  for (const std::string& h : headers) j.value(h);
+  j.endArray().key("mapped").beginArray();
+  for (const auto& t : batch::mapColumns(headers, titlesOf(window_))) {
+    j.value(t ? batch::targetName(*t) : std::string());
+  }
+  j.endArray().endObject();
+  return j.str();
+}
+
+std::string WebBatch::start(const fs::path& file, const std::vector<std::string>& columns,
+                            const std::string& header, int nameColumn) {
+  cancel();
+  if (auto why = readSheet(file, sheet_)) return errorJson(*why);
+  batch::BatchPlan plan;
+  for (const std::string& c : columns) {
+    plan.columns.push_back(c.empty() ? std::nullopt : batch::targetNamed(c));
+  }
+  if (!header.empty()) plan.header = header;
+  plan.htmlFiles = nameColumn >= -1;
+  if (nameColumn >= 0) plan.nameColumn = static_cast<std::size_t>(nameColumn);
+  offscreen_ = std::make_unique<OffscreenForm>(window_.paths().app);
+  IniDocument listing;
+  window_.settings.writeAll(listing);
+  auto error = offscreen_->start();
+  if (!error) error = offscreen_->take(listing);
+  if (error) return errorJson(*error);
+  job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
+  if (auto e = job_->prepare()) {
+    job_.reset();
+    return errorJson(csvErrorText(*e));
+  }
+  Json j;
+  j.beginObject().key("rows").value(static_cast<long long>(job_->rows())).endObject();
+  return j.str();
+}
+
+std::string WebBatch::step(int milliseconds) {
+  bool finished = !job_ || job_->step(std::chrono::steady_clock::now() +
+                                          std::chrono::milliseconds(milliseconds),
+                                      files_);
+  Json j;
+  j.beginObject()
+      .key("done")
+      .value(static_cast<long long>(job_ ? job_->done() : 0))
+      .key("rows")
+      .value(static_cast<long long>(job_ ? job_->rows() : 0))
+      .key("finished")
+      .value(finished)
+      .endObject();
+  return j.str();
+}
+
+std::string WebBatch::finish(const fs::path& output) {
+  if (!job_) return errorJson("一括作成は始まっていません。");
+  if (auto failure = files::saveFileSafely(output, job_->output())) {
+    return errorJson(failure->reason);
+  }
+  fs::path pages = output;
+  pages += ".pages";
+  std::error_code ec;
+  if (!files_.empty()) fs::create_directories(pages, ec);
+  Json j;
+  j.beginObject().key("summary").value(job_->summary()).key("findings").beginArray();
+  for (const batch::RowFinding& f : job_->findings()) {
+    j.beginObject().key("row").value(static_cast<long long>(f.row)).key("text").value(f.text);
+    j.endObject();
+  }
+  j.endArray().key("files").beginArray();
+  for (const batch::HtmlFile& f : files_) {
+    if (auto why = writeWholeFile(pages / f.name, f.bytes)) return errorJson(*why);
+    j.value(f.name);
+  }
+  j.endArray().endObject();
+  cancel();
+  return j.str();
+}
+
+void WebBatch::cancel() {
+  job_.reset();
+  offscreen_.reset();
+  files_.clear();
+  sheet_.clear();
+}
+
+std::string WebBatch::designs() {
+  Json j;
+  j.beginArray();
+  for (const DesignSample& s : designSamples(window_)) {
+    j.beginObject().key("name").value(s.name).key("file").value(s.file.u8string());
+    j.key("page").value(s.page).key("error").value(s.error).endObject();
+  }
+  j.endArray();
+  return j.str();
+}
+
+}  // namespace bq::web

@@ -1,0 +1,46 @@
+// The batch and the design gallery as the browser page drives them: the same engine work as
+// the window's (an offscreen copy of the listing, one BatchJob), answered in JSON. The page
+// hands the sheet over as a file in the engine's memory and steps the job between frames.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/offscreen_form.h"
+#include "batch/batch_job.h"
+
+namespace bq::web {
+
+class WebBatch {
+ public:
+  explicit WebBatch(frmMain& window) : window_(window) {}
+
+  // The sheet's headers, its first rows and the columns its headers map:
+  // {"headers":[…],"rows":[[…]…],"mapped":["欄2 本文","",…]} or {"error":"…"}.
+  std::string sheet(const std::filesystem::path& file);
+  // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
+  // the column the .html files are named from (-1: the row numbers; -2: no files).
+  // {"rows":N} or {"error":"…"}.
+  std::string start(const std::filesystem::path& file, const std::vector<std::string>& columns,
+                    const std::string& header, int nameColumn);
+  // Makes rows for about `milliseconds`: {"done":N,"rows":N,"finished":bool}.
+  std::string step(int milliseconds);
+  // After the last step: writes the sheet to `output` and the pages into `output`.pages/;
+  // {"summary":…,"findings":[{"row":N,"text":…}],"files":[…]} or {"error":"…"}.
+  std::string finish(const std::filesystem::path& output);
+  void cancel();
+
+  // The gallery: [{"name":…,"file":…,"page":…,"error":…}].
+  std::string designs();
+
+ private:
+  frmMain& window_;
+  std::string sheet_;
+  std::unique_ptr<OffscreenForm> offscreen_;
+  std::unique_ptr<batch::BatchJob> job_;
+  std::vector<batch::HtmlFile> files_;
+};
+
+}  // namespace bq::web

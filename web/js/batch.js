@@ -1,0 +1,231 @@
+// 一括作成… and デザインを選ぶ… in the browser: the same engine work as the desktop's (an
+// offscreen copy of the listing, one job), with a file picker in and a download out. The job
+// runs a few milliseconds at a time between frames, so the page keeps answering and キャンセル
+// stops it at once, with nothing handed over.
+import { el } from './binder.js';
+import { showMessage } from './dialogs.js';
+import { baseName } from './files.js';
+
+const STEP_MS = 12;
+const DEFAULT_HEADER = '説明HTML';
+
+function targets() {
+  const all = [];
+  for (let s = 1; s <= 8; s++) {
+    all.push(`欄${s} 見出し`);
+    if (s !== 5 && s !== 6) all.push(`欄${s} 本文`);
+  }
+  return all;
+}
+
+function pickSheet() {
+  return new Promise((resolve) => {
+    const input = el('input', { type: 'file', accept: '.csv,.tsv,.txt,text/csv,text/plain',
+      id: 'filBatch', hidden: '' });
+    const done = (file) => { input.remove(); resolve(file); };
+    input.addEventListener('change', () => done(input.files[0] || null));
+    input.addEventListener('cancel', () => done(null));
+    document.body.append(input);
+    input.click();
+  });
+}
+
+function dialog(id, title, body, buttons) {
+  const d = el('dialog', { id, class: 'box wide', 'aria-label': title }, [
+    el('div', { class: 'box-title', text: title }), body,
+    el('div', { class: 'box-buttons' }, buttons),
+  ]);
+  document.body.append(d);
+  return d;
+}
+
+// The mapping: a choice of section over every column, the first rows below.
+function askMapping(name, sheet) {
+  return new Promise((resolve) => {
+    const all = targets();
+    const selects = sheet.headers.map((h, c) => {
+      const s = el('select', { 'aria-label': `${h} を入れる欄`, 'data-column': String(c) },
+        [el('option', { value: '', text: '（使わない）' }), ...all.map((t) => el('option', { value: t, text: t }))]);
+      s.value = sheet.mapped[c] || '';
+      return s;
+    });
+    const make = el('button', { type: 'button', id: 'cmdBatchMake', text: '作成' });
+    const none = el('span', { class: 'label' });
+    const update = () => {
+      const any = selects.some((s) => s.value);
+      make.disabled = !any;
+      none.textContent = any ? '' : '入れる欄を1つ以上選んでください';
+    };
+    for (const s of selects) {
+      s.addEventListener('change', () => {
+        // A title or body takes one column: choosing it here lets go of it elsewhere.
+        for (const o of selects) if (o !== s && s.value && o.value === s.value) o.value = '';
+        update();
+      });
+    }
+    const table = el('table', { class: 'sheet' }, [
+      el('thead', {}, [el('tr', {}, sheet.headers.map((h) => el('th', { text: h }))),
+        el('tr', {}, selects.map((s) => el('th', {}, [s])))]),
+      el('tbody', {}, sheet.rows.map((r) => el('tr', {}, r.map((cell) =>
+        el('td', { text: cell.replace(/\n/g, '↵').slice(0, 80), title: cell.slice(0, 600) }))))),
+    ]);
+    const header = el('input', { type: 'text', id: 'txtBatchHeader', value: DEFAULT_HEADER });
+    const html = el('input', { type: 'checkbox', id: 'chkBatchHtml' });
+    const nameColumn = el('select', { id: 'cmbBatchName', disabled: '' },
+      [el('option', { value: '-1', text: '（行番号）' }),
+        ...sheet.headers.map((h, c) => el('option', { value: String(c), text: h }))]);
+    const id = sheet.headers.indexOf('管理番号');
+    if (id >= 0) nameColumn.value = String(id);
+    html.addEventListener('change', () => { nameColumn.disabled = !html.checked; });
+    const body = el('div', { class: 'box-body' }, [
+      el('div', { class: 'box-text', text: 'どの列をどの欄に入れるか選んでください（見出しが欄の名前や欄の見出しと同じ列は選んであります）。選ばなかった欄は今の見出しと本文のままです。改行は貼り付けたときと同じく <BR> になります。' }),
+      el('div', { class: 'sheet-scroll' }, [table]),
+      el('div', { class: 'row' }, [el('label', {}, ['追加する列の見出し ', header])]),
+      el('div', { class: 'row' }, [el('label', {}, [html, ' 1行ずつHTMLファイルも作る']),
+        el('label', {}, [' ファイル名にする列 ', nameColumn])]),
+    ]);
+    const cancel = el('button', { type: 'button', text: 'キャンセル' });
+    const d = dialog('dlgBatch', `一括作成 — ${name}`, body, [none, make, cancel]);
+    const finish = (value) => { d.close(); d.remove(); resolve(value); };
+    make.addEventListener('click', () => finish({
+      columns: selects.map((s) => s.value),
+      header: header.value || DEFAULT_HEADER,
+      nameColumn: html.checked ? Number(nameColumn.value) : -2,
+    }));
+    cancel.addEventListener('click', () => finish(null));
+    d.addEventListener('cancel', (e) => { e.preventDefault(); finish(null); });
+    update();
+    d.showModal();
+  });
+}
+
+// Steps the job between frames; false when キャンセル was pressed.
+function runWithProgress(session, rows) {
+  return new Promise((resolve) => {
+    const bar = el('progress', { id: 'prgBatch', max: String(rows || 1), value: '0' });
+    const text = el('div', { class: 'box-text', text: '説明を作っています…' });
+    const cancel = el('button', { type: 'button', id: 'cmdBatchCancel', text: 'キャンセル' });
+    const d = dialog('dlgBatchProgress', '一括作成', el('div', { class: 'box-body' }, [text, bar]), [cancel]);
+    let stopped = false;
+    const finish = (ok) => { d.close(); d.remove(); resolve(ok); };
+    cancel.addEventListener('click', () => { stopped = true; session.batchCancel(); finish(false); });
+    d.addEventListener('cancel', (e) => { e.preventDefault(); cancel.click(); });
+    d.showModal();
+    const tick = () => {
+      if (stopped) return;
+      const r = JSON.parse(session.batchStep(STEP_MS));
+      bar.value = r.done;
+      text.textContent = `説明を作っています… ${r.done} / ${r.rows} 行`;
+      if (r.finished) finish(true);
+      else setTimeout(tick, 0);
+    };
+    setTimeout(tick, 0);
+  });
+}
+
+function download(bytes, name) {
+  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  const a = el('a', { href: url, download: name });
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+
+// The pages into a folder the seller picks, where the browser allows it; else one download each.
+async function deliverPages(engine, folder, names) {
+  if (!names.length) return;
+  let dir = null;
+  if (typeof window.showDirectoryPicker === 'function') {
+    dir = await window.showDirectoryPicker({ mode: 'readwrite' }).catch(() => null);
+  }
+  for (const name of names) {
+    const bytes = engine.readFile(`${folder}/${name}`);
+    if (dir) {
+      const handle = await dir.getFileHandle(name, { create: true });
+      const w = await handle.createWritable();
+      await w.write(bytes);
+      await w.close();
+    } else {
+      download(bytes, name);
+    }
+  }
+}
+
+function showSummary(result, outputName) {
+  const list = el('ul', { class: 'findings', id: 'lstBatchFindings' }, result.findings.map((f) =>
+    el('li', { text: `${f.row ? `${f.row}行目` : '全行共通'}: ${f.text}` })));
+  const close = el('button', { type: 'button', text: '閉じる' });
+  const d = dialog('dlgBatchSummary', '一括作成', el('div', { class: 'box-body' }, [
+    el('div', { class: 'box-text', id: 'lblBatchSummary', text: `${result.summary}\n保存しました: ${outputName}` }),
+    result.findings.length ? list : null,
+  ]), [close]);
+  return new Promise((resolve) => {
+    const finish = () => { d.close(); d.remove(); resolve(); };
+    close.addEventListener('click', finish);
+    d.addEventListener('cancel', (e) => { e.preventDefault(); finish(); });
+    d.showModal();
+  });
+}
+
+const fail = (text) => showMessage({ title: 'Bidquill', icon: 'warning',
+  text: `一括作成できませんでした。\r\n${text}\r\n\r\n何も書き込んでいません。` });
+
+export async function startBatch(engine) {
+  const session = engine.session;
+  const file = await pickSheet();
+  if (!file) return;
+  for (const dir of ['/batch', '/batch/in', '/batch/out']) {
+    if (!engine.FS.analyzePath(dir).exists) engine.FS.mkdir(dir);
+  }
+  const input = `/batch/in/${baseName(file.name).replace(/[\0]/g, '_') || 'items.csv'}`;
+  engine.writeFile(input, new Uint8Array(await file.arrayBuffer()));
+  const sheet = JSON.parse(session.batchSheet(input));
+  if (sheet.error) return fail(`${file.name}\r\n${sheet.error}`);
+  const choice = await askMapping(file.name, sheet);
+  if (!choice) return undefined;
+  const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn));
+  if (started.error) return fail(`${file.name}\r\n${started.error}`);
+  if (!(await runWithProgress(session, started.rows))) {
+    return showMessage({ title: 'Bidquill', icon: 'information', text: '一括作成をキャンセルしました。何も書き込んでいません。' });
+  }
+  const dot = file.name.lastIndexOf('.');
+  const outputName = dot > 0 ? `${file.name.slice(0, dot)}_説明HTML${file.name.slice(dot)}` : `${file.name}_説明HTML.csv`;
+  const output = `/batch/out/${outputName.replace(/[/\\\0]/g, '_')}`;
+  const result = JSON.parse(session.batchFinish(output));
+  if (result.error) return fail(result.error);
+  download(engine.readFile(output), outputName);
+  await deliverPages(engine, `${output}.pages`, result.files);
+  return showSummary(result, outputName);
+}
+
+// The gallery: every design as a small picture of the seller's own listing. The frames run no
+// script and reach nothing of the page (sandbox without allow-scripts or allow-same-origin).
+export function chooseDesign(engine, run) {
+  const designs = JSON.parse(engine.session.designs());
+  if (!designs.length) {
+    return showMessage({ title: 'Bidquill', icon: 'warning', text: 'デザインが見つかりません。ページを読み込み直してください。' });
+  }
+  return new Promise((resolve) => {
+    let d;
+    const finish = (file) => { d.close(); d.remove(); resolve(file ? run(['open-design', file]) : null); };
+    const cards = designs.map((s) => {
+      const use = el('button', { type: 'button', text: 'このデザインにする', 'data-design': s.name });
+      use.disabled = Boolean(s.error);
+      use.addEventListener('click', () => finish(s.file));
+      const frame = el('iframe', { class: 'design-sample', sandbox: '', referrerpolicy: 'no-referrer',
+        title: `${s.name} の見本`, tabindex: '-1' });
+      frame.srcdoc = s.page;
+      return el('div', { class: 'design-card' }, [el('div', { class: 'design-name', text: s.name }),
+        s.error ? el('div', { class: 'box-text', text: s.error }) : el('div', { class: 'design-frame' }, [frame]), use]);
+    });
+    const cancel = el('button', { type: 'button', text: 'キャンセル' });
+    cancel.addEventListener('click', () => finish(null));
+    d = dialog('dlgGallery', 'デザインを選ぶ', el('div', { class: 'box-body' }, [
+      el('div', { class: 'box-text', text: '今の見出しと本文で見本を作りました。選ぶと、見出しと本文はそのままでデザイン（色、太字、文字の大きさ、表、発送方法と支払方法の表）だけが変わります。' }),
+      el('div', { class: 'design-grid' }, cards),
+    ]), [cancel]);
+    d.addEventListener('cancel', (e) => { e.preventDefault(); finish(null); });
+    d.showModal();
+  });
+}
