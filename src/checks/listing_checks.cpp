@@ -231,6 +231,10 @@ class TextChecker {
              static_cast<unsigned char>(c) < 0x80;
     };
     for (std::size_t i = 0; i < low.size(); ++i) {
+      if (low[i] == '@') {
+        i = checkMail(low, i);
+        continue;
+      }
       if (low[i] != 'h' && low[i] != 'w') continue;  // the only letters an address starts with
       bool web = low.compare(i, 7, "http://") == 0 || low.compare(i, 8, "https://") == 0 ||
                  (low.compare(i, 4, "www.") == 0 && (i == 0 || !urlChar(low[i - 1])));
@@ -243,7 +247,6 @@ class TextChecker {
         i = e;
         continue;
       }
-      if (low[i] == '@') i = checkMail(low, i);
     }
   }
 
