@@ -73,29 +73,43 @@ BatchJob::BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan)
     : form_(form), sheet_(sheet), plan_(std::move(plan)) {}
 
 std::optional<CsvError> BatchJob::prepare() {
-  if (auto error = widestRecord(sheet_, widest_)) return error;
+  CsvReader reader(sheet_, false);
+  CsvRecord header;
+  if (!reader.next(header)) return reader.error();
+  if (plan_.columns.size() > header.cells.size()) plan_.columns.resize(header.cells.size());
   if (std::none_of(plan_.columns.begin(), plan_.columns.end(),
                    [](const auto& t) { return t.has_value(); })) {
     return CsvError{1, 0, noColumnMessage()};
-  }
-  reader_.emplace(sheet_);
-  CsvRecord header;
-  reader_->next(header);
-  if (plan_.columns.size() > header.cells.size()) plan_.columns.resize(header.cells.size());
-  {
-    // Count the rows now, so that a progress bar knows its end.
-    CsvReader counter(sheet_);
-    CsvRecord r;
-    while (counter.next(r)) rows_ += r.row > 1;
   }
   for (int s = 1; s <= kSections; ++s) {
     const Section& section = form_.page.section(s);
     titles_[static_cast<std::size_t>(s - 1)] = section.txtTitle.text();
     bodies_[static_cast<std::size_t>(s - 1)] = section.txtEdit.text();
   }
+  scanner_.emplace(sheet_, false);
+  return std::nullopt;
+}
+
+bool BatchJob::scan(std::chrono::steady_clock::time_point until) {
+  CsvRecord r;
+  for (int n = 1;; ++n) {
+    if (!scanner_->next(r)) break;
+    widest_ = std::max(widest_, r.cellsInFile);
+    rows_ += r.row > 1;
+    // The clock is read now and then: a record is read in far less time than a clock read.
+    if (n % 256 == 0 && std::chrono::steady_clock::now() >= until) return false;
+  }
+  error_ = scanner_->error();
+  scanner_.reset();
+  return true;
+}
+
+void BatchJob::startMaking() {
+  reader_.emplace(sheet_);
+  CsvRecord header;
+  reader_->next(header);
   out_.assign(sheet_.substr(0, reader_->start()));
   appendRecord(out_, sheet_, *reader_, header, widest_, plan_.header);
-  return std::nullopt;
 }
 
 void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
@@ -152,18 +166,26 @@ std::string BatchJob::fileName(const CsvRecord& record) {
 }
 
 bool BatchJob::step(std::chrono::steady_clock::time_point until, std::vector<HtmlFile>& files) {
+  if (error_) return true;
+  if (scanner_) {
+    if (!scan(until)) return false;
+    if (error_) return true;
+    startMaking();
+  }
+  if (!reader_) return true;
   CsvRecord record;
   do {
-    if (!reader_ || !reader_->next(record)) return true;
+    if (!reader_->next(record)) return true;
     makeRow(record, files);
     ++done_;
   } while (std::chrono::steady_clock::now() < until);
   return done_ == rows_;
 }
 
-void BatchJob::finish(std::vector<HtmlFile>& files) {
+bool BatchJob::finish(std::vector<HtmlFile>& files) {
   while (!step(std::chrono::steady_clock::time_point::max(), files)) {
   }
+  return !error_;
 }
 
 std::string BatchJob::summary() const {

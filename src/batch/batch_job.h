@@ -52,17 +52,21 @@ class BatchJob {
   // `sheet` is the spreadsheet's bytes. Both outlive the job.
   BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan);
 
-  // Reads the whole sheet once: any bad row (or no mapped column) stops the job here, before a
-  // page is made.
+  // Reads the header and checks the mapping (no mapped column); quick.
   std::optional<CsvError> prepare();
+  // Then every record is read once before any page is made: a bad row anywhere stops the job
+  // (error()) with nothing made. Until that read is over rows() is not known.
+  bool scanning() const { return scanner_.has_value(); }
   std::size_t rows() const { return rows_; }  // data rows, without the header
   std::size_t done() const { return done_; }
+  const std::optional<CsvError>& error() const { return error_; }
 
-  // Makes rows until `until` passes (at least one) or all are made; true when all are. The
-  // .html files of the rows made are added to `files` when the plan asks for them.
+  // Reads or makes rows until `until` passes (at least one row made once reading is over) or
+  // the job is over; true when it is (all made, or error()). The .html files of the rows made
+  // are added to `files` when the plan asks for them.
   bool step(std::chrono::steady_clock::time_point until, std::vector<HtmlFile>& files);
-  // Everything at once (the command line, tests).
-  void finish(std::vector<HtmlFile>& files);
+  // Everything at once (the command line, tests); false on an error.
+  bool finish(std::vector<HtmlFile>& files);
 
   // After the last step: the spreadsheet with the column added, in its own encoding.
   std::string& output() { return out_; }
@@ -74,12 +78,16 @@ class BatchJob {
 
  private:
   void makeRow(const CsvRecord& record, std::vector<HtmlFile>& files);
+  // Reads on through the sheet; true when the read is over.
+  bool scan(std::chrono::steady_clock::time_point until);
+  void startMaking();
   std::string fileName(const CsvRecord& record);
 
   frmMain& form_;
   std::string_view sheet_;
   BatchPlan plan_;
-  std::optional<CsvReader> reader_;
+  std::optional<CsvReader> scanner_, reader_;
+  std::optional<CsvError> error_;
   std::size_t widest_ = 0, rows_ = 0, done_ = 0;
   int made_ = 0, skipped_ = 0;
   std::array<std::string, 8> titles_, bodies_;  // the listing's own texts

@@ -33,8 +33,9 @@ struct CsvError {
 
 class CsvReader {
  public:
-  // `bytes` must outlive the reader.
-  explicit CsvReader(std::string_view bytes);
+  // `bytes` must outlive the reader. Without `cellsWanted` the records are only checked and
+  // measured: a cell is "" when empty and "x" otherwise, nothing is decoded.
+  explicit CsvReader(std::string_view bytes, bool cellsWanted = true);
 
   // The file's encoding (code page 932, UTF-8, UTF-8 with a mark) and separator ("," or tab),
   // decided from its first bytes and its first line.
@@ -61,6 +62,7 @@ class CsvReader {
   int row_ = 0;
   std::size_t columns_ = 0;  // the header's width
   std::optional<CsvError> error_;
+  bool cellsWanted_ = true;
 };
 
 // "A", "B", … "Z", "AA": a column as the sheet names it.

@@ -125,6 +125,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     }
     files.clear();
   }
+  if (const auto& e = job.error())
+    return fail(displayPath(c.items) + ": " + where(*e) + e->message);
   if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr)) {
     return fail(*why);
   }

@@ -209,6 +209,7 @@ class BatchRun : public QObject {
     auto error = offscreen_->start();
     if (!error) error = offscreen_->take(listing);
     if (error) return fail(*error);
+    items_ = items;
     job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
     if (auto e = job_->prepare()) {
       return fail(displayPath(items) + "\r\n" +
@@ -242,13 +243,21 @@ class BatchRun : public QObject {
     if (cancelled_) return;
     std::vector<batch::HtmlFile> files;
     bool done = job_->step(std::chrono::steady_clock::now() + kStep, files);
+    if (const auto& e = job_->error()) {
+      finishWith(displayPath(items_) + "\r\n" + std::to_string(e->row) + "行目: " + e->message);
+      return;
+    }
+    if (!job_->scanning() && progress_->maximum() == 0) {
+      progress_->setLabelText(QStringLiteral("説明を作っています…"));
+      progress_->setMaximum(static_cast<int>(job_->rows()));
+    }
     for (const batch::HtmlFile& f : files) {
       if (auto why = pages_->add(f)) {
         finishWith(why);
         return;
       }
     }
-    progress_->setValue(static_cast<int>(job_->done()));
+    if (!job_->scanning()) progress_->setValue(static_cast<int>(job_->done()));
     if (!done) {
       QTimer::singleShot(0, this, [this] { step(); });
       return;
@@ -280,7 +289,7 @@ class BatchRun : public QObject {
   QWidget* parent_;
   QtPlatform& platform_;
   std::string sheet_;
-  fs::path output_;
+  fs::path output_, items_;
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;
   std::unique_ptr<batch::PageFolder> pages_;

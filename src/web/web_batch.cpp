@@ -97,21 +97,26 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
     job_.reset();
     return errorJson(csvErrorText(*e));
   }
-  Json j;
-  j.beginObject().key("rows").value(static_cast<long long>(job_->rows())).endObject();
-  return j.str();
+  return "{}";
 }
 
 std::string WebBatch::step(int milliseconds) {
   bool finished = !job_ || job_->step(std::chrono::steady_clock::now() +
                                           std::chrono::milliseconds(milliseconds),
                                       files_);
+  if (job_ && job_->error()) {
+    std::string message = csvErrorText(*job_->error());
+    cancel();
+    return errorJson(message);
+  }
   Json j;
   j.beginObject()
       .key("done")
       .value(static_cast<long long>(job_ ? job_->done() : 0))
       .key("rows")
       .value(static_cast<long long>(job_ ? job_->rows() : 0))
+      .key("reading")
+      .value(job_ && job_->scanning())
       .key("finished")
       .value(finished)
       .endObject();

@@ -22,10 +22,11 @@ class WebBatch {
   std::string sheet(const std::filesystem::path& file);
   // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
   // the column the .html files are named from (-1: the row numbers; -2: no files).
-  // {"rows":N} or {"error":"…"}.
+  // {} or {"error":"…"}.
   std::string start(const std::filesystem::path& file, const std::vector<std::string>& columns,
                     const std::string& header, int nameColumn);
-  // Makes rows for about `milliseconds`: {"done":N,"rows":N,"finished":bool}.
+  // Reads or makes rows for about `milliseconds`: {"done":N,"rows":N,"reading":bool,
+  // "finished":bool}, or {"error":"…"} for a bad row (the job is then over).
   std::string step(int milliseconds);
   // After the last step: writes the sheet to `output` and the pages into `output`.pages/;
   // {"summary":…,"findings":[{"row":N,"text":…}],"files":[…]} or {"error":"…"}.

@@ -131,8 +131,8 @@ for name, encoding, sep, maps, boxes in SHEETS:
 
 # Bad input: a clear message naming the row and column, status 2, and nothing written.
 BAD = [
-    (b"\xe7\x95\xaa\xe5\x8f\xb7,\xe8\xaa\xac\xe6\x98\x8e\r\n1,\"open\r\n", "2行目のB列"),
-    ("番号,説明\r\n1,a,余分\r\n".encode(), "2行目のC列"),
+    ("番号,本文2\r\n1,\"open\r\n".encode(), "2行目のB列"),
+    ("番号,本文2\r\n1,a,余分\r\n".encode(), "2行目のC列"),
     (b"\x00\x01binary", "テキストのファイルではありません"),
     (b"", "1行目に見出しがありません"),
     ("番号,メモ\r\n1,a\r\n".encode("cp932"), "説明に使う列がありません"),

@@ -47,12 +47,12 @@ TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
   plan.nameColumn = 0;
   BatchJob job(copy->form(), sheet, plan);
   ASSERT_FALSE(job.prepare());
-  EXPECT_EQ(job.rows(), 4u);
   std::vector<batch::HtmlFile> files;
   // A deadline already passed still makes one row: a step never stalls, never runs away.
   for (std::size_t n = 1; n <= 4; ++n) {
     EXPECT_EQ(job.step(kPast, files), n == 4);
     EXPECT_EQ(job.done(), n);
+    EXPECT_EQ(job.rows(), 4u);
   }
   EXPECT_EQ(job.made(), 3);
   EXPECT_EQ(job.skipped(), 1);
@@ -77,10 +77,14 @@ TEST_F(Batch, ABadRowAnywhereStopsTheJobBeforeAnyPageIsMade) {
   BatchPlan plan;
   plan.columns = {std::nullopt, Target{2, false}};
   BatchJob job(copy->form(), sheet, plan);
-  auto error = job.prepare();
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->row, 4);
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> files;
+  EXPECT_FALSE(job.finish(files));
+  ASSERT_TRUE(job.error());
+  EXPECT_EQ(job.error()->row, 4);
   EXPECT_EQ(job.done(), 0u);
+  EXPECT_TRUE(files.empty());
+  EXPECT_TRUE(job.output().empty());
 
   BatchJob unmapped(copy->form(), "番号,説明\r\n1,a\r\n", BatchPlan{});
   ASSERT_TRUE(unmapped.prepare());

@@ -100,10 +100,11 @@ function askMapping(name, sheet) {
 }
 
 // Steps the job between frames; false when キャンセル was pressed.
-function runWithProgress(session, rows) {
+// Resolves with true when made, false when cancelled, or the error the engine found.
+function runWithProgress(session) {
   return new Promise((resolve) => {
-    const bar = el('progress', { id: 'prgBatch', max: String(rows || 1), value: '0' });
-    const text = el('div', { class: 'box-text', text: '説明を作っています…' });
+    const bar = el('progress', { id: 'prgBatch' });
+    const text = el('div', { class: 'box-text', text: '表を読んでいます…' });
     const cancel = el('button', { type: 'button', id: 'cmdBatchCancel', text: 'キャンセル' });
     const d = dialog('dlgBatchProgress', '一括作成', el('div', { class: 'box-body' }, [text, bar]), [cancel]);
     let stopped = false;
@@ -114,8 +115,12 @@ function runWithProgress(session, rows) {
     const tick = () => {
       if (stopped) return;
       const r = JSON.parse(session.batchStep(STEP_MS));
-      bar.value = r.done;
-      text.textContent = `説明を作っています… ${r.done} / ${r.rows} 行`;
+      if (r.error) return finish(r.error);
+      if (!r.reading) {
+        bar.max = r.rows || 1;
+        bar.value = r.done;
+        text.textContent = `説明を作っています… ${r.done} / ${r.rows} 行`;
+      }
       if (r.finished) finish(true);
       else setTimeout(tick, 0);
     };
@@ -186,7 +191,9 @@ export async function startBatch(engine) {
   if (!choice) return undefined;
   const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn));
   if (started.error) return fail(`${file.name}\r\n${started.error}`);
-  if (!(await runWithProgress(session, started.rows))) {
+  const ran = await runWithProgress(session);
+  if (typeof ran === 'string') return fail(`${file.name}\r\n${ran}`);
+  if (!ran) {
     return showMessage({ title: 'Bidquill', icon: 'information', text: '一括作成をキャンセルしました。何も書き込んでいません。' });
   }
   const dot = file.name.lastIndexOf('.');
