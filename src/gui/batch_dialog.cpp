@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 #include <chrono>
 #include <memory>
 
@@ -224,7 +226,7 @@ class BatchRun : public QObject {
                             static_cast<int>(job_->rows()), parent_);
     progress_->setWindowTitle(QStringLiteral("一括作成"));
     progress_->setWindowModality(Qt::WindowModal);
-    progress_->setMinimumDuration(300);
+    progress_->setMinimumDuration(0);
     connect(progress_, &QProgressDialog::canceled, this, [this] { cancel(); });
     QTimer::singleShot(0, this, [this] { step(); });
     return true;
@@ -262,7 +264,16 @@ class BatchRun : public QObject {
       QTimer::singleShot(0, this, [this] { step(); });
       return;
     }
-    finishWith(batch::saveBatch(*job_, output_, pages_.get()));
+    // Writing and flushing a large sheet takes longer than a step: it is done on a thread (the
+    // job, its output and its pages are this run's alone), and キャンセル has nothing left to stop.
+    progress_->setLabelText(QStringLiteral("保存しています…"));
+    progress_->setCancelButton(nullptr);
+    auto* saving = new QFutureWatcher<std::optional<std::string>>(this);
+    connect(saving, &QFutureWatcherBase::finished, this,
+            [this, saving] { finishWith(saving->result()); });
+    saving->setFuture(QtConcurrent::run([job = job_.get(), output = output_, pages = pages_.get()] {
+      return batch::saveBatch(*job, output, pages);
+    }));
   }
 
   void finishWith(const std::optional<std::string>& error) {
