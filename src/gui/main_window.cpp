@@ -3,6 +3,7 @@
 #include "gui/adaptive_area.h"
 #include "gui/batch_dialog.h"
 #include "gui/design_gallery_dialog.h"
+#include "gui/flow_layout.h"
 
 #include <algorithm>
 
@@ -202,8 +203,9 @@ QWidget* MainWindow::toolStrip() {
   auto* strip = new QFrame;
   strip->setObjectName(QStringLiteral("frmToolBar"));
   strip->setFrameShape(QFrame::StyledPanel);
-  auto* l = new QHBoxLayout(strip);
+  auto* l = new FlowLayout(strip);
   l->setContentsMargins(6, 4, 6, 4);
+  l->setSpacing(6);
   l->addWidget(binder_.button("cmdOpen"));
   auto* recent = new QToolButton;
   recent->setObjectName(QStringLiteral("cmdRecent"));
@@ -229,7 +231,6 @@ QWidget* MainWindow::toolStrip() {
   connect(batch, &QPushButton::clicked, this, [this] { startBatch(this, form_, platform_); });
   l->addWidget(batch);
   l->addWidget(binder_.button("cmdPreview"));
-  l->addSpacing(12);
   l->addWidget(binder_.check("chkRealTP"));
   l->addWidget(binder_.check("chkFirst"));
   l->addStretch();

@@ -597,9 +597,17 @@ class GuiTest : public QObject {
     QList<QByteArray> wh = screen.split('x');
     double scale =
         qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0;
-    window_->resize(qRound(wh[0].toInt() / scale), qRound(wh[1].toInt() / scale));
+    QSize screenSize(qRound(wh[0].toInt() / scale), qRound(wh[1].toInt() / scale));
+    window_->resize(screenSize);
     QApplication::processEvents();
     QTest::qWait(100);
+    // A window that cannot shrink to the screen is clipped by the screen itself.
+    QVERIFY2(window_->width() <= screenSize.width() && window_->height() <= screenSize.height(),
+             qPrintable(QStringLiteral("the window is %1x%2 on a screen of %3x%4")
+                            .arg(window_->width())
+                            .arg(window_->height())
+                            .arg(screenSize.width())
+                            .arg(screenSize.height())));
     QStringList clipped;
     for (QWidget* w : window_->findChildren<QWidget*>()) {
       QWidget* parent = w->parentWidget();
