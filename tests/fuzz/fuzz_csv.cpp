@@ -1,7 +1,7 @@
 // libFuzzer target for the spreadsheet reader and writer: any bytes are read without a crash or
-// a sanitizer report, records come in order inside the file, every record of a well-formed file
-// has the header's width, the records' bytes put back together are the file, and the file with
-// a column added reads back record for record.
+// a sanitizer report, the measuring read finds what the full read finds, records come in order
+// inside the file, every record of a well-formed file has the header's width, the records' bytes
+// put back together are the file, and the file with a column added reads back record for record.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,15 +13,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string bytes(reinterpret_cast<const char*>(data), size);
   bq::batch::CsvReader reader(bytes);
   std::string rejoined = bytes.substr(0, std::min(reader.start(), bytes.size()));
-  bq::batch::CsvRecord r;
+  // The batch's first read only checks and measures: it must find the same records and errors.
+  bq::batch::CsvReader scanner(bytes, false);
+  bq::batch::CsvRecord r, s;
   std::size_t width = 0, at = reader.start(), count = 0;
   while (reader.next(r)) {
+    if (!scanner.next(s) || s.begin != r.begin || s.end != r.end ||
+        s.cellsInFile != r.cellsInFile || s.cells.size() != r.cells.size()) {
+      std::abort();
+    }
     ++count;
     if (r.begin != at || r.end < r.begin || r.end > bytes.size()) std::abort();
     if (r.row == 1) width = r.cells.size();
     if (r.cells.size() != width) std::abort();
     rejoined.append(bytes, r.begin, r.end - r.begin).append(r.lineEnd);
     at = r.end + r.lineEnd.size();
+  }
+  if (scanner.next(s) || scanner.error().has_value() != reader.error().has_value() ||
+      (reader.error() && (scanner.error()->row != reader.error()->row ||
+                          scanner.error()->column != reader.error()->column))) {
+    std::abort();
   }
   if (reader.error()) return 0;
   if (rejoined != bytes) std::abort();
