@@ -18,10 +18,6 @@ using batch::BatchJob;
 using batch::BatchPlan;
 using batch::CsvError;
 
-std::string where(const CsvError& e) {
-  return e.row == 0 ? std::string() : std::to_string(e.row) + "行目: ";
-}
-
 // Applies the --map entries over what the headers gave; false with a reason.
 bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::string>& headers,
                BatchPlan& plan, std::string& error) {
@@ -90,7 +86,7 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   batch::CsvRecord header;
   if (!reader.next(header)) {
     const CsvError& e = *reader.error();
-    return fail(displayPath(c.items) + ": " + where(e) + e.message);
+    return fail(displayPath(c.items) + ": " + e.message);
   }
   std::array<std::string, 8> titles;
   for (int s = 1; s <= kSections; ++s) {
@@ -110,7 +106,7 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   plan.htmlFiles = !c.htmlDir.empty();
 
   BatchJob job(form, sheet, plan);
-  if (auto e = job.prepare()) return fail(displayPath(c.items) + ": " + where(*e) + e->message);
+  if (auto e = job.prepare()) return fail(displayPath(c.items) + ": " + e->message);
 
   batch::PageFolder pages;
   if (plan.htmlFiles) {
@@ -125,8 +121,7 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     }
     files.clear();
   }
-  if (const auto& e = job.error())
-    return fail(displayPath(c.items) + ": " + where(*e) + e->message);
+  if (const auto& e = job.error()) return fail(displayPath(c.items) + ": " + e->message);
   if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr)) {
     return fail(*why);
   }

@@ -214,8 +214,7 @@ class BatchRun : public QObject {
     items_ = items;
     job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
     if (auto e = job_->prepare()) {
-      return fail(displayPath(items) + "\r\n" +
-                  (e->row ? std::to_string(e->row) + "行目: " : std::string()) + e->message);
+      return fail(displayPath(items) + "\r\n" + e->message);
     }
     if (!htmlDir.empty()) {
       pages_ = std::make_unique<batch::PageFolder>();
@@ -246,7 +245,7 @@ class BatchRun : public QObject {
     std::vector<batch::HtmlFile> files;
     bool done = job_->step(std::chrono::steady_clock::now() + kStep, files);
     if (const auto& e = job_->error()) {
-      finishWith(displayPath(items_) + "\r\n" + std::to_string(e->row) + "行目: " + e->message);
+      finishWith(displayPath(items_) + "\r\n" + e->message);
       return;
     }
     if (!job_->scanning() && progress_->maximum() == 0) {

@@ -21,7 +21,7 @@ std::string errorJson(const std::string& message) {
 }
 
 std::string csvErrorText(const batch::CsvError& e) {
-  return (e.row ? std::to_string(e.row) + "行目: " : std::string()) + e.message;
+  return e.message;  // it names the row and column itself
 }
 
 std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {

@@ -2,6 +2,7 @@
 // they are run again with its answer, and each result carries exactly what the page must show.
 #include "engine/engine_fixture.h"
 #include "web/json.h"
+#include "web/web_batch.h"
 #include "web/web_session.h"
 
 namespace bq::test {
@@ -153,6 +154,37 @@ TEST_F(WebSessionTest, WidthBoxesReportRefusalAndTheMendButtonRewritesTheLessTha
   EXPECT_TRUE(has(r, R"("text":"3&lt;x>5")")) << r;
   EXPECT_TRUE(has(session->sourceText(), "3&lt;x>5"));
   EXPECT_TRUE(has(session->framedPage(), "3&lt;x>5"));
+}
+
+}  // namespace
+}  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+// The browser's batch: the sheet's first rows and mapping, a bad row as the job's error (nothing
+// saved), and a finished job's sheet and pages in the engine's files.
+TEST_F(WebSessionTest, TheBatchAnswersInJsonAndSavesOnlyAFinishedJob) {
+  web::WebBatch batch(session->form());
+  // The bad row lies beyond the rows the mapping dialog shows.
+  std::ofstream(dir / "bad.csv", std::ios::binary)
+      << "番号,本文2\r\n1,a\r\n2,b\r\n3,c\r\n4,d\r\n5,e\r\n6,f\r\n7,\"open\r\n";
+  std::string sheet = batch.sheet(dir / "bad.csv");
+  EXPECT_TRUE(has(sheet, R"("rows":[["1","a"],["2","b"],["3","c"],["4","d"],["5","e"]])")) << sheet;
+  EXPECT_TRUE(has(sheet, R"("mapped":["","欄2 本文"])")) << sheet;
+  EXPECT_EQ(batch.start(dir / "bad.csv", {"", "欄2 本文"}, "", -2), "{}");
+  std::string step = batch.step(1000);
+  EXPECT_TRUE(has(step, R"({"error":"8行目のB列で)")) << step;
+  EXPECT_TRUE(has(batch.finish(dir / "bad.out"), "error"));
+  EXPECT_FALSE(fs::exists(dir / "bad.out"));
+
+  std::ofstream(dir / "good.csv", std::ios::binary) << "番号,本文2\r\nA/1,いち\r\n";
+  EXPECT_EQ(batch.start(dir / "good.csv", {"", "欄2 本文"}, "", 0), "{}");
+  EXPECT_TRUE(has(batch.step(1000), R"("finished":true)"));
+  std::string done = batch.finish(dir / "good.out");
+  EXPECT_TRUE(has(done, R"("files":["A_1.html"])")) << done;
+  EXPECT_NE(readFile(dir / "good.out").find("いち"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir / "good.out.pages" / "A_1.html"));
 }
 
 }  // namespace
