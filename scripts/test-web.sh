@@ -16,6 +16,12 @@ cmake -S . -B build-cli -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIDQUILL_GU
   -DBIDQUILL_TESTS=OFF -DBIDQUILL_BENCH=OFF -DBIDQUILL_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-cli --target bidquill-cli bidquill_data
 
+# The tests run with Debian 12's own node (18), whichever node is installed; npm only fetches.
+node_bin=$(scripts/debian-node.sh)
+node_lib="$node_bin/../lib/$(gcc -dumpmachine)"
+
 cd tests/web
 npm ci --no-audit --no-fund --loglevel=error
-BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" node --test --test-concurrency=1 --test-timeout=120000
+echo "Browser tests with $("$node_bin/node" --version) from $node_bin"
+BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" LD_LIBRARY_PATH="$node_lib" \
+  "$node_bin/node" --test web.test.mjs

@@ -60,7 +60,11 @@ export async function openApp(browser, server, { keepFiles = true, init } = {}) 
   if (init) await context.addInitScript(init);
   const page = await context.newPage();
   const errors = [];
-  page.on('pageerror', (e) => errors.push(e.message));
+  // playwright's own service-worker blocker reads navigator.serviceWorker in every frame, and
+  // the listing's sandboxed frames refuse it: that error is the tool's, not the page's.
+  page.on('pageerror', (e) => {
+    if (!/serviceWorker.*sandboxed/.test(e.message)) errors.push(e.message);
+  });
   await page.goto(server.url);
   await page.waitForFunction(() => window.bidquillReady === true);
   return { context, page, errors };

@@ -1,12 +1,15 @@
 // The browser edition in a real browser: the same engine must give the same page, the same
 // settings bytes and the same zone prices as the command-line driver, and the preview must run
 // nothing the listing carries.
-import { test, before, after } from 'node:test';
+import { test as nodeTest, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
 import path from 'node:path';
 import { serve, launch, openApp, runCli, scratchCopy, waitForPreview, byId, openWithInput, dataFile,
   sample, root } from './harness.mjs';
+
+// Each test's own limit (Debian 12's node has no --test-timeout).
+const test = (name, fn) => nodeTest(name, { timeout: 120_000 }, fn);
 
 let server;
 let browser;
