@@ -10,8 +10,16 @@ if ! command -v dpkg-shlibdeps >/dev/null; then
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq dpkg-dev
 fi
+# Debian's hardening flags (stack protector, fortified calls, read-only relocations, PIE).
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DBIDQUILL_TESTS=OFF -DBIDQUILL_BENCH=OFF >/dev/null
 cmake --build build-deb
 (cd build-deb && cpack -G DEB >/dev/null)
-ls build-deb/bidquill_*.deb
+deb=$(ls build-deb/bidquill_*.deb)
+echo "$deb"
+# The package as Debian checks packages: no error and no warning.
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb"
+fi

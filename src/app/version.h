@@ -1,5 +1,5 @@
 #pragma once
 
 namespace bq {
-inline constexpr const char* kVersion = "1.01";
+inline constexpr const char* kVersion = "1.02";
 }

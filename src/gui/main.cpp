@@ -1,5 +1,7 @@
 // The desktop program: splash, start-up, the main window with its live preview.
 #include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
+#include <cstring>
 
 #include <cstdio>
 #include <memory>
@@ -65,11 +68,77 @@ void startRecovery(bq::frmMain& form, QObject* owner) {
   timer->start(30 * 1000);
 }
 
+// The command line, known before the application exists: --help and --version need no display.
+struct Options {
+  QCommandLineParser parser;
+  QCommandLineOption appFolder{QStringLiteral("app-folder"),
+                               QStringLiteral("Folder holding data/tag (default: the program's)."),
+                               QStringLiteral("DIR")};
+  QCommandLineOption firstPreview{
+      QStringLiteral("first-preview"),
+      QStringLiteral("Print the time from start to the first painted preview, then quit.")};
+  QCommandLineOption screenshots{
+      QStringLiteral("screenshots"),
+      QStringLiteral("With the sample listing open, save main.png, shipping-tab.png, "
+                     "payment-tab.png, preview.png and gallery.png into DIR, then quit (for the "
+                     "documentation)."),
+      QStringLiteral("DIR")};
+  Options() {
+    parser.setApplicationDescription(QStringLiteral(
+        "Bidquill: the HTML description of an auction listing, with a live preview."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(appFolder);
+    parser.addOption(firstPreview);
+    parser.addOption(screenshots);
+  }
+};
+
+bool asks(int argc, char** argv, std::initializer_list<const char*> names) {
+  for (int i = 1; i < argc; ++i) {
+    for (const char* n : names) {
+      if (std::strcmp(argv[i], n) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// What cannot start: no display, or root with the browser's sandbox (which refuses root). Root
+// starts with the sandbox off, as scripts/run.sh does, and is told so. Returns false to stop.
+bool readyToStart() {
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::fputs(
+        "bidquill: 画面（ディスプレイ）が見つからないので、ウィンドウを開けません。\n"
+        "デスクトップの中から起動するか、画面のないところでは bidquill-cli を使ってください"
+        "（bidquill-cli --help）。\n",
+        stderr);
+    return false;
+  }
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    std::fputs(
+        "bidquill: 管理者（root）として起動されました。プレビューのサンドボックスは root では"
+        "使えないので、切って動かします。ふだんは一般のユーザーで起動してください。\n",
+        stderr);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer sinceStart;
   sinceStart.start();
+  if (asks(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"})) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bidquill"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
+    Options options;
+    options.parser.process(core);  // prints and exits
+    return 0;
+  }
+  if (!readyToStart()) return 1;
   bq::gui::chooseRenderer();
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
@@ -85,24 +154,11 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(icon);
   QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
 
-  QCommandLineParser args;
-  args.addHelpOption();
-  args.addVersionOption();
-  QCommandLineOption appFolder(QStringLiteral("app-folder"),
-                               QStringLiteral("Folder holding data/tag (default: the program's)."),
-                               QStringLiteral("DIR"));
-  QCommandLineOption firstPreview(
-      QStringLiteral("first-preview"),
-      QStringLiteral("Print the time from start to the first painted preview, then quit."));
-  QCommandLineOption screenshots(
-      QStringLiteral("screenshots"),
-      QStringLiteral("With the sample listing open, save main.png, shipping-tab.png, "
-                     "payment-tab.png, preview.png and gallery.png into DIR, then quit (for the "
-                     "documentation)."),
-      QStringLiteral("DIR"));
-  args.addOption(appFolder);
-  args.addOption(firstPreview);
-  args.addOption(screenshots);
+  Options options;
+  QCommandLineParser& args = options.parser;
+  const QCommandLineOption& appFolder = options.appFolder;
+  const QCommandLineOption& firstPreview = options.firstPreview;
+  const QCommandLineOption& screenshots = options.screenshots;
   args.process(app);
 
   bq::gui::QtPlatform platform;

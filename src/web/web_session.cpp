@@ -1,9 +1,12 @@
 #include "web/web_session.h"
 
+#include "shipping/tariff.h"
+
 #include <charconv>
 
 #include "core/app_folder.h"
 #include "core/templates.h"
+#include "shipping/tariff.h"
 #include "text/cp932.h"
 #include "web/json.h"
 
@@ -137,6 +140,13 @@ std::string WebSession::start() {
   j.endArray();
   j.key("missingMessage").value(missing.empty() ? std::string() : missingTemplateMessage(missing));
   j.key("state").raw(r);
+  // The rules the page's layout follows come from here, never from a copy in the page.
+  j.key("rules").beginObject();
+  j.key("shippingRows").value(static_cast<long long>(kShippingRows));
+  j.key("yuPackRow").value(static_cast<long long>(kYuPackRow));
+  j.key("paymentRows").value(static_cast<long long>(kPaymentRows));
+  j.key("weightClasses").value(static_cast<long long>(tariff::kWeightClasses));
+  j.endObject();
   j.endObject();
   return j.str();
 }

@@ -35,6 +35,12 @@ test('the window shows every control of the engine once, in the desktop order', 
   assert.deepEqual(toolStrip.map((t) => t.trim()), ['設定ファイルを開く', '設定ファイルを保存',
     'デザインを読み込む…', 'デザインを選ぶ…', '一括作成…', 'プレビュー',
     'リアルタイムにプレビューする', '「商品について」を表示する', 'ホームページ']);
+  // The Yu-Pack row's hint stands where the engine prices the row by zone, and nowhere else.
+  const hinted = await page.locator('[placeholder="（地域別料金）"]').evaluateAll((es) => es.map((e) => e.id));
+  const priced = await page.locator('[id^="txtMoney"]').evaluateAll((es) =>
+    es.filter((e) => e.readOnly).map((e) => e.id));  // the engine makes that box read-only
+  assert.deepEqual(hinted, priced);
+  assert.equal(priced.length, 1);
   const legends = await page.locator('.sections legend').allInnerTexts();
   assert.deepEqual(legends, ['欄 1', '欄 2', '欄 3', '欄 4', '欄 7', '欄 8']);
   assert.equal(await page.title(), '無題 — Bidquill');

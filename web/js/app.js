@@ -35,7 +35,8 @@ class App {
     $('frmToolBar').append(...buildToolStrip(this.binder));
     $('cmdGallery').addEventListener('click', () => chooseDesign(this.engine, (args) => this.run(args)));
     $('cmdBatch').addEventListener('click', () => startBatch(this.engine));
-    $('editing').append(...buildEditingArea(this.binder));
+    this.rules = first.rules;
+    $('editing').append(...buildEditingArea(this.binder, first.rules));
     this.preview = new LivePreview($('previewScroll'), $('WBrowser'));
     this.apply(first.state);
     this.wireWindow();

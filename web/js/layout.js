@@ -3,10 +3,8 @@
 // colours. Captions of controls come from the engine; the words between them are the window's.
 import { el } from './binder.js';
 
-const SHIPPING_ROWS = 12;
-const YU_PACK_ROW = 4;
-const PAYMENT_ROWS = 16;
-const WEIGHT_CLASSES = 12;
+// The engine's rules (rows, the Yu-Pack row, weight classes), handed over at start.
+let rules;
 
 const label = (text) => el('span', { class: 'label', text });
 const row = (...children) => el('div', { class: 'row' }, children);
@@ -43,9 +41,9 @@ function titleHead(b, i) {
 
 function shippingTab(b) {
   const rows = el('div', { class: 'ship-rows' });
-  for (let i = 1; i <= SHIPPING_ROWS; i++) {
+  for (let i = 1; i <= rules.shippingRows; i++) {
     const money = b.line(`txtMoney${i}`);
-    if (i === YU_PACK_ROW) money.placeholder = '（地域別料金）';
+    if (i === rules.yuPackRow) money.placeholder = '（地域別料金）';
     const cell = el('div', { class: 'ship-row' }, [b.check(`chkSend${i}`), b.line(`txtSend${i}`), money]);
     // Two columns of six, filled downwards, as in the window.
     cell.style.gridRow = String(((i - 1) % 6) + 1);
@@ -53,7 +51,7 @@ function shippingTab(b) {
     rows.append(cell);
   }
   const classes = el('div', { class: 'weight-classes' });
-  for (let k = 0; k < WEIGHT_CLASSES; k++) classes.append(b.option(`optYPack(${k})`));
+  for (let k = 0; k < rules.weightClasses; k++) classes.append(b.option(`optYPack(${k})`));
   return el('div', { class: 'tab-page' }, [
     titleHead(b, 5),
     row(label('品名'), b.toggle('chkE5B_1'), b.button('cmdE5FC_1'),
@@ -71,7 +69,7 @@ function shippingTab(b) {
 
 function paymentTab(b) {
   const rows = el('div', { class: 'bank-rows' });
-  for (let i = 1; i <= PAYMENT_ROWS; i++) {
+  for (let i = 1; i <= rules.paymentRows; i++) {
     const cell = el('div', { class: 'bank-row' }, [b.check(`chkBank${i}`), b.line(`txtBank${i}`)]);
     cell.style.gridRow = String(((i - 1) % 8) + 1);
     cell.style.gridColumn = String(Math.floor((i - 1) / 8) + 1);
@@ -134,7 +132,8 @@ export function buildToolStrip(b) {
     el('span', { class: 'stretch' }), b.button('cmdHome')];
 }
 
-export function buildEditingArea(b) {
+export function buildEditingArea(b, engineRules) {
+  rules = engineRules;
   const sections = el('div', { class: 'sections' });
   for (const i of [1, 2, 3, 4, 7, 8]) sections.append(sectionCard(b, i));
   const side = el('div', { class: 'side' }, [
