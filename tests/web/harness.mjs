@@ -2,7 +2,7 @@
 // request, Debian's chromium driven by playwright-core, and the command-line driver to compare
 // against.
 import { createServer } from 'node:http';
-import { readFile, mkdtemp, copyFile } from 'node:fs/promises';
+import { readFile, mkdtemp, copyFile, rm } from 'node:fs/promises';
 import { execFileSync } from 'node:child_process';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -77,8 +77,15 @@ export function runCli(args, input) {
     { input, maxBuffer: 64 << 20, stdio: ['pipe', 'pipe', 'pipe'] });
 }
 
+// The folders the tests made, removed when they end (removeScratch).
+const scratch = [];
+export async function removeScratch() {
+  await Promise.all(scratch.map((dir) => rm(dir, { recursive: true, force: true })));
+}
+
 export async function scratchCopy(file) {
   const dir = await mkdtemp(path.join(tmpdir(), 'bidquill-web-'));
+  scratch.push(dir);
   const copy = path.join(dir, path.basename(file));
   await copyFile(file, copy);
   return copy;

@@ -3,10 +3,10 @@
 // nothing the listing carries.
 import { test as nodeTest, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFile } from 'node:fs/promises';
+import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
-import { serve, launch, openApp, runCli, scratchCopy, waitForPreview, byId, openWithInput, dataFile,
-  sample, root } from './harness.mjs';
+import { serve, launch, openApp, runCli, scratchCopy, removeScratch, waitForPreview, byId, openWithInput,
+  dataFile, sample, root } from './harness.mjs';
 
 // Each test's own limit (Debian 12's node has no --test-timeout).
 const test = (name, fn) => nodeTest(name, { timeout: 120_000 }, fn);
@@ -20,6 +20,7 @@ before(async () => {
 after(async () => {
   await browser?.close();
   server?.close();
+  await removeScratch();
 });
 
 test('the window shows every control of the engine once, in the desktop order', async () => {
@@ -394,7 +395,7 @@ test('a batch in the browser gives the command line\'s bytes; キャンセル ha
   const rows = ['番号,説明'];
   for (let i = 0; i < 20000; i++) rows.push(`${i},説明 ${i} ${'あ'.repeat(400)}`);
   const long = path.join(path.dirname(out), 'long.csv');
-  await (await import('node:fs/promises')).writeFile(long, rows.join('\r\n'));
+  await writeFile(long, rows.join('\r\n'));
   let downloads = 0;
   page.on('download', () => downloads++);
   const chooser2 = page.waitForEvent('filechooser');
@@ -424,6 +425,23 @@ test('the gallery shows every design as a frame that runs nothing, and a choice 
   await page.click('#dlgGallery button[data-design="和風"]');
   await page.waitForFunction(() => /7B2D26/i.test(window.bidquill.engine.mainPage()));
   assert.equal(await page.inputValue('#txtEdit1'), '私の古い茶碗');
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
+test('named elements of a listing cannot change how the page is measured or checked', async () => {
+  const { page, context, errors } = await openApp(browser, server);
+  await page.click('#txtEdit2');
+  const lines = Array.from({ length: 150 }, (_, i) => `${i + 1}行目`).join('<br>');
+  await page.keyboard.insertText('<img name="documentElement"><img name="body"><img name="images">' +
+    `${lines}<img src="/missing-picture.png">最後の行`);
+  await waitForPreview(page, '最後の行');
+  // The frame grows to the whole page, so the last line can be scrolled to.
+  await page.waitForFunction(() => document.getElementById('WBrowser').offsetHeight > 2500);
+  await page.click('#cmdPreview');
+  await page.locator('#dlgMessage button').click();
+  await page.waitForFunction(() => /missing-picture\.png/.test(document.getElementById('lstChecks').innerText));
+  assert.doesNotMatch(await page.locator('#lstChecks').innerText(), /問題は見つかりませんでした/);
   assert.deepEqual(errors, []);
   await context.close();
 });

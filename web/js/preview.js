@@ -9,6 +9,7 @@
 // box's, and a new page does not move it. The page's height is measured in a second, hidden
 // frame, sandboxed the same way but readable by us (same origin, still no scripts).
 import { el } from './binder.js';
+import { pageHeight } from './dom_read.js';
 
 const LINKS_OPEN_TABS = '<base target="_blank">';
 
@@ -75,8 +76,8 @@ export class LivePreview {
   measured() {
     this.measuring = false;
     const doc = this.measure.contentDocument;
-    if (doc && doc.documentElement) {
-      const h = Math.max(doc.documentElement.scrollHeight, doc.body ? doc.body.scrollHeight : 0);
+    if (doc) {
+      const h = pageHeight(doc);
       // Never shorter than the box, so that a page's 100% heights mean what they mean on the
       // desktop.
       const height = Math.max(h, this.box.clientHeight);

@@ -1,6 +1,7 @@
 // The preview window: the page inside the auction page mock-up, the HTML tab, the phone width,
 // and the checks before listing with their mend button — as the desktop's frmWeb.
 import { el } from './binder.js';
+import { brokenImageSources } from './dom_read.js';
 import { LivePreview } from './preview.js';
 
 export class PreviewWindow {
@@ -73,9 +74,7 @@ export class PreviewWindow {
 
   // Images the page could not load, found in the measuring frame (which runs nothing either).
   brokenImages(doc) {
-    const broken = Array.from(doc.images).filter((i) => i.complete && i.naturalWidth === 0)
-      .map((i) => i.getAttribute('src')).filter(Boolean);
-    this.renderReport(broken);
+    this.renderReport(brokenImageSources(doc));
   }
 
   showAndFocus() {
