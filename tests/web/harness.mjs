@@ -23,9 +23,11 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
 // Serves the site; `requests` lists every path asked for.
 export async function serve() {
   const requests = [];
+  const referers = new Map();  // path -> the Referer it was asked with
   const server = createServer(async (req, res) => {
     const url = new URL(req.url, 'http://localhost');
     requests.push(url.pathname + url.search);
+    if (req.headers.referer) referers.set(url.pathname, req.headers.referer);
     let file = path.normalize(path.join(site, decodeURIComponent(url.pathname)));
     if (!file.startsWith(site)) return res.writeHead(403).end();
     if (url.pathname.endsWith('/')) file = path.join(file, 'index.html');
@@ -38,7 +40,8 @@ export async function serve() {
     }
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, requests, close: () => server.close() };
+  return { url: `http://127.0.0.1:${server.address().port}/`, requests, referers,
+    close: () => server.close() };
 }
 
 export async function launch() {

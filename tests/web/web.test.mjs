@@ -433,9 +433,15 @@ test('named elements of a listing cannot change how the page is measured or chec
   const { page, context, errors } = await openApp(browser, server);
   await page.click('#txtEdit2');
   const lines = Array.from({ length: 150 }, (_, i) => `${i + 1}行目`).join('<br>');
+  const elsewhere = await serve();
   await page.keyboard.insertText('<img name="documentElement"><img name="body"><img name="images">' +
-    `${lines}<img src="/missing-picture.png">最後の行`);
+    `${lines}<img src="/missing-picture.png"><img src="${elsewhere.url}far.png">最後の行`);
   await waitForPreview(page, '最後の行');
+  // A picture from another site is asked for without saying where the listing is made.
+  for (let i = 0; i < 100 && !elsewhere.requests.includes('/far.png'); i++) await page.waitForTimeout(50);
+  assert.ok(elsewhere.requests.includes('/far.png'));
+  assert.equal(elsewhere.referers.get('/far.png'), undefined);
+  elsewhere.close();
   // The frame grows to the whole page, so the last line can be scrolled to.
   await page.waitForFunction(() => document.getElementById('WBrowser').offsetHeight > 2500);
   await page.click('#cmdPreview');
