@@ -51,7 +51,7 @@ std::string excerpt(std::string_view text, std::size_t at, std::size_t chars = 2
 // Findings of one kind beyond the first few are only counted: a page of a million "<x>" is one
 // line to read, not a million.
 constexpr int kShownPerKind = 5;
-constexpr int kKinds = 5;
+constexpr int kKinds = 6;
 
 struct Collector {
   std::vector<Finding> findings;
@@ -150,10 +150,50 @@ class TextChecker {
                   ">」がないため、後ろの文字がすべて表示されません。閉じるタグを補ってください。");
           return i;
         }
+        if (m.name == "style") scanStyle(i, close);
         i = close;
       }
     }
     return t_.size();
+  }
+
+  // An address a style fetches from (url(…), @import "…"): a font or a picture from another
+  // site, which the auction site may drop.
+  void scanStyle(std::size_t from, std::size_t to) {
+    std::string low = lowered(std::string_view(t_).substr(from, to - from));
+    for (std::size_t i = 0; (i = low.find_first_of("u@", i)) != npos; ++i) {
+      std::size_t at = npos;
+      if (low.compare(i, 4, "url(") == 0) at = i + 4;
+      if (low.compare(i, 7, "@import") == 0) at = i + 7;
+      if (at == npos) continue;
+      while (at < low.size() && (isBlank(low[at]) || low[at] == '"' || low[at] == '\'')) ++at;
+      if (!remote(std::string_view(low).substr(at))) continue;
+      std::size_t end = at;
+      while (end < low.size() && !isBlank(low[end]) && low[end] != ')' && low[end] != '"' &&
+             low[end] != '\'' && low[end] != ';') {
+        ++end;
+      }
+      remoteFile(from + i, from + at, from + end, "スタイルが外部のファイル（フォントや画像）");
+      i = end;
+    }
+  }
+
+  static bool remote(std::string_view low) {
+    return low.rfind("http://", 0) == 0 || low.rfind("https://", 0) == 0 || low.rfind("//", 0) == 0;
+  }
+
+  // A file the page fetches from elsewhere when shown: named, and its address is no off-site
+  // address of its own.
+  void remoteFile(std::size_t at, std::size_t begin, std::size_t end, const std::string& what) {
+    fetched_.emplace_back(begin, end);
+    std::string address = t_.substr(begin, end - begin);
+    bool plain = lowered(address).rfind("http://", 0) == 0;
+    add(Kind::RemoteFile, at, [&] {
+      return what + "「" + excerpt(address, 0, 40) +
+             "」を読み込みます。オークションサイトでは削除されるか、読み込まれないことがあります" +
+             (plain ? "（http のアドレスは安全なページでは読み込まれません）" : "") +
+             "。説明の中の文字と画像で表してください。";
+    });
   }
 
   // Markup nobody meant: what the browser takes from "<" on is typed text that disappears.
@@ -205,8 +245,17 @@ class TextChecker {
         add(Kind::ActiveContent, at,
             "自動で別のページに移る指定（meta refresh）は使えません。取り除いてください。");
       }
+      bool media =
+          tag.name == "video" || tag.name == "audio" || tag.name == "source" || tag.name == "track";
+      if (remote(lowered(value)) && ((tag.name == "link" && a.name == "href") ||
+                                     (media && (a.name == "src" || a.name == "poster")))) {
+        remoteFile(at, a.valueBegin, a.valueEnd,
+                   tag.name == "link" ? "外部のファイル（<link>：スタイルシートやフォント）"
+                                      : "外部の動画・音声（<" + tag.name + ">）");
+      }
+      if (a.name == "style") scanStyle(a.valueBegin, a.valueEnd);
       if (tag.name == "img" && a.name == "src") {
-        imageSources_.emplace_back(a.valueBegin, a.valueEnd);
+        fetched_.emplace_back(a.valueBegin, a.valueEnd);
         if (lowered(value).rfind("http://", 0) == 0) {
           add(Kind::InsecureImage, at,
               "画像「" + excerpt(value, 0, 40) +
@@ -218,10 +267,10 @@ class TextChecker {
   }
 
   // The sources were found in order and do not overlap.
-  bool inImageSource(std::size_t pos) const {
-    auto after = std::upper_bound(imageSources_.begin(), imageSources_.end(), pos,
+  bool inFetchedAddress(std::size_t pos) const {
+    auto after = std::upper_bound(fetched_.begin(), fetched_.end(), pos,
                                   [](std::size_t p, const auto& r) { return p < r.first; });
-    return after != imageSources_.begin() && pos < std::prev(after)->second;
+    return after != fetched_.begin() && pos < std::prev(after)->second;
   }
 
   void scanAddresses(std::size_t end) {
@@ -238,7 +287,7 @@ class TextChecker {
       if (low[i] != 'h' && low[i] != 'w') continue;  // the only letters an address starts with
       bool web = low.compare(i, 7, "http://") == 0 || low.compare(i, 8, "https://") == 0 ||
                  (low.compare(i, 4, "www.") == 0 && (i == 0 || !urlChar(low[i - 1])));
-      if (web && !inImageSource(i)) {
+      if (web && !inFetchedAddress(i)) {
         std::size_t e = i;
         while (e < low.size() && urlChar(low[e])) ++e;
         add(Kind::OffSite, i,
@@ -262,7 +311,7 @@ class TextChecker {
     std::string_view host = std::string_view(low).substr(at + 1, e - at - 1);
     std::size_t dot = host.rfind('.');
     bool mail = b < at && dot != npos && dot > 0 && host.size() - dot > 2 &&
-                isAlpha(host[dot + 1]) && !inImageSource(at);
+                isAlpha(host[dot + 1]) && !inFetchedAddress(at);
     if (mail) {
       add(Kind::OffSite, b,
           "メールアドレス「" + t_.substr(b, e - b) +
@@ -275,7 +324,7 @@ class TextChecker {
   const std::string& t_;
   MarkupReader reader_;
   Collector& out_;
-  std::vector<std::pair<std::size_t, std::size_t>> imageSources_;
+  std::vector<std::pair<std::size_t, std::size_t>> fetched_;
   std::size_t lineFrom_ = 0;
   int line_ = 1;
 };

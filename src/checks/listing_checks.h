@@ -10,7 +10,7 @@
 
 namespace bq::checks {
 
-enum class Kind { ActiveContent, HiddenText, LostText, OffSite, InsecureImage };
+enum class Kind { ActiveContent, HiddenText, LostText, OffSite, InsecureImage, RemoteFile };
 
 struct Finding {
   Kind kind;

@@ -124,6 +124,29 @@ TEST(ListingChecks, AddressesOutsideImageSourcesAndInsecureImages) {
   EXPECT_TRUE(check("<img src=\"https://img.example.com/a@2x.jpg\"> 価格@1000円 a@b").empty());
 }
 
+// Styles, fonts and media from elsewhere are named as pictures over http are, and their
+// addresses are not taken for invitations off the site.
+TEST(ListingChecks, FilesFetchedFromElsewhereAreNamed) {
+  auto f = check(
+      "<link rel=stylesheet href=\"https://cdn.example.com/a.css\">\n"
+      "<style>@font-face{src:url(http://fonts.example.com/f.woff)} @import '//x.example.com/i.css';"
+      "</style>\n<video src=https://v.example.com/m.mp4></video><audio><source src=a.mp3></audio>\n"
+      "<p style=\"background:url( 'https://p.example.com/b.png' )\">あ</p>"
+      "<style>.a{background:url(data:image/png;base64,xx)}</style>");
+  std::vector<std::string> named;
+  for (const Finding& x : f) {
+    EXPECT_EQ(x.kind, Kind::RemoteFile) << x.text;
+    named.push_back(
+        x.text.substr(x.text.find("「") + 3, x.text.find("」") - x.text.find("「") - 3));
+  }
+  EXPECT_EQ(named, (std::vector<std::string>{"https://cdn.example.com/a.css",
+                                             "http://fonts.example.com/f.woff",
+                                             "//x.example.com/i.css", "https://v.example.com/m.mp4",
+                                             "https://p.example.com/b.png"}));
+  EXPECT_NE(f[1].text.find("http のアドレス"), std::string::npos);
+  EXPECT_EQ(f[3].line, 3);
+}
+
 TEST(ListingChecks, ColoursBuyersCannotTellApart) {
   EXPECT_NEAR(checks::contrastRatio("000000", "FFFFFF"), 21.0, 0.01);
   EXPECT_NEAR(checks::contrastRatio("FFFFFF", "FFFFFF"), 1.0, 0.001);
