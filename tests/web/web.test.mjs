@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import { serve, launch, openApp, runCli, scratchCopy, removeScratch, waitForPreview, byId, openWithInput,
-  dataFile, sample, root } from './harness.mjs';
+  dataFile, sample, root, site } from './harness.mjs';
 
 // Each test's own limit (Debian 12's node has no --test-timeout).
 const test = (name, fn) => nodeTest(name, { timeout: 120_000 }, fn);
@@ -449,5 +449,13 @@ test('named elements of a listing cannot change how the page is measured or chec
   await page.waitForFunction(() => /missing-picture\.png/.test(document.getElementById('lstChecks').innerText));
   assert.doesNotMatch(await page.locator('#lstChecks').innerText(), /問題は見つかりませんでした/);
   assert.deepEqual(errors, []);
+  await context.close();
+});
+
+test('opened from disk (file://), the page says what to do instead of loading forever', async () => {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(`file://${path.join(site, 'index.html')}`);
+  await page.waitForFunction(() => /scripts\/web\.sh/.test(document.getElementById('splashText').textContent));
   await context.close();
 });

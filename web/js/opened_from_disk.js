@@ -1,0 +1,13 @@
+// Opened by double-click (file://), the browser refuses the program's modules and the page
+// would wait forever. This plain script still runs there and says what to do instead.
+(function () {
+  if (location.protocol !== 'file:') return;
+  document.addEventListener('DOMContentLoaded', function () {
+    var text = document.getElementById('splashText');
+    if (!text) return;
+    text.textContent = 'ファイルをダブルクリックして開いたため、ブラウザーが Bidquill の部品を読み込ませません。' +
+      'Bidquill のフォルダーで scripts/web.sh を実行して http://127.0.0.1:8080/ を開くか、' +
+      'Bidquill を置いたウェブサイトのアドレスから開いてください。';
+    text.setAttribute('role', 'alert');
+  });
+})();
