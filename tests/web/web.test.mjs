@@ -459,3 +459,38 @@ test('opened from disk (file://), the page says what to do instead of loading fo
   await page.waitForFunction(() => /scripts\/web\.sh/.test(document.getElementById('splashText').textContent));
   await context.close();
 });
+
+test('each tab keeps its own work; the work of closed tabs is offered in 前回の作業', async () => {
+  const context = await browser.newContext({ viewport: { width: 1366, height: 768 }, serviceWorkers: 'block' });
+  const open = async () => {
+    const p = await context.newPage();
+    await p.goto(server.url);
+    return p;
+  };
+  const ready = (p) => p.waitForFunction(() => window.bidquillReady === true);
+  const a = await open();
+  await ready(a);
+  await a.fill('#txtTitle2', 'タブAの見出し');
+  await a.waitForTimeout(800);  // kept shortly after the change
+  // A second tab starts a listing of its own while the first is open.
+  const b = await open();
+  await ready(b);
+  assert.equal(await b.inputValue('#txtTitle2'), '商品説明');
+  await b.fill('#txtTitle2', 'タブBの見出し');
+  await b.waitForTimeout(800);
+  await a.close();
+  await b.close();
+  // Both closed: both are offered, the newest first; the older one is chosen.
+  const c = await open();
+  await c.locator('#dlgDrafts').waitFor();
+  const offered = c.locator('#dlgDrafts button.draft');
+  assert.equal(await offered.count(), 2);
+  await offered.nth(1).click();
+  await ready(c);
+  assert.equal(await c.inputValue('#txtTitle2'), 'タブAの見出し');
+  // The one left comes back by itself in the next tab.
+  const d = await open();
+  await ready(d);
+  assert.equal(await d.inputValue('#txtTitle2'), 'タブBの見出し');
+  await context.close();
+});

@@ -5,7 +5,7 @@ import { Binder } from './binder.js';
 import { buildToolStrip, buildEditingArea } from './layout.js';
 import { LivePreview } from './preview.js';
 import { PreviewWindow } from './preview_window.js';
-import { showMessage, ask, chooseColour } from './dialogs.js';
+import { showMessage, ask, chooseColour, chooseDraft } from './dialogs.js';
 import { Files } from './files.js';
 import { Storage } from './storage.js';
 import { startBatch, chooseDesign } from './batch.js';
@@ -41,7 +41,17 @@ class App {
     this.apply(first.state);
     this.wireWindow();
 
-    const kept = this.storage.restore();
+    // This tab's own work after a reload; else what closed tabs left: one comes back by itself,
+    // several are offered in 前回の作業.
+    const left = await this.storage.claim();
+    let kept = this.storage.restore();
+    if (!kept.resume && !kept.open && left.length) {
+      const chosen = left.length === 1 ? left[0].id : await chooseDraft(left);
+      if (chosen) {
+        this.storage.adopt(chosen);
+        kept = this.storage.restore();
+      }
+    }
     await this.files.recall(kept.file);
     if (kept.resume) await this.finish(this.apply(this.engine.resume(kept.resume)), []);
     else if (kept.open) await this.run(['open', kept.open]);

@@ -69,3 +69,22 @@ export function chooseColour(initial, remembered) {
   return modal('dlgColour', '色の設定', body,
     [['OK', () => colourNumber(input.value)], ['キャンセル', () => null]], null);
 }
+
+// 前回の作業: the work closed tabs left, newest first. The id of the draft to go on with, or null
+// for a new listing (the others stay kept for next time).
+export function chooseDraft(drafts) {
+  const name = (d) => (d.file ? d.file.split('/').pop() : '無題');
+  const when = (d) => (d.when ? new Date(d.when).toLocaleString('ja-JP') : '');
+  let pick = drafts[0].id;  // 続ける goes on with the newest
+  const list = el('div', { class: 'box-text drafts', role: 'list' }, drafts.map((d) => {
+    const b = el('button', { type: 'button', class: 'draft', 'data-draft': d.id,
+      text: `${name(d)}${d.modified ? '（保存していない変更あり）' : ''}　${when(d)}` });
+    b.addEventListener('click', () => { pick = d.id; b.closest('dialog').querySelector('[data-key="go"]').click(); });
+    return b;
+  }));
+  const body = el('div', { class: 'box-body question' }, [
+    el('div', { class: 'box-text', text: '閉じたタブの作業が残っています。続ける作業を選んでください。' +
+      '（続けるで一番新しい作業を続けます。選ばなかった作業は、次に開いたときにもまた選べます。）' }), list]);
+  return modal('dlgDrafts', '前回の作業', body,
+    [['続ける', () => pick, 'go'], ['新しく始める', () => null, 'new']], null);
+}

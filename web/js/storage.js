@@ -2,9 +2,17 @@
 // recovery file while there are unsaved changes, and the settings file last opened or saved
 // (whose other programs' lines a later save keeps). Written shortly after each change and when
 // the page is hidden or closed.
+//
+// Each tab keeps a draft of its own (its id lives in the tab's sessionStorage, so a reload finds
+// it), and holds a lock on it while it is open: a second tab never takes the first one's work,
+// and the drafts whose tab is gone are offered back (前回の作業).
 import { STATE, restoreFile } from './engine.js';
 
-const KEYS = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
+const PREFIX = 'bidquill.draft.';
+const TAB = 'bidquill.tab';
+const PARTS = ['recovery', 'file', 'base', 'when'];
+// Where a single tab kept its work before drafts had ids.
+const LEGACY = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
 const DELAY_MS = 400;
 
 function toBase64(bytes) {
@@ -22,6 +30,41 @@ function fromBase64(text) {
   return bytes;
 }
 
+const key = (id, part) => `${PREFIX}${id}.${part}`;
+const newId = () => `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 8)}`;
+
+function get(k) {
+  try {
+    return localStorage.getItem(k);
+  } catch {
+    return null;
+  }
+}
+
+// Every draft kept: [{ id, file, modified, when }], newest first.
+function drafts() {
+  const ids = new Set();
+  try {
+    for (let i = 0; i < localStorage.length; i++) {
+      const k = localStorage.key(i);
+      if (k.startsWith(PREFIX)) ids.add(k.slice(PREFIX.length, k.lastIndexOf('.')));
+    }
+  } catch {
+    return [];
+  }
+  return [...ids].map((id) => ({ id, file: get(key(id, 'file')) || '',
+    modified: get(key(id, 'recovery')) !== null, when: Number(get(key(id, 'when')) || 0) }))
+    .filter((d) => d.modified || d.file)
+    .sort((a, b) => b.when - a.when);
+}
+
+// The drafts whose tabs are open now (their locks are held).
+async function heldDrafts() {
+  if (!navigator.locks) return new Set();
+  const { held } = await navigator.locks.query();
+  return new Set(held.map((l) => l.name).filter((n) => n.startsWith(PREFIX)).map((n) => n.slice(PREFIX.length)));
+}
+
 export class Storage {
   constructor(engine, tell) {
     this.engine = engine;
@@ -29,15 +72,69 @@ export class Storage {
     this.timer = null;
     this.failing = false;
     this.file = '';
+    this.id = null;
   }
 
-  // Puts what was kept back into the engine's memory; what to open or resume, if anything.
+  // Takes this tab's draft (its own after a reload, else a new one) and returns the drafts of
+  // tabs that are gone, newest first.
+  async claim() {
+    this.adoptLegacy();
+    let id = null;
+    try {
+      id = sessionStorage.getItem(TAB);
+    } catch {
+      // no session storage: a new draft each time
+    }
+    const held = await heldDrafts();
+    // A duplicated tab carries its twin's id: the twin keeps that draft.
+    if (!id || held.has(id)) id = newId();
+    this.id = id;
+    try {
+      sessionStorage.setItem(TAB, id);
+    } catch {
+      // kept for this visit only
+    }
+    // Held until the tab goes; the browser lets go of it then.
+    if (navigator.locks) navigator.locks.request(PREFIX + id, () => new Promise(() => {}));
+    return drafts().filter((d) => d.id !== id && !held.has(d.id));
+  }
+
+  // The single slot of earlier versions becomes a draft like any other.
+  adoptLegacy() {
+    const recovery = get(LEGACY.recovery);
+    const file = get(LEGACY.file);
+    if (recovery === null && !file) return;
+    const id = newId();
+    if (recovery !== null) this.put(key(id, 'recovery'), recovery);
+    if (file) this.put(key(id, 'file'), file);
+    const base = get(LEGACY.base);
+    if (base !== null) this.put(key(id, 'base'), base);
+    this.put(key(id, 'when'), String(Date.now()));
+    for (const k of Object.values(LEGACY)) this.remove(k);
+  }
+
+  // Makes another draft this tab's own (its keys move over).
+  adopt(id) {
+    for (const part of PARTS) {
+      const value = get(key(id, part));
+      this.remove(key(id, part));
+      if (value !== null) this.put(key(this.id, part), value);
+      else this.remove(key(this.id, part));
+    }
+  }
+
+  // Forgets a draft the seller let go.
+  discard(id) {
+    for (const part of PARTS) this.remove(key(id, part));
+  }
+
+  // Puts this tab's draft back into the engine's memory; what to open or resume, if anything.
   restore() {
     try {
-      const file = localStorage.getItem(KEYS.file) || '';
-      const base = localStorage.getItem(KEYS.base);
+      const file = get(key(this.id, 'file')) || '';
+      const base = get(key(this.id, 'base'));
       if (file && base !== null) restoreFile(this.engine, file, fromBase64(base));
-      const recovery = localStorage.getItem(KEYS.recovery);
+      const recovery = get(key(this.id, 'recovery'));
       if (recovery !== null) {
         this.engine.writeFile(STATE, fromBase64(recovery));
         return { resume: STATE, file };
@@ -51,18 +148,19 @@ export class Storage {
 
   // After each action: what the document is now.
   noteDocument(doc, saved) {
-    if (this.stopped) return;
+    if (this.stopped || !this.id) return;
     if (doc.file !== this.file || saved.length) {
       this.file = doc.file;
-      this.put(KEYS.file, doc.file);
+      this.put(key(this.id, 'file'), doc.file);
+      this.put(key(this.id, 'when'), String(Date.now()));
       const bytes = doc.file ? this.engine.readFile(doc.file) : null;
-      if (bytes) this.put(KEYS.base, toBase64(bytes));
-      else this.remove(KEYS.base);
+      if (bytes) this.put(key(this.id, 'base'), toBase64(bytes));
+      else this.remove(key(this.id, 'base'));
     }
     if (!doc.modified) {
       clearTimeout(this.timer);
       this.timer = null;
-      this.remove(KEYS.recovery);
+      this.remove(key(this.id, 'recovery'));
     } else if (!this.timer) {
       this.timer = setTimeout(() => this.flush(), DELAY_MS);
     }
@@ -78,14 +176,17 @@ export class Storage {
   flush() {
     clearTimeout(this.timer);
     this.timer = null;
-    if (this.stopped || !this.engine.keepState()) return;
+    if (this.stopped || !this.id || !this.engine.keepState()) return;
     const bytes = this.engine.readFile(STATE);
-    if (bytes) this.put(KEYS.recovery, toBase64(bytes));
+    if (bytes) {
+      this.put(key(this.id, 'recovery'), toBase64(bytes));
+      this.put(key(this.id, 'when'), String(Date.now()));
+    }
   }
 
-  put(key, value) {
+  put(k, value) {
     try {
-      localStorage.setItem(key, value);
+      localStorage.setItem(k, value);
       if (this.failing) this.tell('ブラウザーにまた保存できるようになりました。');
       this.failing = false;
     } catch {
@@ -97,9 +198,9 @@ export class Storage {
     }
   }
 
-  remove(key) {
+  remove(k) {
     try {
-      localStorage.removeItem(key);
+      localStorage.removeItem(k);
     } catch {
       // storage unavailable: nothing kept, nothing to remove
     }
