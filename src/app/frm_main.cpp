@@ -13,8 +13,9 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
       zones(actions),
       shipping(page, holders, style, zones.ZoneRateText, platform, actions),
       payment(page, actions),
-      colours(page, holders, shipping, style, platform, actions),
-      boldSize(page, holders, shipping, style, actions),
+      shippingPieces(shipping.rowPieces()),
+      colours(page, holders, shippingPieces, style, platform, actions),
+      boldSize(page, holders, shippingPieces, style, actions),
       layout(page, holders, style, platform, actions) {
   actions.RefreshPreview = [this] { output.RefreshPreview(); };
   actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };

@@ -79,6 +79,8 @@ class frmMain {
   ZoneRates zones;
   ShippingTable shipping;
   PaymentList payment;
+  // What style rewrites of the shipping table, handed over so that style needs no shipping.
+  ShippingRowPieces shippingPieces;
   ColourStyle colours;
   BoldAndSize boldSize;
   TableLayout layout;

@@ -88,4 +88,12 @@ void ShippingTable::registerIn(Registry& r) {
   r.addValue("ShipTableEnd", [this] { return ShipTableEnd; });
 }
 
+ShippingRowPieces ShippingTable::rowPieces() {
+  ShippingRowPieces p;
+  appendMembers(p.leads, ShipRowLead, 1, kShippingRows);
+  appendMembers(p.mids, ShipRowMid, 1, kShippingRows);
+  appendMembers(p.tails, ShipRowTail, 1, kShippingRows);
+  return p;
+}
+
 }  // namespace bq

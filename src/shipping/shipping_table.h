@@ -12,6 +12,7 @@
 #include "page/page_model.h"
 #include "page/page_output.h"
 #include "style/dimension_box.h"
+#include "style/fragment.h"
 #include "style/style_state.h"
 
 namespace bq {
@@ -37,6 +38,8 @@ class ShippingTable {
 
   ShippingRow& row(int i) { return *rows_.at(static_cast<std::size_t>(i - 1)); }
   void registerIn(Registry& r);
+  // The rows' pieces, for the colour, bold and size controls of section 5's body.
+  ShippingRowPieces rowPieces();
 
   // Indexed by row, 1..12 (index 0 unused).
   std::array<std::string, kShippingRows + 1> ShipRowLead, ShipRowMid, ShipRowTail, ShipRow;

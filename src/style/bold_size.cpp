@@ -13,16 +13,15 @@ std::vector<std::string> sizeItems() {
 
 }  // namespace
 
-BoldAndSize::BoldAndSize(PageModel& page, PageHolders& holders, ShippingTable& shipping,
+BoldAndSize::BoldAndSize(PageModel& page, PageHolders& holders, const ShippingRowPieces& shipping,
                          StyleState& style, Actions& actions)
     : actions_(actions) {
   std::function<void()> refresh = [&actions] { actions.RefreshPreview(); };
   std::function<void()> shippingRebuild = [&actions] { actions.BuildShippingSection(); };
   std::function<void()> paymentRebuild = [&actions] { actions.BuildPaymentSection(); };
-  Fragments leads, mids, tails;
-  appendMembers(leads, shipping.ShipRowLead, 1, kShippingRows);
-  appendMembers(mids, shipping.ShipRowMid, 1, kShippingRows);
-  appendMembers(tails, shipping.ShipRowTail, 1, kShippingRows);
+  const Fragments& leads = shipping.leads;
+  const Fragments& mids = shipping.mids;
+  const Fragments& tails = shipping.tails;
 
   for (int i = 1; i <= kSections; ++i) {
     Section& s = page.section(i);

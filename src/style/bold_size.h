@@ -13,7 +13,6 @@
 #include "forms/registry.h"
 #include "page/page_model.h"
 #include "page/page_output.h"
-#include "shipping/shipping_table.h"
 #include "style/fragment.h"
 #include "style/style_state.h"
 
@@ -35,8 +34,8 @@ struct SizeSlot {
 
 class BoldAndSize {
  public:
-  BoldAndSize(PageModel& page, PageHolders& holders, ShippingTable& shipping, StyleState& style,
-              Actions& actions);
+  BoldAndSize(PageModel& page, PageHolders& holders, const ShippingRowPieces& shipping,
+              StyleState& style, Actions& actions);
 
   // Makes one pair agree with its button, whatever the fragments carry now.
   static void applyBold(const BoldPair& pair);

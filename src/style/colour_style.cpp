@@ -13,7 +13,7 @@ constexpr std::int32_t kWhite = 0xFFFFFF;
 
 }  // namespace
 
-ColourStyle::ColourStyle(PageModel& page, PageHolders& holders, ShippingTable& shipping,
+ColourStyle::ColourStyle(PageModel& page, PageHolders& holders, const ShippingRowPieces& shipping,
                          StyleState& style, Platform& platform, Actions& actions)
     : platform_(platform) {
   txtHTMLColor.setVisible(false);
@@ -32,9 +32,8 @@ ColourStyle::ColourStyle(PageModel& page, PageHolders& holders, ShippingTable& s
             style.TitleFontColor[i], refresh);
   }
   // Section 5's body colours reach the shipping rows; section 6's rebuild the payment list.
-  Fragments leads, mids;
-  appendMembers(leads, shipping.ShipRowLead, 1, kShippingRows);
-  appendMembers(mids, shipping.ShipRowMid, 1, kShippingRows);
+  const Fragments& leads = shipping.leads;
+  const Fragments& mids = shipping.mids;
   for (int i = 1; i <= kSections; ++i) {
     Section& s = page.section(i);
     Fragments back{s.txtTag2};

@@ -16,7 +16,6 @@
 #include "forms/registry.h"
 #include "page/page_model.h"
 #include "page/page_output.h"
-#include "shipping/shipping_table.h"
 #include "style/fragment.h"
 #include "style/style_state.h"
 
@@ -32,8 +31,8 @@ struct ColourSlot {
 
 class ColourStyle {
  public:
-  ColourStyle(PageModel& page, PageHolders& holders, ShippingTable& shipping, StyleState& style,
-              Platform& platform, Actions& actions);
+  ColourStyle(PageModel& page, PageHolders& holders, const ShippingRowPieces& shipping,
+              StyleState& style, Platform& platform, Actions& actions);
 
   // One colour number into one slot: the code into txtHTMLColor, the button's swatch, the
   // fragments rewritten, the new code remembered. No refresh.

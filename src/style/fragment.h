@@ -27,6 +27,12 @@ class Fragment {
 
 using Fragments = std::vector<Fragment>;
 
+// The shipping table's row pieces the style controls rewrite (section 5's body): handed to
+// style by the window, as the Actions are, so that style never knows the shipping table.
+struct ShippingRowPieces {
+  Fragments leads, mids, tails;
+};
+
 // Marker+old becomes marker+new in each fragment, in order.
 void rewriteAll(const Fragments& fragments, std::string_view marker, std::string_view oldValue,
                 std::string_view newValue);
