@@ -4,12 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-# dpkg-shlibdeps computes the package's dependencies from the programs' libraries.
-if ! command -v dpkg-shlibdeps >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq dpkg-dev
-fi
+# dpkg-shlibdeps computes the package's dependencies from the programs' libraries; lintian
+# checks the package as Debian checks packages.
+scripts/deps.sh dpkg-dev lintian
 # Debian's hardening flags (stack protector, fortified calls, read-only relocations, PIE).
 eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
@@ -19,7 +16,8 @@ cmake --build build-deb
 (cd build-deb && cpack -G DEB >/dev/null)
 deb=$(ls build-deb/bidquill_*.deb)
 echo "$deb"
-# The package as Debian checks packages: no error and no warning.
-if command -v lintian >/dev/null; then
-  lintian --fail-on error,warning "$deb"
-fi
+# No error and no warning (root is told it should not run lintian; it may).
+status=0
+lintian --fail-on error,warning "$deb" >build-deb/lintian.txt 2>&1 || status=$?
+grep -v 'running with root privileges' build-deb/lintian.txt || true
+exit $status
