@@ -494,3 +494,26 @@ test('each tab keeps its own work; the work of closed tabs is offered in 前回�
   assert.equal(await d.inputValue('#txtTitle2'), 'タブBの見出し');
   await context.close();
 });
+
+test('on a phone (375 px) every control is within reach and the preview window has the width', async () => {
+  const context = await browser.newContext({ viewport: { width: 375, height: 667 }, serviceWorkers: 'block' });
+  const page = await context.newPage();
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.bidquillReady === true);
+  const layout = await page.evaluate(() => {
+    const w = document.documentElement.clientWidth;
+    const shown = (sel) => [...document.querySelectorAll(sel)].filter((e) => e.offsetParent !== null);
+    return {
+      beyond: shown('#frmMain button, #frmMain input, #frmMain select, #frmMain textarea')
+        .filter((e) => e.getBoundingClientRect().right > w + 0.5).map((e) => e.id || e.textContent),
+      small: shown('#frmMain button, #frmMain select, #frmMain .check')
+        .filter((e) => e.getBoundingClientRect().height < 24).map((e) => e.id || e.textContent),
+    };
+  });
+  assert.deepEqual(layout, { beyond: [], small: [] });
+  await page.click('#cmdPreview');
+  await page.locator('#dlgMessage button').click();
+  const frame = await page.locator('#frmWebBrowser').evaluate((f) => f.getBoundingClientRect().width);
+  assert.ok(frame >= 300, `the preview window's page is ${frame} px wide`);
+  await context.close();
+});
