@@ -1,6 +1,7 @@
 #include "batch/batch_job.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/frm_main.h"
 #include "app/listing_report.h"
@@ -81,11 +82,6 @@ std::optional<CsvError> BatchJob::prepare() {
                    [](const auto& t) { return t.has_value(); })) {
     return CsvError{1, 0, noColumnMessage()};
   }
-  for (int s = 1; s <= kSections; ++s) {
-    const Section& section = form_.page.section(s);
-    titles_[static_cast<std::size_t>(s - 1)] = section.txtTitle.text();
-    bodies_[static_cast<std::size_t>(s - 1)] = section.txtEdit.text();
-  }
   scanner_.emplace(sheet_, false);
   return std::nullopt;
 }
@@ -141,7 +137,10 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
   const std::string& page = form_.output.assembleNow();
   for (const checks::Finding& f : checks::checkListing(form_)) {
     std::string text = checks::describe(f);
-    if (std::find(typed.begin(), typed.end(), f.control) != typed.end()) {
+    // A finding in the row's own texts, or the count of more of a kind on this row's page.
+    bool own = std::find(typed.begin(), typed.end(), f.control) != typed.end() ||
+               (f.control.empty() && f.line == 0 && f.where == "ほか");
+    if (own) {
       findings_.push_back({record.row, std::move(text)});
     } else if (listingFindings_.insert(text).second) {
       findings_.push_back({0, std::move(text)});

@@ -4,7 +4,6 @@
 // it between two rows; nothing is written until the last row is made.
 #pragma once
 
-#include <array>
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -90,7 +89,6 @@ class BatchJob {
   std::optional<CsvError> error_;
   std::size_t widest_ = 0, rows_ = 0, done_ = 0;
   int made_ = 0, skipped_ = 0;
-  std::array<std::string, 8> titles_, bodies_;  // the listing's own texts
   std::string out_;
   std::vector<RowFinding> findings_;
   std::set<std::string> listingFindings_;  // told once, under row 0

@@ -220,9 +220,9 @@ class BatchRun : public QObject {
       pages_ = std::make_unique<batch::PageFolder>();
       if (auto why = pages_->open(htmlDir)) return fail(*why);
     }
-    progress_ =
-        new QProgressDialog(QStringLiteral("説明を作っています…"), QStringLiteral("キャンセル"), 0,
-                            static_cast<int>(job_->rows()), parent_);
+    // Busy until the whole sheet is read and its rows counted.
+    progress_ = new QProgressDialog(QStringLiteral("表を読んでいます…"),
+                                    QStringLiteral("キャンセル"), 0, 0, parent_);
     progress_->setWindowTitle(QStringLiteral("一括作成"));
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumDuration(0);
@@ -266,6 +266,8 @@ class BatchRun : public QObject {
     // Writing and flushing a large sheet takes longer than a step: it is done on a thread (the
     // job, its output and its pages are this run's alone), and キャンセル has nothing left to stop.
     progress_->setLabelText(QStringLiteral("保存しています…"));
+    // The thread uses this run's job and pages until it ends: nothing may stop the run now.
+    disconnect(progress_, &QProgressDialog::canceled, this, nullptr);
     progress_->setCancelButton(nullptr);
     auto* saving = new QFutureWatcher<std::optional<std::string>>(this);
     connect(saving, &QFutureWatcherBase::finished, this,
