@@ -22,6 +22,6 @@ node_lib="$node_bin/../lib/$(gcc -dumpmachine)"
 
 cd tests/web
 npm ci --no-audit --no-fund --loglevel=error
-echo "Browser tests with $("$node_bin/node" --version) from $node_bin"
+echo "Browser tests with node $(LD_LIBRARY_PATH="$node_lib" "$node_bin/node" --version) from $node_bin"
 BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" LD_LIBRARY_PATH="$node_lib" \
   "$node_bin/node" --test web.test.mjs
