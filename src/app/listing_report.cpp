@@ -18,7 +18,7 @@ void gather(frmMain& form, std::vector<Source>& sources, std::vector<Colours>& c
     if (!s.txtTitle.text().empty()) {
       colours.push_back({n + " 見出し", st.TitleFontColor[i], st.TitleBackColor[i]});
     }
-    if (i == 5) {
+    if (i == kShippingSection) {
       bool any = false;
       for (int r = 1; r <= kShippingRows; ++r) {
         ShippingRow& row = form.shipping.row(r);
@@ -31,7 +31,7 @@ void gather(frmMain& form, std::vector<Source>& sources, std::vector<Colours>& c
         colours.push_back({"発送方法 品名", st.ShippingNameFontColor, st.EditBackColor[5]});
         colours.push_back({"発送方法 料金", st.ShippingPriceFontColor, st.EditBackColor[5]});
       }
-    } else if (i == 6) {
+    } else if (i == kPaymentSection) {
       bool any = false;
       for (int r = 1; r <= kPaymentRows; ++r) {
         PaymentRow& row = form.payment.row(r);

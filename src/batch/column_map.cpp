@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "page/sections.h"
+
 namespace bq::batch {
 namespace {
 
@@ -59,12 +61,12 @@ std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& he
     std::string n = normalised(h);
     std::optional<Target> t = byName(n);
     for (int s = 1; !t && s <= 8; ++s) {
-      if (s != 5 && s != 6 && !n.empty() &&
+      if (!bodyIsGenerated(s) && !n.empty() &&
           n == normalised(titles[static_cast<std::size_t>(s - 1)])) {
         t = Target{s, false};
       }
     }
-    if (t && ((!t->title && (t->section == 5 || t->section == 6)) ||
+    if (t && ((!t->title && bodyIsGenerated(t->section)) ||
               std::find(taken.begin(), taken.end(), *t) != taken.end())) {
       t.reset();
     }
@@ -94,6 +96,15 @@ std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
   }
   if (column == 0 || column > headers.size()) return std::nullopt;
   return column - 1;
+}
+
+std::vector<Target> mappableTargets() {
+  std::vector<Target> all;
+  for (int s = 1; s <= kSections; ++s) {
+    all.push_back({s, true});
+    if (!bodyIsGenerated(s)) all.push_back({s, false});
+  }
+  return all;
 }
 
 std::string targetName(const Target& t) {

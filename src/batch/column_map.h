@@ -30,6 +30,10 @@ std::optional<Target> targetNamed(const std::string& name);
 std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
                                       const std::string& name);
 
+// Everything a column may go into, in the window's order: each title, and each body the seller
+// types (not the shipping and payment sections' made ones).
+std::vector<Target> mappableTargets();
+
 // "欄3 本文" / "欄3 見出し": the name a target goes by in messages and in --map.
 std::string targetName(const Target& t);
 

@@ -29,7 +29,7 @@ bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::stri
               "」: 「欄1 本文=説明」のように、欄の名前と列の見出しを = でつないでください。";
       return false;
     }
-    if (!target->title && (target->section == 5 || target->section == 6)) {
+    if (!target->title && bodyIsGenerated(target->section)) {
       error = "--map 「" + m + "」: 欄" + std::to_string(target->section) +
               "の本文は発送方法・支払方法から作られるので、列を入れられません。";
       return false;

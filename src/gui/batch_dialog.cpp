@@ -41,16 +41,6 @@ constexpr int kShownRows = 5;
 // キャンセル are answered at once.
 constexpr auto kStep = std::chrono::milliseconds(25);
 
-// Everything a column may go into, in the order the window shows the sections.
-std::vector<Target> targets() {
-  std::vector<Target> all;
-  for (int s = 1; s <= kSections; ++s) {
-    all.push_back({s, true});
-    if (s != 5 && s != 6) all.push_back({s, false});
-  }
-  return all;
-}
-
 struct Choices {
   std::vector<std::optional<Target>> columns;
   QString header;
@@ -77,7 +67,7 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   auto* table =
       new QTableWidget(static_cast<int>(rows.size()) + 1, static_cast<int>(headers.size()));
   std::vector<QComboBox*> boxes;
-  const std::vector<Target> all = targets();
+  const std::vector<Target> all = batch::mappableTargets();
   for (std::size_t c = 0; c < headers.size(); ++c) {
     table->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(qs(headers[c])));
     auto* box = new QComboBox;

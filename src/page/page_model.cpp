@@ -24,7 +24,7 @@ Section::Section(int i)
       txtTag3(n("txtTag3_", i)) {
   for (TextBox* b : {&txtTag1, &txtTag2, &txtTag3}) b->setVisible(false);
   // The bodies of sections 5 and 6 are generated; their boxes are never offered for typing.
-  if (i == 5 || i == 6) txtEdit.setVisible(false);
+  if (bodyIsGenerated(i)) txtEdit.setVisible(false);
 }
 
 void Section::clearSlots() {
@@ -70,9 +70,9 @@ void PageModel::wire(Section& s) {
       s.clearSlots();
     }
     // The generated bodies come back from their own controls, and those routines refresh.
-    if (s.index == 5) {
+    if (s.index == kShippingSection) {
       actions_.BuildShippingSection();
-    } else if (s.index == 6) {
+    } else if (s.index == kPaymentSection) {
       actions_.BuildPaymentSection();
     } else {
       actions_.RefreshPreview();

@@ -10,10 +10,9 @@
 #include "core/actions.h"
 #include "forms/controls.h"
 #include "forms/registry.h"
+#include "page/sections.h"
 
 namespace bq {
-
-inline constexpr int kSections = 8;
 
 // A slot of the page: a text of its own, or the text of the box the seller types in, referred
 // to rather than copied, so that a long body is held once.

@@ -67,6 +67,8 @@ std::string WebBatch::sheet(const fs::path& file) {
   if (reader.error()) return errorJson(csvErrorText(*reader.error()));
   j.endArray().key("headers").beginArray();
   for (const std::string& h : headers) j.value(h);
+  j.endArray().key("targets").beginArray();
+  for (const batch::Target& t : batch::mappableTargets()) j.value(batch::targetName(t));
   j.endArray().key("mapped").beginArray();
   for (const auto& t : batch::mapColumns(headers, titlesOf(window_))) {
     j.value(t ? batch::targetName(*t) : std::string());

@@ -18,7 +18,8 @@ class WebBatch {
   explicit WebBatch(frmMain& window) : window_(window) {}
 
   // The sheet's headers, its first rows and the columns its headers map:
-  // {"headers":[…],"rows":[[…]…],"mapped":["欄2 本文","",…]} or {"error":"…"}.
+  // {"headers":[…],"rows":[[…]…],"targets":["欄1 見出し",…],"mapped":["欄2 本文","",…]} or
+  // {"error":"…"}: what each column may go into comes from the engine.
   std::string sheet(const std::filesystem::path& file);
   // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
   // the column the .html files are named from (-1: the row numbers; -2: no files).

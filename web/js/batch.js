@@ -9,15 +9,6 @@ import { baseName } from './files.js';
 const STEP_MS = 12;
 const DEFAULT_HEADER = '説明HTML';
 
-function targets() {
-  const all = [];
-  for (let s = 1; s <= 8; s++) {
-    all.push(`欄${s} 見出し`);
-    if (s !== 5 && s !== 6) all.push(`欄${s} 本文`);
-  }
-  return all;
-}
-
 function pickSheet() {
   return new Promise((resolve) => {
     const input = el('input', { type: 'file', accept: '.csv,.tsv,.txt,text/csv,text/plain',
@@ -42,7 +33,7 @@ function dialog(id, title, body, buttons) {
 // The mapping: a choice of section over every column, the first rows below.
 function askMapping(name, sheet) {
   return new Promise((resolve) => {
-    const all = targets();
+    const all = sheet.targets;
     const selects = sheet.headers.map((h, c) => {
       const s = el('select', { 'aria-label': `${h} を入れる欄`, 'data-column': String(c) },
         [el('option', { value: '', text: '（使わない）' }), ...all.map((t) => el('option', { value: t, text: t }))]);
