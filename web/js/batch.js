@@ -105,7 +105,14 @@ function runWithProgress(session) {
     d.showModal();
     const tick = () => {
       if (stopped) return;
-      const r = JSON.parse(session.batchStep(STEP_MS));
+      let r;
+      try {
+        r = JSON.parse(session.batchStep(STEP_MS));
+      } catch (e) {
+        // The engine could not go on (out of memory, say): the job is over, nothing handed over.
+        session.batchCancel();
+        return finish(`${e && e.message ? e.message : e}`);
+      }
       if (r.error) return finish(r.error);
       if (!r.reading) {
         bar.max = r.rows || 1;
@@ -134,6 +141,7 @@ async function deliverPages(engine, folder, names) {
   let dir = null;
   if (typeof window.showDirectoryPicker === 'function') {
     dir = await window.showDirectoryPicker({ mode: 'readwrite' }).catch(() => null);
+    if (!dir) return;  // the seller chose no folder: no file after file of downloads instead
   }
   for (const name of names) {
     const bytes = engine.readFile(`${folder}/${name}`);
@@ -167,10 +175,31 @@ function showSummary(result, outputName) {
 const fail = (text) => showMessage({ title: 'Bidquill', icon: 'warning',
   text: `一括作成できませんでした。\r\n${text}\r\n\r\n何も書き込んでいません。` });
 
+// The sheet and what was made from it leave the engine's memory once handed over.
+function forget(engine, path) {
+  const FS = engine.FS;
+  if (!FS.analyzePath(path).exists) return;
+  if (FS.isDir(FS.stat(path).mode)) {
+    for (const name of FS.readdir(path)) if (name !== '.' && name !== '..') forget(engine, `${path}/${name}`);
+    FS.rmdir(path);
+  } else {
+    FS.unlink(path);
+  }
+}
+
 export async function startBatch(engine) {
-  const session = engine.session;
   const file = await pickSheet();
-  if (!file) return;
+  if (!file) return undefined;
+  try {
+    return await runBatch(engine, file);
+  } finally {
+    forget(engine, '/batch/in');
+    forget(engine, '/batch/out');
+  }
+}
+
+async function runBatch(engine, file) {
+  const session = engine.session;
   for (const dir of ['/batch', '/batch/in', '/batch/out']) {
     if (!engine.FS.analyzePath(dir).exists) engine.FS.mkdir(dir);
   }
