@@ -61,9 +61,12 @@ void PageFolder::drop() {
 
 std::optional<std::string> saveBatch(BatchJob& job, const fs::path& output, PageFolder* pages) {
   if (auto failure = files::saveFileSafely(output, job.output())) {
-    return displayPath(output) + ": " + failure->reason;
+    return displayPath(output) + ": " + failure->reason + "\n何も書き込んでいません。";
   }
-  return pages ? pages->commit() : std::nullopt;
+  if (auto why = pages ? pages->commit() : std::nullopt) {
+    return "表は保存しましたが、HTMLファイルを置けませんでした。" + *why;
+  }
+  return std::nullopt;
 }
 
 }  // namespace bq::batch

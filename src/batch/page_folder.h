@@ -33,7 +33,7 @@ class PageFolder {
 };
 
 // Saves the sheet with its column (new file, flushed, renamed) and then puts the pages in
-// place; why it failed, in Japanese.
+// place; why it failed, in Japanese, saying what was written.
 std::optional<std::string> saveBatch(BatchJob& job, const std::filesystem::path& output,
                                      PageFolder* pages);
 

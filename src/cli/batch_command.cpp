@@ -123,7 +123,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   }
   if (const auto& e = job.error()) return fail(displayPath(c.items) + ": " + e->message);
   if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr)) {
-    return fail(*why);
+    errors << "bidquill-cli: " << *why << '\n';  // it says what was written
+    return 2;
   }
 
   for (const batch::RowFinding& f : job.findings()) {

@@ -222,10 +222,11 @@ class BatchRun : public QObject {
   }
 
  private:
-  bool fail(const std::string& why) {
-    platform_.showMessage(
-        "一括作成できませんでした。\r\n" + why + "\r\n\r\n何も書き込んでいません。", "Bidquill",
-        MessageIcon::Warning);
+  // `told`: the reason already says what was written (a failed save).
+  bool fail(const std::string& why, bool told = false) {
+    platform_.showMessage("一括作成できませんでした。\r\n" + why +
+                              (told ? std::string() : "\r\n\r\n何も書き込んでいません。"),
+                          "Bidquill", MessageIcon::Warning);
     deleteLater();
     return false;
   }
@@ -261,18 +262,18 @@ class BatchRun : public QObject {
     progress_->setCancelButton(nullptr);
     auto* saving = new QFutureWatcher<std::optional<std::string>>(this);
     connect(saving, &QFutureWatcherBase::finished, this,
-            [this, saving] { finishWith(saving->result()); });
+            [this, saving] { finishWith(saving->result(), true); });
     saving->setFuture(QtConcurrent::run([job = job_.get(), output = output_, pages = pages_.get()] {
       return batch::saveBatch(*job, output, pages);
     }));
   }
 
-  void finishWith(const std::optional<std::string>& error) {
+  void finishWith(const std::optional<std::string>& error, bool saving = false) {
     progress_->reset();
     progress_->hide();
     if (error) {
       if (pages_) pages_->drop();
-      fail(*error);
+      fail(*error, saving);
       return;
     }
     showSummary(parent_, *job_, qs(displayPath(output_)));
