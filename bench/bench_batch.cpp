@@ -9,6 +9,7 @@
 
 #include "app/offscreen_form.h"
 #include "batch/batch_job.h"
+#include "bench_app_folder.h"
 #include "text/cp932.h"
 
 namespace fs = std::filesystem;
@@ -17,14 +18,7 @@ using namespace bq;
 namespace {
 
 fs::path appFolder() {
-  static fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() /
-                 ("bidquill-bench-batch-" + std::to_string(std::random_device{}()));
-    fs::create_directories(d / "data");
-    fs::copy(BIDQUILL_TEMPLATE_DIR, d / "data" / "tag", fs::copy_options::recursive);
-    return d;
-  }();
-  return dir;
+  return bench::appFolder("batch");
 }
 
 // 管理番号,商品名,状態,説明 with a 2 KB description over several lines, as Excel quotes it.

@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "app/listing_report.h"
+#include "bench_app_folder.h"
 #include "checks/markup_reader.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
@@ -18,14 +19,7 @@ using namespace bq;
 namespace {
 
 fs::path appFolder() {
-  static fs::path dir = [] {
-    fs::path d =
-        fs::temp_directory_path() / ("bidquill-bench-" + std::to_string(std::random_device{}()));
-    fs::create_directories(d / "data");
-    fs::copy(BIDQUILL_TEMPLATE_DIR, d / "data" / "tag", fs::copy_options::recursive);
-    return d;
-  }();
-  return dir;
+  return bench::appFolder("engine");
 }
 
 struct Started {

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/frm_main.h"
+#include "bench_app_folder.h"
 #include "files/safe_file.h"
 #include "forms/headless_platform.h"
 #include "settings/ini_document.h"
@@ -65,14 +66,7 @@ using namespace bq;
 namespace {
 
 fs::path appFolder() {
-  static fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() /
-                 ("bidquill-bench-load-" + std::to_string(std::random_device{}()));
-    fs::create_directories(d / "data");
-    fs::copy(BIDQUILL_TEMPLATE_DIR, d / "data" / "tag", fs::copy_options::recursive);
-    return d;
-  }();
-  return dir;
+  return bench::appFolder("load");
 }
 
 // The start state saved, with `insert` put right after the line "Edit1=".

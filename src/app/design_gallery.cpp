@@ -25,10 +25,7 @@ std::vector<DesignSample> designSamples(frmMain& window) {
   std::vector<fs::path> files = galleryDesigns(window);
   if (files.empty()) return samples;
   OffscreenForm offscreen(window.paths().app);
-  IniDocument listing;
-  window.settings.writeAll(listing);
-  std::optional<std::string> failed = offscreen.start();
-  if (!failed) failed = offscreen.take(listing);
+  std::optional<std::string> failed = offscreen.startAsCopyOf(window);
   for (const fs::path& file : files) {
     DesignSample s{file.stem().u8string(), file, {}, {}};
     // Each design sets every key but the texts, so one copy serves them all in turn.

@@ -32,6 +32,13 @@ std::optional<std::string> OffscreenForm::take(const IniDocument& listing) {
   return std::nullopt;
 }
 
+std::optional<std::string> OffscreenForm::startAsCopyOf(frmMain& window) {
+  IniDocument listing;
+  window.settings.writeAll(listing);
+  if (auto error = start()) return error;
+  return take(listing);
+}
+
 std::optional<std::string> OffscreenForm::open(const std::filesystem::path& file) {
   std::size_t before = platform_.messages.size();
   return loadResult(form_.settings.openWithoutDialog(file), before);

@@ -21,6 +21,8 @@ class OffscreenForm {
   std::optional<std::string> start();
   // Takes a listing as saving would write it (the window's state, or a file read whole).
   std::optional<std::string> take(const IniDocument& listing);
+  // Starts and takes the window's listing as it is now: a copy to make pages in.
+  std::optional<std::string> startAsCopyOf(frmMain& window);
   // Opens a settings file whole, as 設定ファイルを開く does.
   std::optional<std::string> open(const std::filesystem::path& file);
   // Applies a design file: everything but the titles and bodies.

@@ -196,11 +196,7 @@ class BatchRun : public QObject {
   bool start(frmMain& window, const fs::path& items, batch::BatchPlan plan,
              const fs::path& htmlDir) {
     offscreen_ = std::make_unique<OffscreenForm>(window.paths().app);
-    IniDocument listing;
-    window.settings.writeAll(listing);
-    auto error = offscreen_->start();
-    if (!error) error = offscreen_->take(listing);
-    if (error) return fail(*error);
+    if (auto error = offscreen_->startAsCopyOf(window)) return fail(*error);
     items_ = items;
     job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
     if (auto e = job_->prepare()) {

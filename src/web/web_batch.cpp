@@ -89,11 +89,7 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
   plan.htmlFiles = nameColumn >= -1;
   if (nameColumn >= 0) plan.nameColumn = static_cast<std::size_t>(nameColumn);
   offscreen_ = std::make_unique<OffscreenForm>(window_.paths().app);
-  IniDocument listing;
-  window_.settings.writeAll(listing);
-  auto error = offscreen_->start();
-  if (!error) error = offscreen_->take(listing);
-  if (error) return errorJson(*error);
+  if (auto error = offscreen_->startAsCopyOf(window_)) return errorJson(*error);
   job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
   if (auto e = job_->prepare()) {
     job_.reset();

@@ -25,10 +25,7 @@ class Batch : public Engine {
   // An offscreen copy of the window as it is now.
   std::unique_ptr<OffscreenForm> copyOfWindow() {
     auto copy = std::make_unique<OffscreenForm>(dir);
-    EXPECT_FALSE(copy->start());
-    IniDocument listing;
-    f().settings.writeAll(listing);
-    EXPECT_FALSE(copy->take(listing));
+    EXPECT_FALSE(copy->startAsCopyOf(f()));
     return copy;
   }
 };
