@@ -41,6 +41,7 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder, Off
     : frmMain(platform, appFolder) {
   offscreen_ = true;
   paths_.temp.clear();
+  output.showNothing();
 }
 
 void frmMain::progress() {

@@ -10,13 +10,10 @@ OffscreenForm::OffscreenForm(const std::filesystem::path& appFolder)
 std::optional<std::string> OffscreenForm::start() {
   auto missing = form_.Load();
   if (!missing.empty()) return missingTemplateMessage(missing);
-  // Every change would assemble the page again; the pages are taken when they are wanted.
-  form_.output.chkRealTP.setValue(0);
   return std::nullopt;
 }
 
 std::optional<std::string> OffscreenForm::loadResult(bool loaded, std::size_t messagesBefore) {
-  form_.output.chkRealTP.setValue(0);
   if (loaded) return std::nullopt;
   if (platform_.messages.size() > messagesBefore) return platform_.messages.back().text;
   return std::string("設定ファイルを読み込めませんでした。");
@@ -28,7 +25,6 @@ std::optional<std::string> OffscreenForm::take(const IniDocument& listing) {
   if (auto stop = form_.settings.readAll(listing)) {
     return "今の内容を写せませんでした（[" + stop->section + "] " + stop->key + "）。";
   }
-  form_.output.chkRealTP.setValue(0);
   return std::nullopt;
 }
 

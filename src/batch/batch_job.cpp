@@ -70,6 +70,31 @@ std::string noColumnMessage() {
          "するか、どの列をどの欄に入れるか選んでください。";
 }
 
+std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>& headers,
+                                                 const frmMain& listing) {
+  std::array<std::string, kSections> titles;
+  for (int s = 1; s <= kSections; ++s) {
+    titles[static_cast<std::size_t>(s - 1)] = listing.page.section(s).txtTitle.text();
+  }
+  return mapColumns(headers, titles);
+}
+
+std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
+                                     SheetPreview& out) {
+  CsvReader reader(sheet);
+  CsvRecord record;
+  while (static_cast<int>(out.rows.size()) < kPreviewRows && reader.next(record)) {
+    if (record.row == 1) {
+      out.headers = record.cells;
+    } else {
+      out.rows.push_back(record.cells);
+    }
+  }
+  if (reader.error()) return reader.error();
+  out.mapped = mapColumnsFor(out.headers, listing);
+  return std::nullopt;
+}
+
 BatchJob::BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan)
     : form_(form), sheet_(sheet), plan_(std::move(plan)) {}
 
@@ -146,7 +171,14 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
       findings_.push_back({0, std::move(text)});
     }
   }
-  appendRecord(out_, sheet_, *reader_, record, widest_, page);
+  if (reader_->encoding() == text::Encoding::Cp932) {
+    // The page encoder holds the page in code page 932 already: it is not encoded twice.
+    std::string encoded;
+    for (std::string_view piece : form_.output.encodedPage()) encoded.append(piece);
+    appendEncodedRecord(out_, sheet_, *reader_, record, widest_, encoded);
+  } else {
+    appendRecord(out_, sheet_, *reader_, record, widest_, page);
+  }
   if (plan_.htmlFiles) files.push_back({fileName(record), "\xEF\xBB\xBF" + page});
   ++made_;
 }

@@ -45,6 +45,21 @@ struct HtmlFile {
 // The message when no column goes anywhere.
 std::string noColumnMessage();
 
+// The columns the headers name for this listing (its section titles count as names).
+std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>& headers,
+                                                 const frmMain& listing);
+
+// What a mapping dialog shows: the header, the first rows, and the columns mapped already.
+struct SheetPreview {
+  std::vector<std::string> headers;
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::optional<Target>> mapped;
+};
+inline constexpr int kPreviewRows = 5;
+// Reads the header and the first rows; the error of a file that cannot be read that far.
+std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
+                                     SheetPreview& out);
+
 class BatchJob {
  public:
   // `form` holds the listing every row starts from (an offscreen copy: the job types into it);

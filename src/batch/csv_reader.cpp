@@ -13,8 +13,7 @@ std::string columnName(int column) {
 CsvReader::CsvReader(std::string_view bytes, bool cellsWanted)
     : bytes_(bytes), cellsWanted_(cellsWanted) {
   if (bytes_.size() > kMaxSpreadsheet) {
-    fail(0, 0,
-         "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。");
+    fail(0, 0, kSheetTooLarge);
     return;
   }
   if (bytes_.find('\0') != std::string_view::npos) {

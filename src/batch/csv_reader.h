@@ -14,8 +14,10 @@
 
 namespace bq::batch {
 
-// Files larger than this are refused before they are read.
+// Files larger than this are refused before they are read, with this message.
 constexpr std::size_t kMaxSpreadsheet = 64u << 20;
+inline constexpr const char* kSheetTooLarge =
+    "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
 
 struct CsvRecord {
   std::vector<std::string> cells;  // UTF-8, line breaks inside a cell as they were

@@ -4,17 +4,37 @@
 
 namespace bq::batch {
 
+namespace {
+
+// A cell already in the file's encoding, quoted when it must be (code page 932 is read bytewise:
+// no trail byte is a quote, a separator or a line end).
+void appendCell(std::string& out, std::string_view value, char separator) {
+  const char stops[] = {separator, '"', '\r', '\n'};
+  if (value.find_first_of(std::string_view(stops, 4)) == std::string_view::npos) {
+    out.append(value);
+    return;
+  }
+  out += '"';
+  for (std::size_t at = 0;;) {
+    std::size_t quote = value.find('"', at);
+    out.append(value.substr(at, quote == std::string_view::npos ? quote : quote + 1 - at));
+    if (quote == std::string_view::npos) break;
+    out += '"';  // a quote is written twice
+    at = quote + 1;
+  }
+  out += '"';
+}
+
+}  // namespace
+
 std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding) {
-  std::string value = encoding == text::Encoding::Cp932 ? text::utf8ToCp932Html(utf8) : utf8;
-  if (value.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
-    return value;
+  std::string cell;
+  if (encoding == text::Encoding::Cp932) {
+    appendCell(cell, text::utf8ToCp932Html(utf8), separator);
+  } else {
+    appendCell(cell, utf8, separator);
   }
-  std::string quoted = "\"";
-  for (char c : value) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
+  return cell;
 }
 
 std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest) {
@@ -25,12 +45,21 @@ std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest
   return reader.error();
 }
 
-void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
-                  const CsvRecord& record, std::size_t widest, const std::string& value) {
+void appendEncodedRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
+                         const CsvRecord& record, std::size_t widest, std::string_view encoded) {
   out.append(bytes.substr(record.begin, record.end - record.begin));
   out.append(widest - record.cellsInFile + 1, reader.separator());
-  out += csvCell(value, reader.separator(), reader.encoding());
+  appendCell(out, encoded, reader.separator());
   out.append(record.lineEnd);
+}
+
+void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
+                  const CsvRecord& record, std::size_t widest, const std::string& value) {
+  if (reader.encoding() == text::Encoding::Cp932) {
+    appendEncodedRecord(out, bytes, reader, record, widest, text::utf8ToCp932Html(value));
+  } else {
+    appendEncodedRecord(out, bytes, reader, record, widest, value);
+  }
 }
 
 std::optional<CsvError> appendColumn(std::string_view bytes, const std::string& header,

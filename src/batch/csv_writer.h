@@ -27,6 +27,9 @@ std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest
 // cell, and its line end.
 void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
                   const CsvRecord& record, std::size_t widest, const std::string& value);
+// The same with the value already in the file's encoding.
+void appendEncodedRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
+                         const CsvRecord& record, std::size_t widest, std::string_view encoded);
 
 // One cell as the file holds it: encoded as `encoding`, quoted when it must be.
 std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding);

@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "app/offscreen_form.h"
+#include "batch/batch_files.h"
 #include "batch/batch_job.h"
-#include "batch/page_folder.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"
 
@@ -64,16 +64,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
         "出力先が入力のファイルと同じです。入力のファイルは変えません。別の名前を指定してください"
         "。");
   }
-  files::ReadResult read =
-      files::readRegularFile(c.items, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
-  if (read.error == files::ReadError::TooLarge) {
-    read.reason =
-        "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
-  }
-  if (read.error != files::ReadError::None) {
-    return fail(displayPath(c.items) + ": " + read.reason);
-  }
-  const std::string& sheet = read.bytes;
+  std::string sheet;
+  if (auto why = batch::readSheet(c.items, sheet)) return fail(displayPath(c.items) + ": " + *why);
 
   OffscreenForm offscreen(c.appFolder.empty() ? AppFolder() : c.appFolder);
   if (auto error = offscreen.start()) return fail(*error);
@@ -88,12 +80,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     const CsvError& e = *reader.error();
     return fail(displayPath(c.items) + ": " + e.message);
   }
-  std::array<std::string, 8> titles;
-  for (int s = 1; s <= kSections; ++s) {
-    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
-  }
   BatchPlan plan;
-  plan.columns = batch::mapColumns(header.cells, titles);
+  plan.columns = batch::mapColumnsFor(header.cells, form);
   if (!c.header.empty()) plan.header = c.header;
   std::string error;
   if (!applyMaps(c.maps, header.cells, plan, error)) return fail(error);

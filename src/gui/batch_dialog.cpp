@@ -24,9 +24,8 @@
 
 #include "app/frm_main.h"
 #include "app/offscreen_form.h"
+#include "batch/batch_files.h"
 #include "batch/batch_job.h"
-#include "batch/page_folder.h"
-#include "files/safe_file.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
 
@@ -36,7 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using batch::Target;
 
-constexpr int kShownRows = 5;
 // A step of rows between two rounds of the window's events: short enough that typing and
 // キャンセル are answered at once.
 constexpr auto kStep = std::chrono::milliseconds(25);
@@ -50,9 +48,10 @@ struct Choices {
 
 // The mapping dialog over the sheet's header and first rows; nothing when cancelled.
 std::optional<Choices> askMapping(QWidget* parent, const QString& file,
-                                  const std::vector<std::string>& headers,
-                                  const std::vector<std::vector<std::string>>& rows,
-                                  const std::vector<std::optional<Target>>& mapped) {
+                                  const batch::SheetPreview& sheet) {
+  const std::vector<std::string>& headers = sheet.headers;
+  const std::vector<std::vector<std::string>>& rows = sheet.rows;
+  const std::vector<std::optional<Target>>& mapped = sheet.mapped;
   QDialog dialog(parent);
   dialog.setWindowTitle(QStringLiteral("一括作成 — %1").arg(QFileInfo(file).fileName()));
   auto* v = new QVBoxLayout(&dialog);
@@ -181,6 +180,13 @@ void showSummary(QWidget* parent, const batch::BatchJob& job, const QString& out
   dialog.exec();
 }
 
+// Why a batch could not be made; `told`: the reason says itself what was written.
+void tellFailure(QtPlatform& platform, const std::string& why, bool told = false) {
+  platform.showMessage("一括作成できませんでした。\r\n" + why +
+                           (told ? std::string() : "\r\n\r\n何も書き込んでいません。"),
+                       "Bidquill", MessageIcon::Warning);
+}
+
 // One run: the copy of the listing, the sheet, the job and where it writes. It lives until
 // the last row is made or キャンセル is pressed, then deletes itself.
 class BatchRun : public QObject {
@@ -220,9 +226,7 @@ class BatchRun : public QObject {
  private:
   // `told`: the reason already says what was written (a failed save).
   bool fail(const std::string& why, bool told = false) {
-    platform_.showMessage("一括作成できませんでした。\r\n" + why +
-                              (told ? std::string() : "\r\n\r\n何も書き込んでいません。"),
-                          "Bidquill", MessageIcon::Warning);
+    tellFailure(platform_, why, told);
     deleteLater();
     return false;
   }
@@ -299,46 +303,21 @@ class BatchRun : public QObject {
 }  // namespace
 
 void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
-  auto warn = [&](const std::string& text) {
-    platform.showMessage(
-        "一括作成できませんでした。\r\n" + text + "\r\n\r\n何も書き込んでいません。", "Bidquill",
-        MessageIcon::Warning);
-  };
+  auto warn = [&](const std::string& why) { tellFailure(platform, why); };
   FileDialogRequest open;
   open.filter = "表計算のファイル (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|すべてのファイル (*)|*";
   auto chosen = platform.chooseFile(open);
   if (!chosen) return;
   fs::path items = fs::u8path(*chosen);
-  files::ReadResult read =
-      files::readRegularFile(items, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
-  if (read.error == files::ReadError::TooLarge) {
-    read.reason =
-        "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
-  }
-  if (read.error != files::ReadError::None) return warn(displayPath(items) + "\r\n" + read.reason);
-
+  std::string sheet;
+  if (auto why = batch::readSheet(items, sheet)) return warn(displayPath(items) + "\r\n" + *why);
   // The header and the first rows, for the dialog; the whole sheet is read before anything is
   // made.
-  batch::CsvReader reader(read.bytes);
-  batch::CsvRecord record;
-  std::vector<std::string> headers;
-  std::vector<std::vector<std::string>> rows;
-  while (static_cast<int>(rows.size()) < kShownRows && reader.next(record)) {
-    if (record.row == 1) {
-      headers = record.cells;
-    } else {
-      rows.push_back(record.cells);
-    }
+  batch::SheetPreview preview;
+  if (auto e = batch::previewSheet(sheet, form, preview)) {
+    return warn(displayPath(items) + "\r\n" + e->message);
   }
-  if (reader.error()) {
-    const batch::CsvError& e = *reader.error();
-    return warn(displayPath(items) + "\r\n" + e.message);
-  }
-  std::array<std::string, 8> titles;
-  for (int s = 1; s <= kSections; ++s) {
-    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
-  }
-  auto choices = askMapping(parent, qs(*chosen), headers, rows, batch::mapColumns(headers, titles));
+  auto choices = askMapping(parent, qs(*chosen), preview);
   if (!choices) return;
 
   FileDialogRequest save;
@@ -370,7 +349,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   plan.header = str(choices->header);
   plan.htmlFiles = choices->htmlFiles;
   plan.nameColumn = choices->nameColumn;
-  auto* run = new BatchRun(parent, platform, std::move(read.bytes), fs::u8path(*output));
+  auto* run = new BatchRun(parent, platform, std::move(sheet), fs::u8path(*output));
   run->start(form, items, std::move(plan), htmlDir);
 }
 

@@ -50,7 +50,7 @@ const std::string& PageOutput::assembleNow() {
 }
 
 void PageOutput::RefreshPreview() {
-  if (chkRealTP.value() == 0) return;
+  if (chkRealTP.value() == 0 || showsNothing_) return;
   refreshSteps();
 }
 

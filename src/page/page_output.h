@@ -41,8 +41,10 @@ class PageOutput {
              Actions& actions);
 
   // Assembles the page into txtTag, writes temp.htm and shows it, keeping the scroll position.
-  // Does nothing while real-time preview is off.
+  // Does nothing while real-time preview is off, nor in a copy that shows nothing.
   void RefreshPreview();
+  // A copy that shows nothing (batches, the gallery): pages are made only when asked for.
+  void showNothing() { showsNothing_ = true; }
   // The preview-and-copy command.
   void cmdPreviewClick();
 
@@ -51,6 +53,9 @@ class PageOutput {
 
   // Assembles and writes the page whatever real-time preview says, and returns it.
   const std::string& assembleNow();
+  // The page last assembled, in code page 932 as the page files hold it (character references
+  // for what it cannot hold exactly), in pieces.
+  std::vector<std::string_view> encodedPage() const { return encoder_.bytes(); }
 
   void registerIn(Registry& r);
 
@@ -76,6 +81,7 @@ class PageOutput {
   std::uint64_t lastWritten_ = 0;  // the hash of the page last written
   std::uint64_t assembled_ = 0;    // the hash of the pieces txtTag was built from
   bool writeFailing_ = false;
+  bool showsNothing_ = false;
 };
 
 }  // namespace bq

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/design_gallery.h"
+#include "batch/batch_files.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "web/json.h"
@@ -12,67 +13,32 @@ namespace fs = std::filesystem;
 namespace bq::web {
 namespace {
 
-constexpr int kShownRows = 5;
-
 std::string errorJson(const std::string& message) {
   Json j;
   j.beginObject().key("error").value(message).endObject();
   return j.str();
 }
 
-std::string csvErrorText(const batch::CsvError& e) {
-  return e.message;  // it names the row and column itself
-}
-
-std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {
-  files::ReadResult read =
-      files::readRegularFile(file, {batch::kMaxSpreadsheet, batch::kMaxSpreadsheet});
-  if (read.error == files::ReadError::TooLarge) {
-    return "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
-  }
-  if (read.error != files::ReadError::None) return read.reason;
-  bytes = std::move(read.bytes);
-  return std::nullopt;
-}
-
-std::array<std::string, 8> titlesOf(frmMain& form) {
-  std::array<std::string, 8> titles;
-  for (int s = 1; s <= kSections; ++s) {
-    titles[static_cast<std::size_t>(s - 1)] = form.page.section(s).txtTitle.text();
-  }
-  return titles;
-}
-
 }  // namespace
 
 std::string WebBatch::sheet(const fs::path& file) {
   std::string bytes;
-  if (auto why = readSheet(file, bytes)) return errorJson(*why);
-  batch::CsvReader reader(bytes);
-  batch::CsvRecord r;
-  std::vector<std::string> headers;
+  if (auto why = batch::readSheet(file, bytes)) return errorJson(*why);
+  batch::SheetPreview preview;
+  if (auto e = batch::previewSheet(bytes, window_, preview)) return errorJson(e->message);
   Json j;
   j.beginObject().key("rows").beginArray();
-  int shown = 0;
-  while (shown < kShownRows && reader.next(r)) {
-    if (r.row == 1) {
-      headers = r.cells;
-      continue;
-    }
+  for (const auto& row : preview.rows) {
     j.beginArray();
-    for (const std::string& c : r.cells) j.value(c);
+    for (const std::string& c : row) j.value(c);
     j.endArray();
-    ++shown;
   }
-  if (reader.error()) return errorJson(csvErrorText(*reader.error()));
   j.endArray().key("headers").beginArray();
-  for (const std::string& h : headers) j.value(h);
+  for (const std::string& h : preview.headers) j.value(h);
   j.endArray().key("targets").beginArray();
   for (const batch::Target& t : batch::mappableTargets()) j.value(batch::targetName(t));
   j.endArray().key("mapped").beginArray();
-  for (const auto& t : batch::mapColumns(headers, titlesOf(window_))) {
-    j.value(t ? batch::targetName(*t) : std::string());
-  }
+  for (const auto& t : preview.mapped) j.value(t ? batch::targetName(*t) : std::string());
   j.endArray().endObject();
   return j.str();
 }
@@ -80,7 +46,7 @@ std::string WebBatch::sheet(const fs::path& file) {
 std::string WebBatch::start(const fs::path& file, const std::vector<std::string>& columns,
                             const std::string& header, int nameColumn) {
   cancel();
-  if (auto why = readSheet(file, sheet_)) return errorJson(*why);
+  if (auto why = batch::readSheet(file, sheet_)) return errorJson(*why);
   batch::BatchPlan plan;
   for (const std::string& c : columns) {
     plan.columns.push_back(c.empty() ? std::nullopt : batch::targetNamed(c));
@@ -93,7 +59,7 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
   job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
   if (auto e = job_->prepare()) {
     job_.reset();
-    return errorJson(csvErrorText(*e));
+    return errorJson(e->message);
   }
   return "{}";
 }
@@ -103,7 +69,7 @@ std::string WebBatch::step(int milliseconds) {
                                           std::chrono::milliseconds(milliseconds),
                                       files_);
   if (job_ && job_->error()) {
-    std::string message = csvErrorText(*job_->error());
+    std::string message = job_->error()->message;
     cancel();
     return errorJson(message);
   }

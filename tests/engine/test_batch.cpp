@@ -8,6 +8,7 @@
 #include "app/design_gallery.h"
 #include "app/offscreen_form.h"
 #include "batch/batch_job.h"
+#include "batch/csv_writer.h"
 #include "engine_fixture.h"
 #include "settings/ini_document.h"
 
@@ -28,6 +29,14 @@ class Batch : public Engine {
     EXPECT_FALSE(copy->startAsCopyOf(f()));
     return copy;
   }
+  // Column B into 欄2's body, an .html file per row named from column A.
+  static BatchPlan numberedBodies() {
+    BatchPlan plan;
+    plan.columns = {std::nullopt, Target{2, false}};
+    plan.htmlFiles = true;
+    plan.nameColumn = 0;
+    return plan;
+  }
 };
 
 TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
@@ -38,11 +47,7 @@ TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
 
   auto copy = copyOfWindow();
   std::string sheet = "番号,説明\r\n1,一行目\r\n2,\"二行\r\n目\"\r\n3,\r\n4,四\r\n";
-  BatchPlan plan;
-  plan.columns = {std::nullopt, Target{2, false}};
-  plan.htmlFiles = true;
-  plan.nameColumn = 0;
-  BatchJob job(copy->form(), sheet, plan);
+  BatchJob job(copy->form(), sheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   // A deadline already passed still makes one row: a step never stalls, never runs away.
@@ -117,11 +122,7 @@ TEST_F(Batch, FileNamesAreSafeEverywhereAndUnique) {
 
   auto copy = copyOfWindow();
   std::string sheet = "番号,説明\nabc,1\nABC,2\n,3\n/,4\n";
-  BatchPlan plan;
-  plan.columns = {std::nullopt, Target{2, false}};
-  plan.htmlFiles = true;
-  plan.nameColumn = 0;
-  BatchJob job(copy->form(), sheet, plan);
+  BatchJob job(copy->form(), sheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   job.finish(files);
@@ -159,6 +160,30 @@ TEST_F(Batch, TheGalleryShowsEveryDesignWithTheSellersTextsAndChangesNothing) {
   EXPECT_EQ(f().output.assembleNow(), samples[0].page);
   EXPECT_TRUE(f().document.modified());
   EXPECT_EQ(value("cdgINI"), file("mine.ini").string());
+}
+
+}  // namespace
+}  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+// A code page 932 sheet takes the page as the page encoder holds it: the same bytes as the page
+// encoded on its own, character references included.
+TEST_F(Batch, ACodePage932SheetGetsThePageAsEncodedOnce) {
+  type("txtEdit7", "絵文字😀と♥、髙橋");
+  auto copy = copyOfWindow();
+  std::string sheet = *text::utf8ToCp932("番号,説明\r\n1,一行目\r\n");
+  BatchJob job(copy->form(), sheet, numberedBodies());
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> files;
+  ASSERT_TRUE(job.finish(files));
+  std::string page = files[0].bytes.substr(3);  // without the byte-order mark
+  std::string expected;
+  batch::appendColumn(
+      sheet, batch::kDefaultHeader, [&](const batch::CsvRecord&) { return page; }, expected);
+  EXPECT_EQ(job.output(), expected);
+  EXPECT_NE(job.output().find("&#128512;"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The .html files of a batch: made in a private folder inside the one the seller chose, and
-// moved into place only once every row is made and the sheet is saved. Stopped or failed, the
-// private folder goes and the seller's folder is as it was.
+// A batch's files on disk: the sheet read without blocking or exhausting memory; the .html files
+// made in a private folder inside the one the seller chose and moved into place only once every
+// row is made and the sheet is saved (stopped or failed, the private folder goes and the
+// seller's folder is as it was); the sheet with its column saved safely.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +12,10 @@
 #include "batch/batch_job.h"
 
 namespace bq::batch {
+
+// Reads the spreadsheet (a regular file of at most 64 MB) into `bytes`; why not, in Japanese
+// (the caller names the file as the seller knows it).
+std::optional<std::string> readSheet(const std::filesystem::path& file, std::string& bytes);
 
 class PageFolder {
  public:

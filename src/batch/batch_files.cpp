@@ -1,4 +1,4 @@
-#include "batch/page_folder.h"
+#include "batch/batch_files.h"
 
 #include <sys/stat.h>
 
@@ -11,6 +11,14 @@
 namespace fs = std::filesystem;
 
 namespace bq::batch {
+
+std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {
+  files::ReadResult read = files::readRegularFile(file, {kMaxSpreadsheet, kMaxSpreadsheet});
+  if (read.error == files::ReadError::TooLarge) return std::string(kSheetTooLarge);
+  if (read.error != files::ReadError::None) return read.reason;
+  bytes = std::move(read.bytes);
+  return std::nullopt;
+}
 
 std::optional<std::string> PageFolder::open(const fs::path& folder) {
   std::error_code ec;
