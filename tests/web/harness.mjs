@@ -97,9 +97,14 @@ export async function scratchCopy(file) {
 // The page the main preview shows once it has caught up with the text (it loads only the
 // newest page after the one loading); the preview adds a <base> of its own before it.
 export async function waitForPreview(page, text) {
-  await page.waitForFunction((t) => (document.getElementById('WBrowser').getAttribute('srcdoc') || '')
-    .includes(t), text);
-  return page.locator('#WBrowser').getAttribute('srcdoc');
+  const shown = await page.waitForFunction((t) => {
+    // Through the prototype: a listing's <img name="documentElement"> shadows the property.
+    const doc = document.getElementById('WBrowser').contentDocument;
+    const root = doc && Object.getOwnPropertyDescriptor(Document.prototype, 'documentElement').get.call(doc);
+    const html = root?.outerHTML ?? '';
+    return html.includes(t) && html;
+  }, text);
+  return shown.jsonValue();
 }
 
 // A control's element by its name ("optYPack(5)" is no plain CSS id).

@@ -1,92 +1,93 @@
 // A preview of the listing's page. What buyers see runs nothing here: the page is shown in a
-// frame sandboxed without scripts, forms, navigation of this page or our origin. A link the
-// seller clicks opens in a tab of its own, as the desktop opens it in the browser: the page
-// is given a <base target="_blank"> (only here; the copied HTML is the engine's), the frame
-// may open such tabs, and the frame itself is never navigated (frame-src 'none').
+// frame sandboxed without scripts, forms or navigation of this page. A link the seller clicks
+// opens in a tab of its own, as the desktop opens it in the browser: the page is given a
+// <base target="_blank"> (only here; the copied HTML is the engine's), the frame may open such
+// tabs, and the frame itself is never navigated (frame-src 'none').
 //
-// Such a frame cannot be asked where it is scrolled, and each new page would start at the top.
-// So the frame is as tall as its page and the box around it scrolls: the seller's place is the
-// box's, and a new page does not move it. The page's height is measured in a second, hidden
-// frame, sandboxed the same way but readable by us (same origin, still no scripts).
-import { el } from './binder.js';
-import { pageHeight } from './dom_read.js';
+// The frame shares our origin (allow-same-origin) so that each new page is put into its
+// document in place, as the desktop does, instead of loading a new document per keystroke:
+// the browser fetches a picture once, the page appears within a frame, and we read the page
+// where it is shown (through dom_read.js, which nothing in the listing can shadow). No script
+// of the listing runs in it, so sharing the origin gives the listing nothing.
+//
+// The frame is as tall as its page and the box around it scrolls: the seller's place is the
+// box's, and a new page does not move it.
+import {
+  brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, replaceDocument, rootOf,
+} from './dom_read.js';
 
-const LINKS_OPEN_TABS = '<base target="_blank">';
+// The head every shown page gets: links open tabs, and a fetched picture or style sheet does not
+// say where the listing is being made (a referrer policy of the listing's own is taken out).
+const HEAD = '<!DOCTYPE html><meta name="referrer" content="no-referrer"><base target="_blank">';
 
 export class LivePreview {
   constructor(scrollBox, frame) {
     this.box = scrollBox;
     this.frame = frame;
-    this.measure = el('iframe', { sandbox: 'allow-same-origin', 'aria-hidden': 'true',
-      tabindex: '-1', class: 'measure', title: '' });
-    document.body.append(this.measure);
     this.html = null;
+    this.doc = null;         // the frame's document, once our empty page is in it
     this.height = 0;
-    this.measuring = false;  // a page is being measured
-    this.stale = false;      // the page shown has not been measured yet
-    this.onMeasured = null;  // told the measured document (the preview window checks images)
-    // While the frame loads a page, newer pages wait and only the newest is loaded next: a
-    // new srcdoc would cancel the load, and quick typing would show nothing until it paused.
-    this.loading = false;
-    this.waiting = null;
-    this.frame.addEventListener('load', () => {
-      if (!this.loading && this.html !== null) {
-        // The frame left the page by itself (a link with a target of its own, which the
-        // policy refuses): the page is shown again.
-        this.load(this.html);
-        return;
-      }
-      this.loading = false;
-      if (this.waiting !== null) {
-        const next = this.waiting;
-        this.waiting = null;
-        this.load(next);
-      } else {
-        // Measuring waits for the shown page, so that it never delays what the seller sees.
-        this.remeasure();
-      }
-    });
-    this.measure.addEventListener('load', () => this.measured());
-    new ResizeObserver(() => { this.stale = true; this.remeasure(); }).observe(scrollBox);
+    this.pending = false;    // a measure is asked for the next frame
+    this.onMeasured = null;  // told the shown document (the preview window checks images)
+    this.resize = new ResizeObserver(() => this.measureSoon());
+    this.resize.observe(scrollBox);
+    this.resize.observe(frame);
+    frame.addEventListener('load', () => this.loaded());
+    frame.srcdoc = HEAD;
+  }
+
+  loaded() {
+    const doc = this.frame.contentDocument;
+    if (!doc || doc.URL !== 'about:srcdoc') {
+      // The frame left the page by itself (a link with a target of its own, which the policy
+      // refuses): our empty page again, and the listing into it.
+      this.doc = null;
+      this.frame.srcdoc = HEAD;
+      return;
+    }
+    this.doc = doc;
+    // Pictures and style sheets change the page's height when they arrive.
+    onAnyLoad(doc, () => this.measureSoon());
+    if (this.html !== null) this.put();
   }
 
   show(html) {
     this.html = html;
-    this.stale = true;
-    // A load that never ended (it should not happen) does not hold the preview for long.
-    if (this.loading && performance.now() - this.loadStarted < 2000) this.waiting = html;
-    else this.load(html);
+    if (this.doc) this.put();
   }
 
-  load(html) {
-    this.loading = true;
-    this.loadStarted = performance.now();
-    this.frame.srcdoc = LINKS_OPEN_TABS + html;
+  put() {
+    const parsed = new DOMParser().parseFromString(HEAD + this.html, 'text/html');
+    keepOnlyFirst(parsed, 'meta[name="referrer" i]');
+    replaceDocument(this.doc, parsed);
+    this.resize.observe(rootOf(this.doc));
+    this.measure();
   }
 
-  remeasure() {
-    if (this.html === null || this.measuring || !this.stale) return;
-    this.measuring = true;
-    this.stale = false;
-    this.measure.style.width = `${this.frame.clientWidth || this.box.clientWidth}px`;
-    this.measure.style.height = `${this.box.clientHeight}px`;
-    this.measure.srcdoc = LINKS_OPEN_TABS + this.html;
+  measureSoon() {
+    if (this.pending) return;
+    this.pending = true;
+    requestAnimationFrame(() => {
+      this.pending = false;
+      this.measure();
+    });
   }
 
-  measured() {
-    this.measuring = false;
-    const doc = this.measure.contentDocument;
-    if (doc) {
-      const h = pageHeight(doc);
-      // Never shorter than the box, so that a page's 100% heights mean what they mean on the
-      // desktop.
-      const height = Math.max(h, this.box.clientHeight);
-      if (height !== this.height) {
-        this.height = height;
-        this.frame.style.height = `${height}px`;
-      }
-      if (this.onMeasured) this.onMeasured(doc);
-    }
-    this.remeasure();
+  // Measured as tall as the box, so that a page's 100% heights mean what they mean on the
+  // desktop, and never shorter than the box.
+  measure() {
+    if (!this.doc) return;
+    const keep = this.box.scrollTop;
+    const boxHeight = this.box.clientHeight;
+    this.frame.style.height = `${boxHeight}px`;
+    const height = Math.max(pageHeight(this.doc), boxHeight);
+    this.frame.style.height = `${height}px`;
+    this.box.scrollTop = keep;
+    this.height = height;
+    if (this.onMeasured) this.onMeasured(this.doc);
+  }
+
+  brokenImages() {
+    return this.doc ? brokenImageSources(this.doc) : [];
   }
 }

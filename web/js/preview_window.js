@@ -1,13 +1,12 @@
 // The preview window: the page inside the auction page mock-up, the HTML tab, the phone width,
 // and the checks before listing with their mend button — as the desktop's frmWeb.
 import { el } from './binder.js';
-import { brokenImageSources } from './dom_read.js';
 import { LivePreview } from './preview.js';
 
 export class PreviewWindow {
   constructor(fix) {
     const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー',
-      sandbox: 'allow-popups allow-popups-to-escape-sandbox',
+      sandbox: 'allow-same-origin allow-popups allow-popups-to-escape-sandbox',
       scrolling: 'no', referrerpolicy: 'no-referrer' });
     const scroll = el('div', { class: 'preview-scroll framed' }, [frame]);
     this.source = el('textarea', { id: 'rtxtTag', readonly: '', spellcheck: 'false' });
@@ -41,7 +40,7 @@ export class PreviewWindow {
     ]);
     document.body.append(this.dialog);
     this.preview = new LivePreview(scroll, frame);
-    this.preview.onMeasured = (doc) => this.brokenImages(doc);
+    this.preview.onMeasured = () => this.renderReport(this.preview.brokenImages());
     this.report = null;
     this.select(scroll);
   }
@@ -58,7 +57,7 @@ export class PreviewWindow {
 
   showReport(report) {
     this.report = report;
-    this.renderReport([]);
+    this.renderReport(this.preview.brokenImages());
   }
 
   renderReport(broken) {
@@ -70,11 +69,6 @@ export class PreviewWindow {
       .map((t) => el('li', { text: t })));
     this.fixButton.hidden = !r.fixable;
     this.size.textContent = r.size;
-  }
-
-  // Images the page could not load, found in the measuring frame (which runs nothing either).
-  brokenImages(doc) {
-    this.renderReport(brokenImageSources(doc));
   }
 
   showAndFocus() {
