@@ -16,6 +16,13 @@ cmake -S . -B build-cli -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIDQUILL_GU
   -DBIDQUILL_TESTS=OFF -DBIDQUILL_BENCH=OFF -DBIDQUILL_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-cli --target bidquill-cli bidquill_data
 
+# The desktop window's places of its controls, which the layout test compares with the page's
+# (the same build as scripts/test.sh, so after it nothing is built again).
+scripts/deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBIDQUILL_WARNINGS_AS_ERRORS=ON -DBIDQUILL_TESTS=ON >/dev/null
+cmake --build build-test --target bidquill_window_places
+
 # The tests run with Debian 12's own node (18), whichever node is installed; npm only fetches.
 node_bin=$(scripts/debian-node.sh)
 node_lib="$node_bin/../lib/$(gcc -dumpmachine)"
@@ -23,5 +30,6 @@ node_lib="$node_bin/../lib/$(gcc -dumpmachine)"
 cd tests/web
 npm ci --no-audit --no-fund --loglevel=error
 echo "Browser tests with node $(LD_LIBRARY_PATH="$node_lib" "$node_bin/node" --version) from $node_bin"
-BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" LD_LIBRARY_PATH="$node_lib" \
+BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" \
+  BIDQUILL_WINDOW_PLACES="$PWD/../../build-test/bin/bidquill_window_places" LD_LIBRARY_PATH="$node_lib" \
   "$node_bin/node" --test web.test.mjs

@@ -10,14 +10,9 @@
 #include "gui/binder.h"
 #include "gui/preview_splitter.h"
 #include "gui/qt_platform.h"
+#include "gui/window_builder.h"
 
-class QGridLayout;
-class QGroupBox;
 class QMenu;
-
-namespace bq::gui {
-class SectionCard;
-}
 
 namespace bq::gui {
 
@@ -43,16 +38,8 @@ class MainWindow : public QMainWindow {
  private:
   QWidget* toolStrip();
   QWidget* editingArea();
-  SectionCard* sectionCard(int i);
-  // The four style controls of a title or body: background, font colour, bold, size.
-  QWidget* styleRow(const std::string& back, const std::string& font, const std::string& bold,
-                    const std::string& size);
-  // Title, show box and title style of the sections that live in the tabs (5 and 6).
-  QGridLayout* titleHead(int i);
-  QWidget* shippingTab();
-  QWidget* paymentTab();
-  QGroupBox* layoutGroup();
-  QGroupBox* bulkGroup();
+  // The window's own buttons: recent files, the gallery, the batch.
+  QWidget* command(const layout::Piece& p);
   void documentChanged();
   // The whole frame, title bar included, inside the screen's free area.
   void placeInsideScreen();
@@ -62,6 +49,7 @@ class MainWindow : public QMainWindow {
   frmMain& form_;
   QtPlatform& platform_;
   Binder binder_;
+  WindowBuilder builder_;
   PreviewSplitter* splitter_ = nullptr;
   QWebEngineView* browser_ = nullptr;
   QMenu* recentMenu_ = nullptr;

@@ -1,12 +1,10 @@
 #include "web/web_session.h"
 
-#include "shipping/tariff.h"
-
 #include <charconv>
 
+#include "app/window_layout.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
-#include "shipping/tariff.h"
 #include "text/cp932.h"
 #include "web/json.h"
 
@@ -53,6 +51,29 @@ const char* iconName(MessageIcon i) {
 std::string readPage(const fs::path& file) {
   auto bytes = readWholeFile(file);
   return bytes ? text::cp932ToUtf8(*bytes) : std::string();
+}
+
+// A piece of the window description, as the page's layout.js builds from it.
+std::string layoutJson(const layout::Piece& p) {
+  Json j;
+  j.beginObject();
+  j.key("kind").value(layout::kindName(p.kind));
+  if (!p.name.empty()) j.key("name").value(p.name);
+  if (!p.text.empty()) j.key("text").value(p.text);
+  if (!p.tip.empty()) j.key("tip").value(p.tip);
+  if (!p.hint.empty()) j.key("hint").value(p.hint);
+  if (p.look != layout::Look::None) j.key("look").value(layout::lookName(p.look));
+  if (p.lines) j.key("lines").value(static_cast<long long>(p.lines));
+  j.key("row").value(static_cast<long long>(p.row));
+  j.key("column").value(static_cast<long long>(p.column));
+  j.key("span").value(static_cast<long long>(p.span));
+  if (!p.parts.empty()) {
+    j.key("parts").beginArray();
+    for (const layout::Piece& part : p.parts) j.raw(layoutJson(part));
+    j.endArray();
+  }
+  j.endObject();
+  return j.str();
 }
 
 }  // namespace
@@ -140,12 +161,10 @@ std::string WebSession::start() {
   j.endArray();
   j.key("missingMessage").value(missing.empty() ? std::string() : missingTemplateMessage(missing));
   j.key("state").raw(r);
-  // The rules the page's layout follows come from here, never from a copy in the page.
-  j.key("rules").beginObject();
-  j.key("shippingRows").value(static_cast<long long>(kShippingRows));
-  j.key("yuPackRow").value(static_cast<long long>(kYuPackRow));
-  j.key("paymentRows").value(static_cast<long long>(kPaymentRows));
-  j.key("weightClasses").value(static_cast<long long>(tariff::kWeightClasses));
+  // The window the page lays out is the desktop's, described once in the engine.
+  j.key("window").beginObject();
+  j.key("toolStrip").raw(layoutJson(layout::toolStrip()));
+  j.key("editingArea").raw(layoutJson(layout::editingArea()));
   j.endObject();
   j.endObject();
   return j.str();

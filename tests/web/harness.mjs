@@ -2,7 +2,7 @@
 // request, Debian's chromium driven by playwright-core, and the command-line driver to compare
 // against.
 import { createServer } from 'node:http';
-import { readFile, mkdtemp, copyFile, rm } from 'node:fs/promises';
+import { readFile, writeFile, mkdtemp, copyFile, rm } from 'node:fs/promises';
 import { execFileSync } from 'node:child_process';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -13,6 +13,8 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '../..');
 export const site = process.env.BIDQUILL_SITE || path.join(root, 'build-web/site');
 export const cli = process.env.BIDQUILL_CLI || path.join(root, 'build-cli/bin/bidquill-cli');
+// The desktop window's places of its controls (built with the desktop program's tests).
+export const windowPlaces = process.env.BIDQUILL_WINDOW_PLACES || path.join(root, 'build/bin/bidquill_window_places');
 export const dataFile = (name) => path.join(here, 'data', name);
 export const sample = path.join(root, 'data/sample/listing.ini');
 
@@ -53,8 +55,8 @@ export async function launch() {
 
 // A fresh page with Bidquill started. `keepFiles: false` takes the File System Access API
 // away, as in browsers without it.
-export async function openApp(browser, server, { keepFiles = true, init } = {}) {
-  const context = await browser.newContext({ viewport: { width: 1366, height: 768 }, acceptDownloads: true,
+export async function openApp(browser, server, { keepFiles = true, init, size } = {}) {
+  const context = await browser.newContext({ viewport: size || { width: 1366, height: 768 }, acceptDownloads: true,
     serviceWorkers: 'block' });
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url });
   if (!keepFiles) {
@@ -84,6 +86,21 @@ export function runCli(args, input) {
 const scratch = [];
 export async function removeScratch() {
   await Promise.all(scratch.map((dir) => rm(dir, { recursive: true, force: true })));
+}
+
+// Where the desktop window, on a screen of `width` × `height` at scale 1, puts every control:
+// name -> { x, y, width, height, within: [names of the widgets around it, innermost first] }.
+export async function desktopPlaces(width, height) {
+  const dir = await mkdtemp(path.join(tmpdir(), 'bidquill-web-'));
+  scratch.push(dir);
+  const screen = path.join(dir, 'screen.json');
+  await writeFile(screen, JSON.stringify({ screens: [{ name: 'screen', x: 0, y: 0, width, height,
+    logicalDpi: 96, logicalBaseDpi: 96, dpr: 1 }] }));
+  const out = execFileSync(windowPlaces, [`${width}x${height}`], {
+    env: { ...process.env, QT_QPA_PLATFORM: `offscreen:configfile=${screen}`, QT_SCALE_FACTOR: '1',
+      QTWEBENGINE_DISABLE_SANDBOX: '1', QTWEBENGINE_CHROMIUM_FLAGS: '--disable-gpu' },
+    maxBuffer: 16 << 20, stdio: ['ignore', 'pipe', 'ignore'] });
+  return JSON.parse(out.toString('utf8'));
 }
 
 export async function scratchCopy(file) {

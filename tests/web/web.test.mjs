@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import { serve, launch, openApp, runCli, scratchCopy, removeScratch, waitForPreview, byId, openWithInput,
-  dataFile, sample, root, site } from './harness.mjs';
+  dataFile, sample, root, site, desktopPlaces } from './harness.mjs';
 
 // Each test's own limit (Debian 12's node has no --test-timeout).
 const test = (name, fn) => nodeTest(name, { timeout: 120_000 }, fn);
@@ -23,27 +23,85 @@ after(async () => {
   await removeScratch();
 });
 
-test('the window shows every control of the engine once, in the desktop order', async () => {
-  const { page, context, errors } = await openApp(browser, server);
-  const names = await page.evaluate(() => [...window.bidquill.binder.controls.values()]
-    .filter((s) => s.visible && s.kind !== 'holder' && s.kind !== 'updown').map((s) => s.name));
-  const missing = [];
-  for (const name of names) {
-    if ((await page.locator(byId(name)).count()) !== 1) missing.push(name);
+// Rows and places from rectangles: within each section, group, tab page and the tool strip,
+// controls whose heights overlap share a row (rows counted from the top) and stand in it in
+// order from the left. Computed the same way for both front ends from what each one drew.
+function rowsAndPlaces(rects, containers) {
+  const byContainer = new Map();
+  for (const [name, r] of Object.entries(rects)) {
+    const c = r.within.find((w) => containers.has(w)) ?? 'the window';
+    if (!byContainer.has(c)) byContainer.set(c, []);
+    byContainer.get(c).push({ name, ...r });
   }
-  assert.deepEqual(missing, []);
-  const toolStrip = await page.locator('#frmToolBar button, #frmToolBar label').allInnerTexts();
-  assert.deepEqual(toolStrip.map((t) => t.trim()), ['設定ファイルを開く', '設定ファイルを保存',
-    'デザインを読み込む…', 'デザインを選ぶ…', '一括作成…', 'プレビュー',
-    'リアルタイムにプレビューする', '「商品について」を表示する', 'ホームページ']);
+  const places = {};
+  for (const [c, items] of byContainer) {
+    items.sort((a, b) => a.y - b.y || a.x - b.x);
+    const rows = [];
+    for (const item of items) {
+      const last = rows.at(-1);
+      if (last && item.y < last.bottom - 2) {
+        last.items.push(item);
+        last.bottom = Math.max(last.bottom, item.y + item.height);
+      } else {
+        rows.push({ bottom: item.y + item.height, items: [item] });
+      }
+    }
+    rows.forEach((row, i) => row.items.sort((a, b) => a.x - b.x).forEach((item, k) => {
+      places[item.name] = `${c}, row ${i + 1}, place ${k + 1}`;
+    }));
+  }
+  return places;
+}
+
+test('every control stands where the desktop window puts it, and the window is the engine\'s', async () => {
+  const { page, context, errors } = await openApp(browser, server, { size: { width: 1600, height: 1000 } });
+  const description = await page.evaluate(() => window.bidquill.windowDescription);
+  const named = [];
+  const containers = new Set();
+  const walk = (p) => {
+    if (['control', 'command'].includes(p.kind)) named.push(p.name);
+    if (['card', 'group', 'page', 'strip'].includes(p.kind)) containers.add(p.name);
+    (p.parts || []).forEach(walk);
+  };
+  walk(description.toolStrip);
+  walk(description.editingArea);
+  // Every control the engine shows is in the description, and each once in the page.
+  const shown = await page.evaluate(() => [...window.bidquill.binder.controls.values()]
+    .filter((s) => s.visible && s.kind !== 'holder' && s.kind !== 'updown').map((s) => s.name));
+  assert.deepEqual(shown.filter((n) => !named.includes(n)), []);
+  const counts = await page.evaluate((names) => names.filter((n) =>
+    document.querySelectorAll(`[id="${n}"]`).length !== 1), named);
+  assert.deepEqual(counts, []);
+
+  const web = {};
+  for (const tab of await page.locator('#SSTab1 [role=tab]').all()) {
+    await tab.click();
+    Object.assign(web, await page.evaluate(([names]) => {
+      const out = {};
+      for (const name of names) {
+        const e = document.getElementById(name);
+        if (!e || !e.getClientRects().length) continue;
+        const r = e.getBoundingClientRect();
+        const within = [];
+        for (let p = e.parentElement; p; p = p.parentElement) if (p.id) within.push(p.id);
+        out[name] = { x: r.left, y: r.top, width: r.width, height: r.height, within };
+      }
+      return out;
+    }, [named]));
+  }
+  const desktop = await desktopPlaces(1600, 1000);
+  assert.deepEqual(Object.keys(desktop).sort(), Object.keys(web).sort());
+  const there = rowsAndPlaces(desktop, containers);
+  const here = rowsAndPlaces(web, containers);
+  const differ = named.filter((n) => there[n] !== here[n]).map((n) => `${n}: ${there[n]} / ${here[n]}`);
+  assert.deepEqual(differ, []);
+
   // The Yu-Pack row's hint stands where the engine prices the row by zone, and nowhere else.
   const hinted = await page.locator('[placeholder="（地域別料金）"]').evaluateAll((es) => es.map((e) => e.id));
   const priced = await page.locator('[id^="txtMoney"]').evaluateAll((es) =>
     es.filter((e) => e.readOnly).map((e) => e.id));  // the engine makes that box read-only
   assert.deepEqual(hinted, priced);
   assert.equal(priced.length, 1);
-  const legends = await page.locator('.sections legend').allInnerTexts();
-  assert.deepEqual(legends, ['欄 1', '欄 2', '欄 3', '欄 4', '欄 7', '欄 8']);
   assert.equal(await page.title(), '無題 — Bidquill');
   assert.deepEqual(errors, []);
   await context.close();
@@ -520,5 +578,47 @@ test('on a phone (375 px) every control is within reach and the preview window h
   await page.locator('#dlgMessage button').click();
   const frame = await page.locator('#frmWebBrowser').evaluate((f) => f.getBoundingClientRect().width);
   assert.ok(frame >= 300, `the preview window's page is ${frame} px wide`);
+  await context.close();
+});
+
+test('最近のファイル opens a file kept from an earlier visit, as the desktop\'s menu does', async () => {
+  const original = [...await readFile(dataFile('windows.ini'))];
+  const { page, context, errors } = await openApp(browser, server, {
+    // A real file handle (the origin's private file system) behind the open picker.
+    init: () => {
+      window.showOpenFilePicker = async () => {
+        const folder = await navigator.storage.getDirectory();
+        return [await folder.getFileHandle('windows.ini')];
+      };
+    },
+  });
+  await page.evaluate(async (bytes) => {
+    const folder = await navigator.storage.getDirectory();
+    const writable = await (await folder.getFileHandle('windows.ini', { create: true })).createWritable();
+    await writable.write(new Uint8Array(bytes));
+    await writable.close();
+  }, original);
+  await page.click('#cmdRecent');
+  await page.locator('#mnuPopup').waitFor();
+  assert.deepEqual(await page.locator('#mnuPopup [role=menuitem]').allInnerTexts(), ['（まだありません）']);
+  await page.keyboard.press('Escape');
+  await page.click('#cmdOpen');
+  await page.waitForFunction(() => document.title === 'windows.ini — Bidquill');
+  const title = await page.inputValue('#txtTitle1');
+
+  // Another visit.
+  await page.waitForTimeout(300);  // the handle is kept in IndexedDB in the background
+  await page.goto('about:blank');
+  const again = await context.newPage();
+  await again.goto(server.url);
+  await again.waitForFunction(() => window.bidquillReady === true);
+  // The tab's work came back with it; a change, then the file itself from the menu.
+  await again.fill('#txtTitle1', '変えた見出し');
+  await again.click('#cmdRecent');
+  await again.locator('#mnuPopup').getByText('windows.ini').click();
+  await again.locator('#dlgQuestion button[data-key=discard]').click();
+  await again.waitForFunction(() => document.title === 'windows.ini — Bidquill');
+  assert.equal(await again.inputValue('#txtTitle1'), title);
+  assert.deepEqual(errors, []);
   await context.close();
 });

@@ -1,12 +1,12 @@
 // The browser edition's window: builds the page from the engine's controls, forwards the
 // seller's actions, and shows what the engine reports back. Every rule runs in the engine.
 import { Engine } from './engine.js';
-import { Binder } from './binder.js';
-import { buildToolStrip, buildEditingArea } from './layout.js';
+import { Binder, el } from './binder.js';
+import { buildWindow } from './layout.js';
 import { LivePreview } from './preview.js';
 import { PreviewWindow } from './preview_window.js';
-import { showMessage, ask, chooseColour, chooseDraft } from './dialogs.js';
-import { Files } from './files.js';
+import { showMessage, ask, chooseColour, chooseDraft, showMenu } from './dialogs.js';
+import { Files, canKeepFiles } from './files.js';
 import { Storage } from './storage.js';
 import { startBatch, chooseDesign } from './batch.js';
 
@@ -32,11 +32,10 @@ class App {
     const controls = new Map(first.state.changed.map((c) => [c.name, c]));
     this.binder = new Binder(controls, (args) => this.run(args),
       (box, text) => this.engine.pastedText(box, text));
-    $('frmToolBar').append(...buildToolStrip(this.binder));
-    $('cmdGallery').addEventListener('click', () => chooseDesign(this.engine, (args) => this.run(args)));
-    $('cmdBatch').addEventListener('click', () => startBatch(this.engine));
-    this.rules = first.rules;
-    $('editing').append(...buildEditingArea(this.binder, first.rules));
+    this.windowDescription = first.window;
+    const built = buildWindow(this.binder, first.window, (p) => this.command(p));
+    $('frmToolBar').append(...built.toolStrip);
+    $('editing').append(...built.editing);
     this.preview = new LivePreview($('previewScroll'), $('WBrowser'));
     this.apply(first.state);
     this.wireWindow();
@@ -161,6 +160,37 @@ class App {
         `設定ファイルに書き込めませんでした。\r\n${path.split('/').pop()}\r\n${e && e.message ? e.message : ''}` +
         '\r\n\r\n同じ内容をダウンロードしました。ダウンロード先から使ってください。' });
     }
+  }
+
+  // The window's own buttons, as the description names them.
+  command(p) {
+    const button = el('button', { type: 'button', id: p.name, text: p.text, title: p.tip });
+    const actions = {
+      cmdRecent: () => this.showRecent(button),
+      cmdGallery: () => chooseDesign(this.engine, (args) => this.run(args)),
+      cmdBatch: () => startBatch(this.engine),
+    };
+    button.addEventListener('click', actions[p.name]);
+    return button;
+  }
+
+  async showRecent(button) {
+    const files = await this.files.recentFiles();
+    const items = files.map((handle) => [handle.name, '', () => this.openRecent(handle)]);
+    if (!canKeepFiles()) items.push('（このブラウザーでは、開いたファイルを覚えておけません）');
+    else if (!items.length) items.push('（まだありません）');
+    showMenu(button, items);
+  }
+
+  async openRecent(handle) {
+    let path;
+    try {
+      path = await this.files.openRecent(handle);
+    } catch (e) {
+      await showMessage({ title: 'Bidquill', icon: 'warning', text: e.message });
+      return;
+    }
+    await this.run(['open', path]);
   }
 
   openUrl(url) {

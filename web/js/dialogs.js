@@ -88,3 +88,34 @@ export function chooseDraft(drafts) {
   return modal('dlgDrafts', '前回の作業', body,
     [['続ける', () => pick, 'go'], ['新しく始める', () => null, 'new']], null);
 }
+
+// A menu under `anchor` with `items` ([caption, title, action] or a caption alone, shown
+// greyed); closes on a choice, Escape or a click elsewhere.
+export function showMenu(anchor, items) {
+  document.getElementById('mnuPopup')?.remove();
+  const menu = el('div', { id: 'mnuPopup', class: 'menu', role: 'menu' });
+  const close = () => {
+    menu.remove();
+    document.removeEventListener('pointerdown', outside, true);
+  };
+  const outside = (e) => { if (!menu.contains(e.target) && e.target !== anchor) close(); };
+  for (const item of items) {
+    const [caption, title, action] = Array.isArray(item) ? item : [item];
+    const b = el('button', { type: 'button', role: 'menuitem', text: caption, title: title || '' });
+    if (action) b.addEventListener('click', () => { close(); action(); });
+    else b.disabled = true;
+    menu.append(b);
+  }
+  menu.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape') {
+      close();
+      anchor.focus();
+    }
+  });
+  const r = anchor.getBoundingClientRect();
+  menu.style.left = `${r.left + window.scrollX}px`;
+  menu.style.top = `${r.bottom + window.scrollY}px`;
+  document.body.append(menu);
+  document.addEventListener('pointerdown', outside, true);
+  menu.querySelector('button:not([disabled])')?.focus();
+}

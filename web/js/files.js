@@ -5,7 +5,11 @@
 import { FILES, newFilePath } from './engine.js';
 
 const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.ini'] } }];
-const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
+// Where the handles of 最近のファイル are kept, beside the handles of open files (whose keys
+// are the engine's paths, which all start with /).
+const RECENT = 'recent';
+const RECENT_FILES = 8;
+export const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
   typeof window.showSaveFilePicker === 'function';
 
 // The browser keeps file handles between visits only in IndexedDB.
@@ -47,6 +51,43 @@ export class Files {
     if (!canKeepFiles()) return;
     // Stub handles (and browsers that cannot store them) just are not kept.
     handleStore('readwrite', (s) => s.put(handle, path)).catch(() => {});
+    this.remember(handle).catch(() => {});
+  }
+
+  // 最近のファイル: the files opened or saved lately, newest first (none where the browser
+  // cannot keep files).
+  async recentFiles() {
+    if (!canKeepFiles()) return [];
+    const list = await handleStore('readonly', (s) => s.get(RECENT)).catch(() => null);
+    return Array.isArray(list) ? list : [];
+  }
+
+  async remember(handle) {
+    const others = [];
+    for (const h of await this.recentFiles()) {
+      if (!(await h.isSameEntry(handle).catch(() => false))) others.push(h);
+    }
+    const list = [handle, ...others].slice(0, RECENT_FILES);
+    await handleStore('readwrite', (s) => s.put(list, RECENT));
+  }
+
+  // A recent file put where the engine opens it; its path. Throws with the seller's message
+  // when the browser refuses it or it is gone.
+  async openRecent(handle) {
+    if (handle.requestPermission && (await handle.queryPermission({ mode: 'read' })) !== 'granted' &&
+        (await handle.requestPermission({ mode: 'read' })) !== 'granted') {
+      throw new Error(`「${handle.name}」を読むことが許可されませんでした。`);
+    }
+    let file;
+    try {
+      file = await handle.getFile();
+    } catch {
+      throw new Error(`「${handle.name}」が見つかりません。移動したか削除された可能性があります。` +
+        '設定ファイルを開く から選び直してください。');
+    }
+    const path = await this.take(file);
+    this.keep(path, handle);
+    return path;
   }
 
   // Lets the seller pick a file and puts it where the engine opens it; the path, or null.

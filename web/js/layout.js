@@ -1,91 +1,57 @@
-// The main window's layout, as the desktop program lays it out: the tool strip; the sections
-// on the left; on the right the shipping and payment tabs, the table layout and the bulk
-// colours. Captions of controls come from the engine; the words between them are the window's.
+// The main window, built from the engine's description of it: the same controls in the same
+// groups, rows and columns as the desktop window, with the same words between them. Nothing of
+// the layout lives here but how each kind of piece becomes elements.
 import { el } from './binder.js';
 
-// The engine's rules (rows, the Yu-Pack row, weight classes), handed over at start.
-let rules;
+// Pieces the caller makes itself (the window's own buttons), by name.
+let commands;
 
-const label = (text) => el('span', { class: 'label', text });
-const row = (...children) => el('div', { class: 'row' }, children);
+const TEXT_LOOKS = new Set(['line', 'area', 'dimension']);
 
-function styleRow(b, back, font, bold, size) {
-  return row(b.button(back), b.button(font), b.toggle(bold), b.combo(size));
+function control(b, p) {
+  switch (p.look) {
+    case 'line': {
+      const e = b.line(p.name);
+      if (p.hint) e.placeholder = p.hint;
+      return e;
+    }
+    case 'area': {
+      const e = b.area(p.name, p.lines);
+      e.setAttribute('aria-label', p.text);
+      return e;
+    }
+    default: return b[p.look](p.name);
+  }
 }
 
-// A box's name for screen readers: the section and what the box holds.
-function named(e, text) {
-  e.setAttribute('aria-label', text);
+// A column of a grid stretches when it holds a text box of its own (not one spanning columns).
+function gridColumns(p) {
+  const count = Math.max(...p.parts.map((c) => c.column + c.span));
+  const flexible = Array.from({ length: count }, (_, i) => p.parts.some((c) =>
+    c.column === i && c.span === 1 && c.kind === 'control' && TEXT_LOOKS.has(c.look)));
+  return { flexible: flexible.some(Boolean),
+    template: flexible.map((f) => (f ? 'minmax(4em, 1fr)' : 'auto')).join(' ') };
+}
+
+function grid(b, p) {
+  const { flexible, template } = gridColumns(p);
+  // Grids of buttons and choices flow onto more rows on a narrow screen; rows of boxes keep
+  // their columns and narrow them.
+  const e = el('div', { class: flexible ? 'grid fields' : 'grid loose', ...withName(p) });
+  e.style.gridTemplateColumns = template;
+  for (const part of p.parts) {
+    const cell = build(b, part);
+    cell.style.gridRow = String(part.row + 1);
+    cell.style.gridColumn = `${part.column + 1} / span ${part.span}`;
+    e.append(cell);
+  }
   return e;
 }
 
-function sectionCard(b, i) {
-  return el('fieldset', { class: 'card', id: `fraSection${i}` }, [
-    el('legend', { text: `欄 ${i}` }),
-    el('div', { class: 'card-grid' }, [
-      b.check(`chkTitle${i}`), named(b.area(`txtTitle${i}`, 2), `欄 ${i} 見出し`),
-      styleRow(b, `cmdT${i}BC`, `cmdT${i}FC`, `chkT${i}B`, `cmbT${i}FS`),
-      label('本文'), named(b.area(`txtEdit${i}`, 3), `欄 ${i} 本文`),
-      styleRow(b, `cmdE${i}BC`, `cmdE${i}FC`, `chkE${i}B`, `cmbE${i}FS`),
-    ]),
-  ]);
-}
-
-function titleHead(b, i) {
-  return el('div', { class: 'title-head' }, [
-    b.check(`chkTitle${i}`),
-    styleRow(b, `cmdT${i}BC`, `cmdT${i}FC`, `chkT${i}B`, `cmbT${i}FS`),
-    label('見出し'), named(b.area(`txtTitle${i}`, 2), `欄 ${i} 見出し`),
-  ]);
-}
-
-function shippingTab(b) {
-  const rows = el('div', { class: 'ship-rows' });
-  for (let i = 1; i <= rules.shippingRows; i++) {
-    const money = b.line(`txtMoney${i}`);
-    if (i === rules.yuPackRow) money.placeholder = '（地域別料金）';
-    const cell = el('div', { class: 'ship-row' }, [b.check(`chkSend${i}`), b.line(`txtSend${i}`), money]);
-    // Two columns of six, filled downwards, as in the window.
-    cell.style.gridRow = String(((i - 1) % 6) + 1);
-    cell.style.gridColumn = String(Math.floor((i - 1) / 6) + 1);
-    rows.append(cell);
-  }
-  const classes = el('div', { class: 'weight-classes' });
-  for (let k = 0; k < rules.weightClasses; k++) classes.append(b.option(`optYPack(${k})`));
-  return el('div', { class: 'tab-page' }, [
-    titleHead(b, 5),
-    row(label('品名'), b.toggle('chkE5B_1'), b.button('cmdE5FC_1'),
-      label('料金'), b.toggle('chkE5B_2'), b.button('cmdE5FC_2')),
-    row(b.button('cmdE5BC'), b.combo('cmbE5FS'), b.button('cmdSendLC'),
-      label('品名の幅'), b.dimension('txtSendW')),
-    rows,
-    el('fieldset', { class: 'group' }, [
-      el('legend', { text: 'ゆうパック' }),
-      row(label('発送元'), b.combo('cmbSend')),
-      classes,
-    ]),
-  ]);
-}
-
-function paymentTab(b) {
-  const rows = el('div', { class: 'bank-rows' });
-  for (let i = 1; i <= rules.paymentRows; i++) {
-    const cell = el('div', { class: 'bank-row' }, [b.check(`chkBank${i}`), b.line(`txtBank${i}`)]);
-    cell.style.gridRow = String(((i - 1) % 8) + 1);
-    cell.style.gridColumn = String(Math.floor((i - 1) / 8) + 1);
-    rows.append(cell);
-  }
-  return el('div', { class: 'tab-page' }, [
-    titleHead(b, 6),
-    row(label('本文'), b.button('cmdE6BC'), b.button('cmdE6FC'), b.toggle('chkE6B'), b.combo('cmbE6FS')),
-    rows,
-    row(label('区切り記号'), b.line('txtBankPunc')),
-  ]);
-}
-
-function tabs(pages) {
+function tabs(b, p) {
   const bar = el('div', { class: 'tab-bar', role: 'tablist' });
-  const holder = el('div', { class: 'tabs', id: 'SSTab1' }, [bar]);
+  const holder = el('div', { class: 'tabs', id: p.name }, [bar]);
+  const pages = p.parts.map((page) => [page.text, build(b, page)]);
   pages.forEach(([title, page], i) => {
     const tab = el('button', { type: 'button', role: 'tab', text: title,
       'aria-selected': i === 0 ? 'true' : 'false' });
@@ -94,7 +60,7 @@ function tabs(pages) {
     tab.addEventListener('click', () => {
       bar.querySelectorAll('[role=tab]').forEach((t) => t.setAttribute('aria-selected', 'false'));
       tab.setAttribute('aria-selected', 'true');
-      pages.forEach(([, p]) => { p.hidden = p !== page; });
+      pages.forEach(([, other]) => { other.hidden = other !== page; });
     });
     bar.append(tab);
     holder.append(page);
@@ -102,44 +68,35 @@ function tabs(pages) {
   return holder;
 }
 
-function layoutGroup(b) {
-  return el('fieldset', { class: 'group layout-group' }, [
-    el('legend', { text: '表の設定' }),
-    row(b.button('cmdColor'), label('線の太さ'), b.combo('cmbCellspacing'),
-      label('表の余白'), b.combo('cmbCellpadding')),
-    row(label('表の横幅'), b.dimension('txtWidth'), label('表の縦幅'), b.dimension('txtHeight'),
-      label('見出しの幅'), b.dimension('txtTW')),
-    row(b.option('optTableAlign(0)'), b.option('optTableAlign(1)')),
-    row(b.option('optTA(0)'), b.option('optTA(1)'), b.option('optTA(2)')),
-  ]);
+const parts = (b, p) => p.parts.map((part) => build(b, part));
+const withName = (p) => (p.name ? { id: p.name } : {});
+
+function build(b, p) {
+  switch (p.kind) {
+    case 'control': return control(b, p);
+    case 'label': return el('span', { class: 'label', text: p.text });
+    case 'command': return commands(p);
+    case 'gap': return el('span', { class: 'gap' });
+    case 'stretch': return el('span', { class: 'stretch' });
+    case 'line': return el('div', { class: 'row' }, parts(b, p));
+    case 'strip': return el('div', { class: 'toolstrip-items' }, parts(b, p));
+    case 'column': return el('div', { class: 'column', ...withName(p) }, parts(b, p));
+    case 'page': return el('div', { class: 'tab-page', ...withName(p) }, parts(b, p));
+    case 'grid': return grid(b, p);
+    case 'group': return el('fieldset', { class: 'group', ...withName(p) },
+      [el('legend', { text: p.text }), ...parts(b, p)]);
+    // The style lines stand beside the text boxes, or under them on a narrow screen.
+    case 'card': return el('fieldset', { class: 'card', id: p.name }, [
+      el('legend', { text: p.text }), el('div', { class: 'card-grid' }, parts(b, p))]);
+    case 'tabs': return tabs(b, p);
+    case 'split': return el('div', { class: 'split' }, parts(b, p));
+    default: throw new Error(`the window description has a piece of unknown kind ${p.kind}`);
+  }
 }
 
-function bulkGroup(b) {
-  return el('fieldset', { class: 'group' }, [
-    el('legend', { text: '一括設定' }),
-    row(label('見出し'), b.button('cmdTBC'), b.button('cmdTFC')),
-    row(label('本文'), b.button('cmdEBC'), b.button('cmdEFC')),
-  ]);
-}
-
-export function buildToolStrip(b) {
-  const plain = (id, text, title) => el('button', { type: 'button', id, text, title });
-  return [b.button('cmdOpen'), b.button('cmdSave'), b.button('cmdOpenDesign'),
-    plain('cmdGallery', 'デザインを選ぶ…', '用意されたデザインを、今の見出しと本文の見本で見比べて選びます'),
-    plain('cmdBatch', '一括作成…', '表計算のファイル（CSV・TSV）の行ごとに説明を作り、列に足して保存します'),
-    b.button('cmdPreview'),
-    el('span', { class: 'gap' }), b.check('chkRealTP'), b.check('chkFirst'),
-    el('span', { class: 'stretch' }), b.button('cmdHome')];
-}
-
-export function buildEditingArea(b, engineRules) {
-  rules = engineRules;
-  const sections = el('div', { class: 'sections' });
-  for (const i of [1, 2, 3, 4, 7, 8]) sections.append(sectionCard(b, i));
-  const side = el('div', { class: 'side' }, [
-    tabs([['発送について', shippingTab(b)], ['支払いについて', paymentTab(b)]]),
-    layoutGroup(b),
-    bulkGroup(b),
-  ]);
-  return [sections, side];
+// The tool strip's pieces and the editing area's, from `window` (the engine's description);
+// `makeCommand` makes the window's own buttons.
+export function buildWindow(b, window, makeCommand) {
+  commands = makeCommand;
+  return { toolStrip: parts(b, window.toolStrip), editing: parts(b, window.editingArea) };
 }
