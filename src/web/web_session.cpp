@@ -186,7 +186,13 @@ std::string WebSession::act(const std::vector<std::string>& args,
   } else {
     error = "no action";
   }
-  return result(error);
+  if (cmd == "type" && args.size() == 3) {
+    typedBox_ = &args[1];
+    typedText_ = &args[2];
+  }
+  std::string r = result(error);
+  typedBox_ = typedText_ = nullptr;
+  return r;
 }
 
 std::string WebSession::resume(const fs::path& file) {
@@ -229,7 +235,11 @@ std::string WebSession::controlJson(const Control& c) {
   switch (c.kind()) {
     case ControlKind::TextBox: {
       const auto& t = static_cast<const TextBox&>(c);
-      j.key("text").value(t.text());
+      if (typedBox_ && c.name() == *typedBox_ && t.text() == *typedText_) {
+        j.key("asTyped").value(true);
+      } else {
+        j.key("text").value(t.text());
+      }
       j.key("readOnly").value(t.readOnly());
       j.key("toolTip").value(t.toolTip());
       j.key("selStart").value(static_cast<long long>(t.selStart()));

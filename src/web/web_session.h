@@ -96,6 +96,10 @@ class WebSession {
   std::string mainPage_;
   std::string framedPage_;
   std::vector<std::string> saved_;
+  // The box and text of the action being run when it is `type`: a box that holds just what the
+  // page typed is not sent back (a long body would cross twice per keystroke).
+  const std::string* typedBox_ = nullptr;
+  const std::string* typedText_ = nullptr;
 };
 
 }  // namespace bq::web

@@ -43,12 +43,12 @@ class App {
     // This tab's own work after a reload; else what closed tabs left: one comes back by itself,
     // several are offered in 前回の作業.
     const left = await this.storage.claim();
-    let kept = this.storage.restore();
+    let kept = await this.storage.restore();
     if (!kept.resume && !kept.open && left.length) {
       const chosen = left.length === 1 ? left[0].id : await chooseDraft(left);
       if (chosen) {
-        this.storage.adopt(chosen);
-        kept = this.storage.restore();
+        await this.storage.adopt(chosen);
+        kept = await this.storage.restore();
       }
     }
     await this.files.recall(kept.file);

@@ -70,6 +70,7 @@ export class Binder {
     this.pastedText = pastedText;
     this.updaters = new Map();
     this.editing = null;  // the box whose Enter or paste the engine is handling
+    this.typed = '';      // the text last sent by a box
   }
 
   control(name) {
@@ -78,8 +79,10 @@ export class Binder {
     return s;
   }
 
-  // Values the engine changed; the element that sent them keeps its caret.
+  // Values the engine changed; the element that sent them keeps its caret. A box that holds
+  // just what was typed into it comes back without its text.
   update(control) {
+    if (control.asTyped) control.text = this.typed;
     this.controls.set(control.name, control);
     const u = this.updaters.get(control.name);
     if (u) u(control);
@@ -91,12 +94,17 @@ export class Binder {
   }
 
   textInput(e, name) {
-    const send = () => this.run(['type', name, e.value]);
+    const send = () => {
+      this.typed = e.value;
+      this.run(['type', name, this.typed]);
+    };
     e.addEventListener('input', (ev) => { if (!ev.isComposing) send(); });
     e.addEventListener('compositionend', send);
     this.on(name, (s) => {
-      e.readOnly = s.readOnly;
-      if (s.toolTip) e.title = s.toolTip;
+      // Only what changed: setting even the same value makes the browser lay out a long text
+      // again, seconds for a body of megabytes.
+      if (e.readOnly !== s.readOnly) e.readOnly = s.readOnly;
+      if (s.toolTip && e.title !== s.toolTip) e.title = s.toolTip;
       if (e !== this.editing && e.value !== s.text) e.value = s.text;
     });
   }

@@ -3,6 +3,7 @@
 // picked file and saving downloads it. The engine reads and writes the bytes in its own memory
 // under /files; this module moves them between there and the seller's disk.
 import { FILES, newFilePath } from './engine.js';
+import { inStore } from './idb.js';
 
 const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.ini'] } }];
 // Where the handles of 最近のファイル are kept, beside the handles of open files (whose keys
@@ -13,19 +14,7 @@ export const canKeepFiles = () => typeof window.showOpenFilePicker === 'function
   typeof window.showSaveFilePicker === 'function';
 
 // The browser keeps file handles between visits only in IndexedDB.
-function handleStore(mode, use) {
-  return new Promise((resolve, reject) => {
-    const open = indexedDB.open('bidquill', 1);
-    open.onupgradeneeded = () => open.result.createObjectStore('handles');
-    open.onerror = () => reject(open.error);
-    open.onsuccess = () => {
-      const tx = open.result.transaction('handles', mode);
-      const request = use(tx.objectStore('handles'));
-      tx.oncomplete = () => { open.result.close(); resolve(request.result); };
-      tx.onerror = () => { open.result.close(); reject(tx.error); };
-    };
-  });
-}
+const handleStore = (mode, use) => inStore('handles', mode, use);
 
 export class Files {
   constructor(engine) {

@@ -20,6 +20,9 @@ import {
 // say where the listing is being made (a referrer policy of the listing's own is taken out).
 const HEAD = '<!DOCTYPE html><meta name="referrer" content="no-referrer"><base target="_blank">';
 
+const LONG_PAGE = 200_000;  // characters
+const PAUSE_MS = 300;
+
 export class LivePreview {
   constructor(scrollBox, frame) {
     this.box = scrollBox;
@@ -27,6 +30,7 @@ export class LivePreview {
     this.html = null;
     this.doc = null;         // the frame's document, once our empty page is in it
     this.height = 0;
+    this.later = null;       // a long page waiting for a pause
     this.pending = false;    // a measure is asked for the next frame
     this.onMeasured = null;  // told the shown document (the preview window checks images)
     this.resize = new ResizeObserver(() => this.measureSoon());
@@ -53,7 +57,12 @@ export class LivePreview {
 
   show(html) {
     this.html = html;
-    if (this.doc) this.put();
+    clearTimeout(this.later);
+    if (!this.doc) return;
+    // A long page takes the browser a while to lay out: it waits for a pause in the typing,
+    // so that keys are never held up behind pages nobody will see.
+    if (html.length > LONG_PAGE) this.later = setTimeout(() => this.put(), PAUSE_MS);
+    else this.put();
   }
 
   put() {

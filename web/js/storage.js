@@ -1,19 +1,27 @@
 // The work kept in the browser, so that a closed tab or a crash loses nothing: the engine's
 // recovery file while there are unsaved changes, and the settings file last opened or saved
-// (whose other programs' lines a later save keeps). Written shortly after each change and when
-// the page is hidden or closed.
+// (whose other programs' lines a later save keeps). Written when the typing pauses (and at least
+// every few seconds while it goes on) and when the page is hidden or closed. localStorage keeps
+// them, except what it cannot hold (a body of megabytes), which goes to IndexedDB.
 //
 // Each tab keeps a draft of its own (its id lives in the tab's sessionStorage, so a reload finds
 // it), and holds a lock on it while it is open: a second tab never takes the first one's work,
 // and the drafts whose tab is gone are offered back (前回の作業).
 import { STATE, restoreFile } from './engine.js';
+import { inStore } from './idb.js';
 
 const PREFIX = 'bidquill.draft.';
 const TAB = 'bidquill.tab';
 const PARTS = ['recovery', 'file', 'base', 'when'];
 // Where a single tab kept its work before drafts had ids.
 const LEGACY = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
-const DELAY_MS = 400;
+// The large parts, kept in IndexedDB; localStorage holds IN_DB in their place (earlier versions
+// kept them there in base64, which never reads "*").
+const BLOBS = ['recovery', 'base'];
+const IN_DB = '*';
+const IN_PLACE_BYTES = 512 * 1024;
+const PAUSE_MS = 800;
+const MOST_MS = 5000;
 
 function toBase64(bytes) {
   let s = '';
@@ -73,6 +81,8 @@ export class Storage {
     this.failing = false;
     this.file = '';
     this.id = null;
+    this.since = null;  // when the first change not yet kept was made
+    this.turns = {};    // per part: how often it was written or removed
   }
 
   // Takes this tab's draft (its own after a reload, else a new one) and returns the drafts of
@@ -113,30 +123,32 @@ export class Storage {
     for (const k of Object.values(LEGACY)) this.remove(k);
   }
 
-  // Makes another draft this tab's own (its keys move over).
-  adopt(id) {
+  // Makes another draft this tab's own (its parts move over).
+  async adopt(id) {
     for (const part of PARTS) {
-      const value = get(key(id, part));
-      this.remove(key(id, part));
-      if (value !== null) this.put(key(this.id, part), value);
-      else this.remove(key(this.id, part));
+      const blob = BLOBS.includes(part);
+      const value = blob ? await this.readBlob(id, part) : get(key(id, part));
+      this.removePart(id, part);
+      if (value === null) this.removePart(this.id, part);
+      else if (blob) await this.writeBlob(part, value);
+      else this.put(key(this.id, part), value);
     }
   }
 
   // Forgets a draft the seller let go.
   discard(id) {
-    for (const part of PARTS) this.remove(key(id, part));
+    for (const part of PARTS) this.removePart(id, part);
   }
 
   // Puts this tab's draft back into the engine's memory; what to open or resume, if anything.
-  restore() {
+  async restore() {
     try {
       const file = get(key(this.id, 'file')) || '';
-      const base = get(key(this.id, 'base'));
-      if (file && base !== null) restoreFile(this.engine, file, fromBase64(base));
-      const recovery = get(key(this.id, 'recovery'));
+      const base = await this.readBlob(this.id, 'base');
+      if (file && base !== null) restoreFile(this.engine, file, base);
+      const recovery = await this.readBlob(this.id, 'recovery');
       if (recovery !== null) {
-        this.engine.writeFile(STATE, fromBase64(recovery));
+        this.engine.writeFile(STATE, recovery);
         return { resume: STATE, file };
       }
       this.file = file;
@@ -144,6 +156,40 @@ export class Storage {
     } catch {
       return {};
     }
+  }
+
+  async readBlob(id, part) {
+    const value = get(key(id, part));
+    if (value === null) return null;
+    if (value !== IN_DB) return fromBase64(value);
+    const bytes = await inStore('drafts', 'readonly', (s) => s.get(key(id, part))).catch(() => null);
+    return bytes instanceof Uint8Array ? bytes : null;
+  }
+
+  // This tab's part. localStorage is written at once, so that a tab closed this moment keeps
+  // it; what it cannot hold (a body of megabytes) goes to IndexedDB, whose writes take a while
+  // (and where that fails, to localStorage after all). A part removed or written again meanwhile
+  // is not brought back by a write finishing late.
+  async writeBlob(part, bytes) {
+    const id = this.id;
+    const turn = (this.turns[part] = (this.turns[part] || 0) + 1);
+    const wasInDb = get(key(id, part)) === IN_DB;
+    if (bytes.length <= IN_PLACE_BYTES) {
+      this.put(key(id, part), toBase64(bytes));
+      if (wasInDb) inStore('drafts', 'readwrite', (s) => s.delete(key(id, part))).catch(() => {});
+      return;
+    }
+    const stored = await inStore('drafts', 'readwrite', (s) => s.put(bytes, key(id, part)))
+      .then(() => true, () => false);
+    if (this.turns[part] !== turn || this.id !== id) return;
+    this.put(key(id, part), stored ? IN_DB : toBase64(bytes));
+  }
+
+  removePart(id, part) {
+    if (id === this.id) this.turns[part] = (this.turns[part] || 0) + 1;
+    const wasInDb = get(key(id, part)) === IN_DB;
+    this.remove(key(id, part));
+    if (wasInDb) inStore('drafts', 'readwrite', (s) => s.delete(key(id, part))).catch(() => {});
   }
 
   // After each action: what the document is now.
@@ -154,16 +200,20 @@ export class Storage {
       this.put(key(this.id, 'file'), doc.file);
       this.put(key(this.id, 'when'), String(Date.now()));
       const bytes = doc.file ? this.engine.readFile(doc.file) : null;
-      if (bytes) this.put(key(this.id, 'base'), toBase64(bytes));
-      else this.remove(key(this.id, 'base'));
+      if (bytes) this.writeBlob('base', bytes);
+      else this.removePart(this.id, 'base');
     }
+    clearTimeout(this.timer);
+    this.timer = null;
     if (!doc.modified) {
-      clearTimeout(this.timer);
-      this.timer = null;
-      this.remove(key(this.id, 'recovery'));
-    } else if (!this.timer) {
-      this.timer = setTimeout(() => this.flush(), DELAY_MS);
+      this.since = null;
+      this.removePart(this.id, 'recovery');
+      return;
     }
+    // After a pause in the typing, and at least every few seconds while it goes on.
+    this.since ??= Date.now();
+    const wait = Math.min(PAUSE_MS, Math.max(0, this.since + MOST_MS - Date.now()));
+    this.timer = setTimeout(() => this.flush(), wait);
   }
 
   // After the engine failed: what is kept stays as it is.
@@ -176,10 +226,11 @@ export class Storage {
   flush() {
     clearTimeout(this.timer);
     this.timer = null;
+    this.since = null;
     if (this.stopped || !this.id || !this.engine.keepState()) return;
     const bytes = this.engine.readFile(STATE);
     if (bytes) {
-      this.put(key(this.id, 'recovery'), toBase64(bytes));
+      this.writeBlob('recovery', bytes);
       this.put(key(this.id, 'when'), String(Date.now()));
     }
   }
