@@ -1,5 +1,6 @@
 // The engine as the browser page drives it: actions that wait for a dialog change nothing until
 // they are run again with its answer, and each result carries exactly what the page must show.
+#include "app/window_layout.h"
 #include "engine/engine_fixture.h"
 #include "web/json.h"
 #include "web/web_batch.h"
@@ -48,6 +49,63 @@ TEST_F(WebSessionTest, StartListsEveryShownControlAndNoHiddenOne) {
   EXPECT_FALSE(has(started, R"("name":"txtTag")"));
   EXPECT_FALSE(has(started, R"("name":"rtxtYahooTag1")"));
   EXPECT_TRUE(has(started, R"("title":"無題 — Bidquill","modified":false)"));
+}
+
+// The one description of the window holds every control the window shows, once, each shown as
+// what it is; the front ends build from it and nothing else.
+TEST_F(WebSessionTest, TheWindowDescriptionHoldsEveryShownControlOnceAsWhatItIs) {
+  using layout::Look;
+  std::map<std::string, int> seen;
+  for (const layout::Piece* p : layout::namedPieces()) {
+    ++seen[p->name];
+    if (p->kind == layout::Kind::Command) continue;
+    const Control* c = session->form().registry().find(p->name);
+    ASSERT_NE(c, nullptr) << p->name;
+    ControlKind want = ControlKind::TextBox;
+    switch (p->look) {
+      case Look::Check:
+        want = ControlKind::CheckBox;
+        break;
+      case Look::Toggle:
+        want = ControlKind::ToggleButton;
+        break;
+      case Look::Combo:
+        want = ControlKind::ComboBox;
+        break;
+      case Look::Option:
+        want = ControlKind::OptionButton;
+        break;
+      case Look::Button:
+        want = ControlKind::PushButton;
+        break;
+      default:
+        break;
+    }
+    EXPECT_EQ(c->kind(), want) << p->name;
+  }
+  for (const auto& [name, count] : seen) EXPECT_EQ(count, 1) << name;
+  for (const Control* c : session->form().registry().controls()) {
+    bool shown =
+        c->visible() && c->kind() != ControlKind::TextHolder && c->kind() != ControlKind::UpDown;
+    if (shown) {
+      EXPECT_EQ(seen.count(c->name()), 1u) << c->name();
+    }
+  }
+  EXPECT_TRUE(has(started, R"("window":{"toolStrip":{"kind":"strip","name":"frmToolBar")"));
+}
+
+// A keystroke in a long body must not carry the body back to the page.
+TEST_F(WebSessionTest, ABoxHoldingWhatWasTypedComesBackWithoutItsText) {
+  std::string body(100000, 'x');
+  std::string r = act({"type", "txtEdit1", body});
+  EXPECT_TRUE(
+      has(r, R"("name":"txtEdit1","kind":"text","caption":"","visible":true,"asTyped":true)"))
+      << r.substr(0, 300);
+  EXPECT_FALSE(has(r, body));
+  // What the engine changes itself is sent whole.
+  act({"select", "txtEdit1", "3", "0"});
+  r = act({"key", "txtEdit1", "Enter"});
+  EXPECT_TRUE(has(r, R"(xxx<BR>\nxxx)")) << r.substr(0, 300);
 }
 
 TEST_F(WebSessionTest, AnActionWaitingForAColourChangesNothingUntilAnswered) {
