@@ -29,6 +29,7 @@ export class LivePreview {
     this.frame = frame;
     this.html = null;
     this.doc = null;         // the frame's document, once our empty page is in it
+    this.root = null;        // its root element, watched for changes of size
     this.height = 0;
     this.later = null;       // a long page waiting for a pause
     this.pending = false;    // a measure is asked for the next frame
@@ -69,7 +70,10 @@ export class LivePreview {
     const parsed = new DOMParser().parseFromString(HEAD + this.html, 'text/html');
     keepOnlyFirst(parsed, 'meta[name="referrer" i]');
     replaceDocument(this.doc, parsed);
-    this.resize.observe(rootOf(this.doc));
+    // The page's root grows and shrinks with what arrives; the one it replaced is let go.
+    if (this.root) this.resize.unobserve(this.root);
+    this.root = rootOf(this.doc);
+    this.resize.observe(this.root);
     this.measure();
   }
 
