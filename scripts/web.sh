@@ -29,8 +29,12 @@ python3 -c 'import json, sys; print(json.dumps(sorted(sys.argv[1:]), ensure_asci
 cp data/icons/hicolor/scalable/apps/io.github.bidquill.Bidquill.svg "$site/icon.svg"
 cp docs/guide.html "$site/docs/" && cp -r docs/screenshots "$site/docs/"
 
-# The offline worker keeps every file of the site; its version follows their contents.
-files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | sort)
+# The single-file edition, which works opened from disk: everything above in one page.
+python3 tools/single_file.py "$site" "$site/bidquill.html"
+
+# The offline worker keeps every file of the site (the single file is a download, not a part);
+# its version follows their contents.
+files=$(cd "$site" && find . -type f ! -name sw.js ! -name bidquill.html | sed 's|^\./||' | sort)
 version=$(cd "$site" && echo "$files" | xargs sha256sum | sha256sum | cut -c1-16)
 list=$(echo "$files" | sed 's|.*|"&"|' | paste -sd, -)
 sed -e "s|__VERSION__|$version|" -e "s|__FILES__|[\"./\",$list]|" web/sw.js >"$site/sw.js"

@@ -515,11 +515,39 @@ test('named elements of a listing cannot change how the page is measured or chec
   await context.close();
 });
 
-test('opened from disk (file://), the page says what to do instead of loading forever', async () => {
-  const context = await browser.newContext();
+test('opened from disk, the site says what to do, and the single file bidquill.html works alone', async () => {
+  {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    await page.goto(`file://${path.join(site, 'index.html')}`);
+    await page.waitForFunction(() => /bidquill\.html/.test(document.getElementById('splashText').textContent));
+    await context.close();
+  }
+  // The single file, copied alone into an empty folder, opened from there.
+  const single = await scratchCopy(path.join(site, 'bidquill.html'));
+  const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
   const page = await context.newPage();
-  await page.goto(`file://${path.join(site, 'index.html')}`);
-  await page.waitForFunction(() => /scripts\/web\.sh/.test(document.getElementById('splashText').textContent));
+  const errors = [];
+  const failed = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  page.on('requestfailed', (r) => failed.push(r.url()));
+  await page.goto(`file://${single}`);
+  await page.waitForFunction(() => window.bidquillReady === true);
+  await page.click('#txtEdit2');
+  await page.keyboard.type('ひとつのファイルで');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('動きます');
+  await page.click('#chkSend3');
+  await page.frameLocator('#WBrowser').getByText('動きます').waitFor();
+  const web = await page.evaluate(() => window.bidquill.engine.mainPage());
+  const cliPage = runCli(['run', '-'],
+    'type txtEdit2 "ひとつのファイルで<BR>\\n動きます"\nclick chkSend3\nprint txtTag\n').toString('utf8');
+  assert.ok(cliPage.startsWith(web), 'the same page as the command line');
+  // The gallery's designs are inside too.
+  await page.click('#cmdGallery');
+  await page.locator('#dlgGallery button[data-design="和風"]').waitFor();
+  assert.deepEqual(failed, []);
+  assert.deepEqual(errors, []);
   await context.close();
 });
 

@@ -194,8 +194,14 @@ class App {
   }
 
   openUrl(url) {
-    // The guide is this site's own page.
-    const target = url.startsWith('file://') && url.endsWith('/docs/guide.html') ? 'docs/guide.html' : url;
+    // The guide is this site's own page; the single file carries none.
+    const guide = url.startsWith('file://') && url.endsWith('/docs/guide.html');
+    if (guide && document.getElementById('bidquillFiles')) {
+      showMessage({ title: 'Bidquill', icon: 'information', text: 'この版（bidquill.html ひとつ）には使い方の説明書が入っていません。' +
+        '\r\n説明書は Bidquill のフォルダーの docs/guide.html か、Bidquill を置いたウェブサイトにあります。' });
+      return;
+    }
+    const target = guide ? 'docs/guide.html' : url;
     if (/^(https?:|docs\/)/.test(target)) window.open(target, '_blank', 'noopener');
   }
 

@@ -5,21 +5,42 @@ export const APP = '/app';
 export const FILES = '/files';
 export const STATE = '/state/recovery.ini';
 
+// The single-file edition carries the engine and its files inside the page: opened from disk
+// (file://), a page may fetch nothing.
+const carried = (() => {
+  const e = document.getElementById('bidquillFiles');
+  return e ? JSON.parse(e.textContent) : null;
+})();
+
+export function fromBase64(text) {
+  const s = atob(text);
+  const bytes = new Uint8Array(s.length);
+  for (let i = 0; i < s.length; i++) bytes[i] = s.charCodeAt(i);
+  return bytes;
+}
+
+// A file of the site (its path inside it); null when there is none.
+async function siteFile(path) {
+  if (carried) return path in carried ? fromBase64(carried[path]) : null;
+  const response = await fetch(path.split('/').map(encodeURIComponent).join('/'));
+  return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+}
+
 export class Engine {
   static async load() {
-    const module = await createBidquill();
+    const module = await createBidquill(carried ? { wasmBinary: await siteFile('bidquill.wasm') } : {});
     const names = module.templateFiles();
-    const texts = await Promise.all(names.map(async (name) => {
-      const response = await fetch(`data/tag/${name}`);
-      return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
-    }));
+    const texts = await Promise.all(names.map((name) => siteFile(`data/tag/${name}`)));
     // The gallery's designs, listed by the build beside them.
-    const designNames = await fetch('data/designs/index.json').then((r) => (r.ok ? r.json() : []))
-      .catch(() => []);
-    const designs = await Promise.all(designNames.map(async (name) => {
-      const response = await fetch(`data/designs/${encodeURIComponent(name)}`);
-      return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
-    }));
+    const list = await siteFile('data/designs/index.json').catch(() => null);
+    let designNames = [];
+    try {
+      designNames = list ? JSON.parse(new TextDecoder().decode(list)) : [];
+    } catch {
+      // no list: no designs
+    }
+    const designs = await Promise.all(designNames.map((name) => siteFile(`data/designs/${name}`)
+      .catch(() => null)));
     const FS = module.FS;
     for (const dir of [APP, `${APP}/data`, `${APP}/data/tag`, `${APP}/data/designs`, `${APP}/docs`,
       FILES, '/state']) {

@@ -7,7 +7,7 @@
 // Each tab keeps a draft of its own (its id lives in the tab's sessionStorage, so a reload finds
 // it), and holds a lock on it while it is open: a second tab never takes the first one's work,
 // and the drafts whose tab is gone are offered back (前回の作業).
-import { STATE, restoreFile } from './engine.js';
+import { STATE, restoreFile, fromBase64 } from './engine.js';
 import { inStore } from './idb.js';
 
 const PREFIX = 'bidquill.draft.';
@@ -29,13 +29,6 @@ function toBase64(bytes) {
     s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
   }
   return btoa(s);
-}
-
-function fromBase64(text) {
-  const s = atob(text);
-  const bytes = new Uint8Array(s.length);
-  for (let i = 0; i < s.length; i++) bytes[i] = s.charCodeAt(i);
-  return bytes;
 }
 
 const key = (id, part) => `${PREFIX}${id}.${part}`;
