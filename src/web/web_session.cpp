@@ -1,6 +1,7 @@
 #include "web/web_session.h"
 
 #include <charconv>
+#include <optional>
 
 #include "app/window_layout.h"
 #include "core/app_folder.h"
@@ -51,6 +52,22 @@ const char* iconName(MessageIcon i) {
 std::string readPage(const fs::path& file) {
   auto bytes = readWholeFile(file);
   return bytes ? text::cp932ToUtf8(*bytes) : std::string();
+}
+
+// The byte where `units` UTF-16 code units of `utf8` end (the page counts in those); none when
+// that is past the end or inside a character.
+std::optional<std::size_t> utf16Offset(std::string_view utf8, std::size_t units) {
+  std::size_t i = 0;
+  while (units > 0) {
+    if (i >= utf8.size()) return std::nullopt;
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::size_t width = bytes == 4 ? 2 : 1;
+    if (width > units) return std::nullopt;
+    units -= width;
+    i = std::min(utf8.size(), i + bytes);
+  }
+  return i;
 }
 
 // A piece of the window description, as the page's layout.js builds from it.
@@ -175,24 +192,53 @@ std::string WebSession::act(const std::vector<std::string>& args,
   platform_.setAnswers(answers);
   std::string error;
   const std::string cmd = args.empty() ? std::string() : args[0];
+  std::vector<std::string> typed;
   if (cmd == "leave" && args.size() == 2) {
     if (DimensionBox* d = form_.dimension(args[1])) {
       d->focusLost();
     } else {
       error = "'" + args[1] + "' is no width or height box";
     }
+  } else if (cmd == "edit" && args.size() == 5) {
+    // A change in a long box as what was removed and put where, so that a body of megabytes
+    // does not cross over whole per keystroke; then as `type`.
+    typed = editedText(args, error);
+    if (!typed.empty()) runner_.execute(typed, error);
   } else if (!args.empty()) {
     runner_.execute(args, error);
   } else {
     error = "no action";
   }
-  if (cmd == "type" && args.size() == 3) {
-    typedBox_ = &args[1];
-    typedText_ = &args[2];
+  if (cmd == "type" && args.size() == 3) typed = args;
+  if (typed.size() == 3) {
+    typedBox_ = &typed[1];
+    typedText_ = &typed[2];
   }
   std::string r = result(error);
   typedBox_ = typedText_ = nullptr;
   return r;
+}
+
+std::vector<std::string> WebSession::editedText(const std::vector<std::string>& args,
+                                                std::string& error) {
+  const TextBox* box = form_.registry().find<TextBox>(args[1]);
+  std::size_t start = 0, removed = 0;
+  auto number = [](const std::string& s, std::size_t& n) {
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
+    return ec == std::errc() && end == s.data() + s.size();
+  };
+  if (!box || !number(args[2], start) || !number(args[3], removed)) {
+    error = "edit: no such box or no numbers";
+    return {};
+  }
+  const std::string& text = box->text();
+  auto from = utf16Offset(text, start);
+  auto to = from ? utf16Offset(std::string_view(text).substr(*from), removed) : std::nullopt;
+  if (!to) {
+    error = "edit: the place is not in " + args[1] + "'s text";
+    return {};
+  }
+  return {"type", args[1], text.substr(0, *from) + args[4] + text.substr(*from + *to)};
 }
 
 std::string WebSession::resume(const fs::path& file) {

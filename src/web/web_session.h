@@ -77,6 +77,9 @@ class WebSession {
   void markChanged(std::size_t index);
   std::string result(const std::string& error);
   std::string controlJson(const Control& c);
+  // The `type` action an `edit` (box, start, removed, inserted; UTF-16 units) comes to; none,
+  // with `error` said, when the place is not in the box's text.
+  std::vector<std::string> editedText(const std::vector<std::string>& args, std::string& error);
   void readNavigations();
 
   WebPlatform platform_;

@@ -108,6 +108,23 @@ TEST_F(WebSessionTest, ABoxHoldingWhatWasTypedComesBackWithoutItsText) {
   EXPECT_TRUE(has(r, R"(xxx<BR>\nxxx)")) << r.substr(0, 300);
 }
 
+// A long box is told what changed, counted as the page counts (UTF-16 units: an emoji is two).
+TEST_F(WebSessionTest, AnEditPutsTheChangeWhereThePageCountsIt) {
+  act({"type", "txtEdit1", "桐😀の箱"});
+  std::string r = act({"edit", "txtEdit1", "3", "1", "小さな"});  // 桐 😀 | の → 小さな
+  EXPECT_TRUE(has(r, R"("asTyped":true)")) << r.substr(0, 300);
+  act({"edit", "txtEdit1", "0", "0", "<"});
+  EXPECT_EQ(session->form().registry().find<TextBox>("txtEdit1")->text(), "<桐😀小さな箱");
+  // Half an emoji, or past the end, is refused and changes nothing.
+  for (const char* start : {"3", "99"}) {
+    r = act({"edit", "txtEdit1", start, "0", "x"});
+    EXPECT_TRUE(has(r, R"("error":"edit: )")) << start;
+  }
+  r = act({"edit", "txtEdit1", "6", "9", ""});
+  EXPECT_TRUE(has(r, R"("error":"edit: )"));
+  EXPECT_EQ(session->form().registry().find<TextBox>("txtEdit1")->text(), "<桐😀小さな箱");
+}
+
 TEST_F(WebSessionTest, AnActionWaitingForAColourChangesNothingUntilAnswered) {
   std::string r = act({"click", "cmdT1BC"});
   EXPECT_TRUE(has(r, R"("pending":{"signature":"colour","kind":"colour","initial":16777215)")) << r;

@@ -686,3 +686,34 @@ test('a body of 3 MB can be typed in, is shown, and comes back after the tab is 
   assert.deepEqual(errors, []);
   await context.close();
 });
+
+test('a long body tells the engine only what changed, and the engine holds what the box shows', async () => {
+  const { page, context, errors } = await openApp(browser, server);
+  const body = Array.from({ length: 2000 }, (_, i) => `行${i}。`).join('');
+  await page.fill('#txtEdit2', body);
+  await page.evaluate(() => {
+    window.sent = [];
+    const act = window.bidquill.engine.act.bind(window.bidquill.engine);
+    window.bidquill.engine.act = (args, answers) => {
+      window.sent.push(args[0]);
+      return act(args, answers);
+    };
+    document.getElementById('txtEdit2').setSelectionRange(5000, 5000);
+  });
+  await page.focus('#txtEdit2');
+  await page.keyboard.type('abc');
+  await page.keyboard.press('Backspace');
+  await page.keyboard.insertText('😀');
+  await page.keyboard.press('Backspace');  // the whole emoji, both of its halves
+  await page.keyboard.insertText('🎉x');
+  await page.keyboard.press('Home');
+  await page.keyboard.press('Delete');
+  const value = await page.inputValue('#txtEdit2');
+  assert.notEqual(value, body);
+  // The page is code page 932: the emoji stands there as a character reference.
+  const shown = await page.evaluate(() => window.bidquill.engine.mainPage());
+  assert.ok(shown.includes(value.replace('🎉', '&#127881;')));
+  assert.deepEqual([...new Set(await page.evaluate(() => window.sent))], ['edit']);
+  assert.deepEqual(errors, []);
+  await context.close();
+});

@@ -61,6 +61,27 @@ function editInto(box, after, caret) {
   box.setSelectionRange(caret, caret);
 }
 
+// From this length on, a box tells the engine what changed rather than its whole text.
+const LONG_TEXT = 10_000;
+
+const isHigh = (c) => c >= 0xd800 && c <= 0xdbff;
+const isLow = (c) => c >= 0xdc00 && c <= 0xdfff;
+
+// What turned `before` into `after`: the action that removes what lies between the two texts'
+// common start and common end and puts the new text there (never half a surrogate pair).
+export function edit(name, before, after) {
+  const most = Math.min(before.length, after.length);
+  let start = 0;
+  while (start < most && before.charCodeAt(start) === after.charCodeAt(start)) start++;
+  if (start > 0 && isHigh(before.charCodeAt(start - 1))) start--;
+  let end = 0;
+  while (end < most - start &&
+    before.charCodeAt(before.length - 1 - end) === after.charCodeAt(after.length - 1 - end)) end++;
+  if (end > 0 && isLow(before.charCodeAt(before.length - end))) end--;
+  return ['edit', name, String(start), String(before.length - start - end),
+    after.slice(start, after.length - end)];
+}
+
 export class Binder {
   // `controls`: the engine's controls (their state) by name; `run(args)`: runs an action
   // through the engine.
@@ -95,8 +116,9 @@ export class Binder {
 
   textInput(e, name) {
     const send = () => {
+      const before = this.control(name).text;
       this.typed = e.value;
-      this.run(['type', name, this.typed]);
+      this.run(before.length >= LONG_TEXT ? edit(name, before, this.typed) : ['type', name, this.typed]);
     };
     e.addEventListener('input', (ev) => { if (!ev.isComposing) send(); });
     e.addEventListener('compositionend', send);
