@@ -59,7 +59,7 @@ def bundle(site: Path, entry: str) -> str:
         text = DEFAULT_IMPORT.sub(
             lambda m: f"const {m.group(1)} = modules[{json.dumps(module_key(key, m.group(2)))}].default;\n",
             text)
-        if "import " in text.split("\n", 1)[0] or re.search(r"^\s*(import|export)\s", text, re.M):
+        if re.search(r"^\s*(import|export)\s", text, re.M):
             sys.exit(f"single_file.py: {key} has an import or export this tool does not know")
         exported = ", ".join(names + ([f"default: {default.group(1)}"] if default else []))
         out.append(f"modules[{json.dumps(key)}] = (() => {{\n{text}\nreturn {{ {exported} }};\n}})();")
