@@ -21,10 +21,10 @@ EXPORT = re.compile(r"^export\s+((?:async\s+)?function\*?|class|const|let)\s+(\w
 DEFAULT_EXPORT = re.compile(r"^export\s+default\s+(\w+);\s*$", re.M)
 
 
-def module_key(importer: str, spec: str) -> str:
+def module_key(importer: str, target: str) -> str:
     """The module's path inside the site, from an import in `importer` (also a site path)."""
     parts = importer.split("/")[:-1]
-    for piece in spec.split("/"):
+    for piece in target.split("/"):
         if piece == "..":
             parts.pop()
         elif piece != ".":

@@ -192,7 +192,7 @@ std::string WebSession::act(const std::vector<std::string>& args,
   platform_.setAnswers(answers);
   std::string error;
   const std::string cmd = args.empty() ? std::string() : args[0];
-  std::vector<std::string> typed;
+  std::vector<std::string> edited;  // what an `edit` comes to
   if (cmd == "leave" && args.size() == 2) {
     if (DimensionBox* d = form_.dimension(args[1])) {
       d->focusLost();
@@ -202,15 +202,15 @@ std::string WebSession::act(const std::vector<std::string>& args,
   } else if (cmd == "edit" && args.size() == 5) {
     // A change in a long box as what was removed and put where, so that a body of megabytes
     // does not cross over whole per keystroke; then as `type`.
-    typed = editedText(args, error);
-    if (!typed.empty()) runner_.execute(typed, error);
+    edited = editedText(args, error);
+    if (!edited.empty()) runner_.execute(edited, error);
   } else if (!args.empty()) {
     runner_.execute(args, error);
   } else {
     error = "no action";
   }
-  if (cmd == "type" && args.size() == 3) typed = args;
-  if (typed.size() == 3) {
+  const std::vector<std::string>& typed = edited.empty() ? args : edited;
+  if (typed.size() == 3 && typed[0] == "type") {
     typedBox_ = &typed[1];
     typedText_ = &typed[2];
   }

@@ -69,7 +69,7 @@ const isLow = (c) => c >= 0xdc00 && c <= 0xdfff;
 
 // What turned `before` into `after`: the action that removes what lies between the two texts'
 // common start and common end and puts the new text there (never half a surrogate pair).
-export function edit(name, before, after) {
+function edit(name, before, after) {
   const most = Math.min(before.length, after.length);
   let start = 0;
   while (start < most && before.charCodeAt(start) === after.charCodeAt(start)) start++;

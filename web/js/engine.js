@@ -12,6 +12,18 @@ const carried = (() => {
   return e ? JSON.parse(e.textContent) : null;
 })();
 
+// True in the single-file edition.
+export const singleFile = carried !== null;
+
+// Bytes as text and back, for localStorage and the files the single file carries.
+export function toBase64(bytes) {
+  let s = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(s);
+}
+
 export function fromBase64(text) {
   const s = atob(text);
   const bytes = new Uint8Array(s.length);

@@ -89,7 +89,6 @@ function build(b, p) {
     case 'card': return el('fieldset', { class: 'card', id: p.name }, [
       el('legend', { text: p.text }), el('div', { class: 'card-grid' }, parts(b, p))]);
     case 'tabs': return tabs(b, p);
-    case 'split': return el('div', { class: 'split' }, parts(b, p));
     default: throw new Error(`the window description has a piece of unknown kind ${p.kind}`);
   }
 }

@@ -7,7 +7,7 @@
 // Each tab keeps a draft of its own (its id lives in the tab's sessionStorage, so a reload finds
 // it), and holds a lock on it while it is open: a second tab never takes the first one's work,
 // and the drafts whose tab is gone are offered back (前回の作業).
-import { STATE, restoreFile, fromBase64 } from './engine.js';
+import { STATE, restoreFile, fromBase64, toBase64 } from './engine.js';
 import { inStore } from './idb.js';
 
 const PREFIX = 'bidquill.draft.';
@@ -15,21 +15,13 @@ const TAB = 'bidquill.tab';
 const PARTS = ['recovery', 'file', 'base', 'when'];
 // Where a single tab kept its work before drafts had ids.
 const LEGACY = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
-// The large parts, kept in IndexedDB; localStorage holds IN_DB in their place (earlier versions
-// kept them there in base64, which never reads "*").
+// The two files: in localStorage in base64, or, when larger than IN_PLACE_BYTES, in IndexedDB
+// with IN_DB in their place in localStorage (base64 never reads "*").
 const BLOBS = ['recovery', 'base'];
 const IN_DB = '*';
 const IN_PLACE_BYTES = 512 * 1024;
 const PAUSE_MS = 800;
 const MOST_MS = 5000;
-
-function toBase64(bytes) {
-  let s = '';
-  for (let i = 0; i < bytes.length; i += 0x8000) {
-    s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-  }
-  return btoa(s);
-}
 
 const key = (id, part) => `${PREFIX}${id}.${part}`;
 const newId = () => `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 8)}`;
