@@ -16,7 +16,7 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
       shippingPieces(shipping.rowPieces()),
       colours(page, holders, shippingPieces, style, platform, actions),
       boldSize(page, holders, shippingPieces, style, actions),
-      layout(page, holders, style, platform, actions) {
+      layout(page, holders, shippingPieces, style, platform, actions) {
   actions.RefreshPreview = [this] { output.RefreshPreview(); };
   actions.BuildShippingSection = [this] { shipping.BuildShippingSection(); };
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };

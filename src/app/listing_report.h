@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "checks/listing_checks.h"
+#include "checks/phone_width.h"
 
 namespace bq {
 
@@ -21,6 +22,7 @@ struct ListingCopy {
   std::vector<std::string> texts;
   std::vector<Source> sources;  // pointing into `texts`
   std::vector<Colours> colours;
+  PhoneLayout phone;  // its cells are indexes into `sources`
 };
 std::shared_ptr<const ListingCopy> copyListing(frmMain& form);
 std::vector<Finding> checkCopy(const ListingCopy& copy);

@@ -221,8 +221,13 @@ std::string SettingsFile::textValue(const SettingKey& k) {
   return first;
 }
 
+std::string SettingsFile::storedValue(const SettingKey& k) const {
+  if (k.fallback && read_.count(lookupName(k.section, k.key)) == 0) return k.fallback;
+  return ReadIniValue(k.section, k.key);
+}
+
 bool SettingsFile::acceptable(const SettingKey& k) const {
-  std::string raw = ReadIniValue(k.section, k.key);
+  std::string raw = storedValue(k);
   const Control* c = form_.registry().find(k.control);
   switch (k.encoding) {
     case ValueEncoding::Text:
@@ -248,16 +253,11 @@ bool SettingsFile::acceptable(const SettingKey& k) const {
   return false;
 }
 
-// The eight titles and bodies: what a listing says, as against how it looks.
-static bool isListingText(const SettingKey& k) {
-  return k.section == "Text" &&
-         (k.control.rfind("txtTitle", 0) == 0 || k.control.rfind("txtEdit", 0) == 0);
-}
-
 void SettingsFile::apply(const std::string& section, const std::string& key) {
   const SettingKey* k = findSettingKey(section, key);
-  if (designOnly_ && isListingText(*k)) return;
-  std::string raw = ReadIniValue(section, key);
+  // A design is the look: the seller's terms, texts and preferences stay as they are.
+  if (designOnly_ && k->role != KeyRole::Look) return;
+  std::string raw = storedValue(*k);
   Control* c = form_.registry().find(k->control);
   // Every value has been checked (acceptable), so the conversions hold.
   switch (k->encoding) {
@@ -332,6 +332,7 @@ void SettingsFile::readSteps() {
   };
 
   keys("Data", {"Width", "WidthTitle", "WidthSend", "Height"});
+  keys(kOwnSection, {"FitScreen"});
   keys("Data", {"Cellpadding", "Cellspacing"});
   keys("Data", {"RealTP", "First"});
   prefixed("Text", "Title");

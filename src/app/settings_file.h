@@ -42,9 +42,9 @@ class SettingsFile {
   bool saveTo(const std::filesystem::path& file);
   // Opens the file as cmdOpen does, without the dialog; true when it was brought in.
   bool openWithoutDialog(const std::filesystem::path& file);
-  // Applies everything of a settings file but the eight titles and bodies (its design): the
-  // texts stay, the listing is marked modified and keeps its file name. No question is asked,
-  // since nothing typed is lost. True when the file loaded whole.
+  // Applies the look of a settings file (its design, KeyRole::Look): the seller's texts, shipping
+  // and payment stay, the listing is marked modified and keeps its file name. No question is
+  // asked, since nothing the seller offers is lost. True when the file loaded whole.
   bool openDesign(const std::filesystem::path& file);
   // Brings in a recovery file's state; true when it loaded whole (else the seller is told).
   bool restoreFrom(const IniDocument& doc, const std::filesystem::path& from);
@@ -81,6 +81,8 @@ class SettingsFile {
   // file that does not exist is an empty document when saving.
   std::optional<IniDocument> readFile(const std::filesystem::path& file, bool saving);
   std::string controlValue(const SettingKey& k) const;
+  // The key's value as read, or what a file without the key means.
+  std::string storedValue(const SettingKey& k) const;
   // Whether the key's stored value converts and its control takes it.
   bool acceptable(const SettingKey& k) const;
   void apply(const std::string& section, const std::string& key);

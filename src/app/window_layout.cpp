@@ -161,7 +161,8 @@ Piece tableGroup() {
                        2, 0, 3),
                     at(line({control("optTA(0)", Look::Option), control("optTA(1)", Look::Option),
                              control("optTA(2)", Look::Option)}),
-                       3, 0, 3)});
+                       3, 0, 3),
+                    at(control("chkFit", Look::Check), 4, 0, 3)});
   return box(Kind::Group, {std::move(grid)}, "fraTable", "表の設定");
 }
 

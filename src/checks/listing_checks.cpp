@@ -51,7 +51,7 @@ std::string excerpt(std::string_view text, std::size_t at, std::size_t chars = 2
 // Findings of one kind beyond the first few are only counted: a page of a million "<x>" is one
 // line to read, not a million.
 constexpr int kShownPerKind = 5;
-constexpr int kKinds = 6;
+constexpr int kKinds = 7;
 
 struct Collector {
   std::vector<Finding> findings;

@@ -10,7 +10,15 @@
 
 namespace bq::checks {
 
-enum class Kind { ActiveContent, HiddenText, LostText, OffSite, InsecureImage, RemoteFile };
+enum class Kind {
+  ActiveContent,
+  HiddenText,
+  LostText,
+  OffSite,
+  InsecureImage,
+  RemoteFile,
+  TooWide,  // wider than a phone's screen (checkPhoneWidth)
+};
 
 struct Finding {
   Kind kind;

@@ -1,5 +1,7 @@
 #include "page/page_model.h"
 
+#include "page/fitted_pictures.h"
+
 namespace bq {
 namespace {
 
@@ -53,7 +55,7 @@ void PageModel::wire(Section& s) {
   });
   s.txtEdit.onChange([this, &s] {
     if (s.shown()) {
-      s.EditText.refer(s.txtEdit);
+      takeBody(s);
     } else {
       s.EditText.clear();
     }
@@ -62,7 +64,7 @@ void PageModel::wire(Section& s) {
   s.chkTitle.onClick([this, &s] {
     if (s.shown()) {
       s.TitleText.refer(s.txtTitle);
-      s.EditText.refer(s.txtEdit);
+      takeBody(s);
       s.TitleTag = s.txtTag1.text();
       s.EditTag = s.txtTag2.text();
       s.EndTag = s.txtTag3.text();
@@ -82,6 +84,23 @@ void PageModel::wire(Section& s) {
   s.txtTag1.onChange([&s] { s.TitleTag = s.txtTag1.text(); });
   s.txtTag2.onChange([&s] { s.EditTag = s.txtTag2.text(); });
   s.txtTag3.onChange([&s] { s.EndTag = s.txtTag3.text(); });
+}
+
+void PageModel::takeBody(Section& s) {
+  // A generated body is written into its slot by its own routine.
+  if (bodyIsGenerated(s.index)) return;
+  if (fitPictures_ && mayHoldPicture(s.txtEdit.text())) {
+    s.EditText = bq::fitPictures(s.txtEdit.text());
+  } else {
+    s.EditText.refer(s.txtEdit);
+  }
+}
+
+void PageModel::fitPictures(bool fit) {
+  fitPictures_ = fit;
+  for (auto& sp : sections_) {
+    if (sp->shown()) takeBody(*sp);
+  }
 }
 
 void PageModel::registerIn(Registry& r) {

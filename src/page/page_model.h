@@ -65,10 +65,15 @@ class PageModel {
   Section& section(int i) { return *sections_.at(static_cast<std::size_t>(i - 1)); }
   const Section& section(int i) const { return *sections_.at(static_cast<std::size_t>(i - 1)); }
 
+  // Pictures in the bodies kept within the screen (a page fitted to it), or as typed.
+  void fitPictures(bool fit);
+
   void registerIn(Registry& r);
 
  private:
   void wire(Section& s);
+  void takeBody(Section& s);  // the body slot of a shown section, from its box
+  bool fitPictures_ = false;
   Actions& actions_;
   std::array<std::unique_ptr<Section>, kSections> sections_;
 };

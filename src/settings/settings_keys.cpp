@@ -68,6 +68,19 @@ std::vector<SettingKey> build() {
 
   range("Text", 1, 8, "Title", "txtTitle", "", E::Text);
   range("Text", 1, 8, "Edit", "txtEdit", "", E::Text);
+
+  // The table as wide as the screen, up to its width. Files without the key keep the fixed
+  // width they were made with.
+  t.push_back({kOwnSection, "FitScreen", "chkFit", E::Check, KeyRole::Look, "0"});
+
+  for (SettingKey& k : t) {
+    if (k.section == "Text") k.role = KeyRole::Text;
+    if (k.section == "DataSend" || k.section == "CheckSend" || k.section == "TextSend" ||
+        k.section == "TextMoney" || k.section == "CheckBank" || k.section == "TextBank") {
+      k.role = KeyRole::Terms;
+    }
+    if (k.key == "RealTP") k.role = KeyRole::Preference;
+  }
   return t;
 }
 

@@ -17,14 +17,29 @@ enum class ValueEncoding {
   Text,       // a text box's text
 };
 
+// The section of the keys only Bidquill writes.
+inline constexpr const char* kOwnSection = "Bidquill";
+
+// What a key stores of the listing. A design (デザインを読み込む…, the gallery) is the look
+// alone: it never takes away the seller's terms or texts.
+enum class KeyRole {
+  Look,        // colours, bold, sizes, the table's layout, which sections show, the banner
+  Terms,       // the shipping methods, their prices, the Yu-Pack choices, the payment methods
+  Text,        // the sections' titles and bodies
+  Preference,  // how the window works (real-time preview)
+};
+
 struct SettingKey {
   std::string section;
   std::string key;
   std::string control;
   ValueEncoding encoding;
+  KeyRole role = KeyRole::Look;
+  // A key of Bidquill's own, which files written elsewhere lack: they load with this value.
+  const char* fallback = nullptr;
 };
 
-// The 187 keys in the order they are written.
+// The predecessor's 187 keys in the order they are written, then Bidquill's own.
 const std::vector<SettingKey>& settingKeys();
 const SettingKey* findSettingKey(const std::string& section, const std::string& key);
 

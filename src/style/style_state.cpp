@@ -14,6 +14,7 @@ void StyleState::setStartValues() {
   TableAlignClose = "</center>";
   TableAlignAttr = "align=center";
   TitleAlign = "center";
+  TableFitted = false;
   TableWidth = "750";
   TableHeight = "200";
   TitleWidth = "100";

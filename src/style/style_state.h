@@ -18,6 +18,7 @@ struct StyleState {
   std::string TableWidth, TableHeight, TitleWidth;
   std::string CellSpacing, CellPadding;
   std::string TableAlignOpen, TableAlignClose, TableAlignAttr, TitleAlign;
+  bool TableFitted = false;  // the fragments carry the fitted forms (chkFit)
 
   std::string ShippingNameFontColor, ShippingPriceFontColor, ShippingLineColor;
   std::string ShippingTableWidth;

@@ -6,6 +6,24 @@
 namespace bq {
 namespace {
 
+// What the fitted page carries in place of the fixed one. The table shrinks to the screen and
+// breaks words too long for it; a title or name that may not wrap keeps its one line as long
+// as it takes at most 40 % of the screen, and wraps beyond that. Attributes and inline styles
+// only: the auction site removes style sheets.
+constexpr const char* kFixedTable = "<table width=";
+// The colour and size markers inside the cell's <font> stay as they are: the line is held by a
+// span around it.
+constexpr const char* kFixedNameCell = "nowrap><font ";
+constexpr const char* kFittedNameCell =
+    "nowrap><span style=\"display:inline-block;width:max-content;max-width:40vw;"
+    "white-space:normal\"><font ";
+constexpr const char* kFixedNameEnd = "</font></td>";
+constexpr const char* kFittedNameEnd = "</font></span></td>";
+
+std::string fittedTable(const std::string& width) {
+  return "<table style=\"width:100%;max-width:" + width + "px;overflow-wrap:anywhere\" width=";
+}
+
 std::vector<std::string> numbers(int last) {
   std::vector<std::string> items;
   for (int k = 1; k <= last; ++k) items.push_back(std::to_string(k));
@@ -14,7 +32,8 @@ std::vector<std::string> numbers(int last) {
 
 }  // namespace
 
-TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& style,
+TableLayout::TableLayout(PageModel& page, PageHolders& holders,
+                         const ShippingRowPieces& shippingRows, StyleState& style,
                          Platform& platform, Actions& actions)
     : cmbCellspacing("cmbCellspacing", numbers(10)),
       cmbCellpadding("cmbCellpadding", numbers(30)),
@@ -22,7 +41,10 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
           "txtWidth", "updnWidth", 750, "説明全体を囲む表の横幅（ピクセル）", platform,
           [this](const std::string& w) {
             // The "商品について" banner is as wide as the table it heads.
-            rewriteAll({holders_.rtxtTagHead, holders_.rtxtFirst}, "width=", style_.TableWidth, w);
+            if (style_.TableFitted) {
+              replaceAll(tables(), fittedTable(style_.TableWidth), fittedTable(w));
+            }
+            rewriteAll(tables(), "width=", style_.TableWidth, w);
             style_.TableWidth = w;
             actions_.RefreshPreview();
           }),
@@ -42,6 +64,7 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
                    style_.TitleWidth = w;
                    actions_.RefreshPreview();
                  }),
+      shippingRows_(shippingRows),
       page_(page),
       holders_(holders),
       style_(style),
@@ -76,6 +99,11 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders, StyleState& styl
       actions_.RefreshPreview();
     });
   }
+  chkFit.onClick([this] {
+    applyFit();
+    // The shipping rows are built from their leads again; that refreshes the page.
+    actions_.BuildShippingSection();
+  });
   // Both groups start centred, by the window's design.
   tableAlignGroup.select(optTableAlign[1].get());
   titleAlignGroup.select(optTA[1].get());
@@ -107,10 +135,41 @@ void TableLayout::applyTableAlign() {
 }
 
 void TableLayout::fitBanner() {
-  // A freshly read first.tpf carries the delivered width and alignment.
+  // A freshly read first.tpf carries the delivered width and alignment, and is fixed.
   TextHolder& first = holders_.rtxtFirst;
   first.setText(RewriteMarker(first.text(), "width=", kDeliveredWidth, style_.TableWidth));
   first.setText(ReplaceAll(first.text(), kDeliveredAlignAttr, style_.TableAlignAttr));
+  if (style_.TableFitted) {
+    first.setText(ReplaceAll(first.text(), kFixedTable, fittedTable(style_.TableWidth)));
+  }
+}
+
+Fragments TableLayout::tables() const {
+  return {holders_.rtxtTagHead, holders_.rtxtFirst};
+}
+
+Fragments TableLayout::nameCells(bool ends) {
+  Fragments cells;
+  for (int i = 1; i <= kSections; ++i) {
+    Section& s = page_.section(i);
+    cells.emplace_back(ends ? s.txtTag2 : s.txtTag1);
+  }
+  const Fragments& rows = ends ? shippingRows_.mids : shippingRows_.leads;
+  cells.insert(cells.end(), rows.begin(), rows.end());
+  return cells;
+}
+
+void TableLayout::applyFit() {
+  bool fit = chkFit.value() == 1;
+  if (fit == style_.TableFitted) return;
+  std::string fixed = kFixedTable, fitted = fittedTable(style_.TableWidth);
+  replaceAll(tables(), fit ? fixed : fitted, fit ? fitted : fixed);
+  replaceAll(nameCells(false), fit ? kFixedNameCell : kFittedNameCell,
+             fit ? kFittedNameCell : kFixedNameCell);
+  replaceAll(nameCells(true), fit ? kFixedNameEnd : kFittedNameEnd,
+             fit ? kFittedNameEnd : kFixedNameEnd);
+  style_.TableFitted = fit;
+  page_.fitPictures(fit);
 }
 
 void TableLayout::applyTitleAlign() {
@@ -139,6 +198,7 @@ void TableLayout::registerIn(Registry& r) {
   }
   for (auto& b : optTableAlign) r.add(*b);
   for (auto& b : optTA) r.add(*b);
+  r.add(chkFit);
 }
 
 }  // namespace bq

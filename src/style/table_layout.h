@@ -12,6 +12,7 @@
 #include "page/page_model.h"
 #include "page/page_output.h"
 #include "style/dimension_box.h"
+#include "style/fragment.h"
 #include "style/style_state.h"
 
 namespace bq {
@@ -22,14 +23,16 @@ inline constexpr const char* kDeliveredAlignAttr = "align=center";
 
 class TableLayout {
  public:
-  TableLayout(PageModel& page, PageHolders& holders, StyleState& style, Platform& platform,
-              Actions& actions);
+  TableLayout(PageModel& page, PageHolders& holders, const ShippingRowPieces& shippingRows,
+              StyleState& style, Platform& platform, Actions& actions);
 
   // The rewrites of an alignment choice, without the refresh (the settings loader uses them).
   void applyTableAlign();
   // Gives the banner (first.tpf, just read) the table's width and alignment.
   void fitBanner();
   void applyTitleAlign();
+  // Makes the fragments fitted to the screen, or fixed, as chkFit says (without the refresh).
+  void applyFit();
 
   void registerIn(Registry& r);
 
@@ -42,8 +45,15 @@ class TableLayout {
   std::array<std::unique_ptr<OptionButton>, 2> optTableAlign;
   OptionGroup titleAlignGroup;
   std::array<std::unique_ptr<OptionButton>, 3> optTA;
+  // The page as wide as the screen up to the table's width: on a phone nothing scrolls
+  // sideways, on a computer the page is as wide as the box says.
+  CheckBox chkFit{"chkFit", "画面の幅に合わせる", 0};
 
  private:
+  Fragments tables() const;  // the sections' table and the banner above it
+  // The titles' and shipping methods' name cells: where they open, or where they end.
+  Fragments nameCells(bool ends);
+  const ShippingRowPieces& shippingRows_;
   PageModel& page_;
   PageHolders& holders_;
   StyleState& style_;

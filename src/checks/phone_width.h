@@ -1,0 +1,45 @@
+// Whether the page fits a phone's screen: laid out 375 CSS px wide, as a phone gives a page
+// that says width=device-width, does anything make it wider, so that the buyer scrolls
+// sideways? The model is the one browsers use for the page's table: each column is at least as
+// wide as the widest thing in it that cannot break (a title that may not wrap, a long word or
+// address, a picture, an element of a fixed width), and the table at least as wide as its own
+// width unless it is fitted to the screen.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "checks/listing_checks.h"
+
+namespace bq::checks {
+
+inline constexpr int kPhoneWidth = 375;
+
+// One cell's text as the checks' sources hold it, and the size it is drawn at.
+struct PhoneCell {
+  std::size_t source;  // index into the sources
+  int fontPx = 13;
+};
+
+struct PhoneSection {
+  std::string where;  // "欄3"
+  PhoneCell title;
+  std::vector<PhoneCell> body;  // the body, or the payment list's names and separator
+  // The shipping table in the body: its methods' names and their prices, row by row.
+  std::vector<PhoneCell> shippingNames, shippingPrices;
+};
+
+struct PhoneLayout {
+  bool fitted = false;  // 画面の幅に合わせる
+  int tableWidth = 750;
+  int cellSpacing = 1, cellPadding = 3;
+  std::vector<PhoneSection> sections;  // the shown ones
+};
+
+// What makes the page wider than a phone's screen; nothing when it fits.
+std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const PhoneLayout& page);
+
+// The pixel size of HTML's font size 1..7 (what the size controls write).
+int fontSizePx(const std::string& size);
+
+}  // namespace bq::checks

@@ -1,0 +1,73 @@
+#include "page/fitted_pictures.h"
+
+#include "checks/markup_reader.h"
+#include "text/ascii.h"
+
+namespace bq {
+namespace {
+
+constexpr std::string_view kFit = "max-width:100%;height:auto";
+// Only a height of its own: "height:auto" would throw it away.
+constexpr std::string_view kFitWidthOnly = "max-width:100%";
+
+const checks::MarkupAttribute* attribute(const checks::Markup& m, std::string_view name) {
+  for (const checks::MarkupAttribute& a : m.attributes) {
+    if (a.name == name) return &a;  // the browser takes the first of a name
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool mayHoldPicture(std::string_view text) {
+  for (std::size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i + 1)) {
+    if (i + 3 < text.size() && text::ascii::lower(text[i + 1]) == 'i' &&
+        text::ascii::lower(text[i + 2]) == 'm' && text::ascii::lower(text[i + 3]) == 'g') {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string fitPictures(std::string_view text) {
+  if (!mayHoldPicture(text)) return std::string(text);
+  checks::MarkupReader reader(text);
+  std::string out;
+  out.reserve(text.size() + 64);
+  std::size_t copied = 0;
+  for (std::size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i)) {
+    checks::Markup m = reader.read(i);
+    if (m.kind == checks::Markup::Text || m.kind == checks::Markup::Comment || !m.closed) {
+      i = m.kind == checks::Markup::Text ? i + 1 : m.end;
+      continue;
+    }
+    std::size_t next = m.end;
+    if (!m.closing && checks::isRawTextElement(m.name)) {
+      std::size_t close = checks::rawTextEnd(text, m.end, m.name);
+      next = close == std::string_view::npos ? text.size() : close;
+    }
+    if (!m.closing && m.name == "img") {
+      bool heightOnly = attribute(m, "height") && !attribute(m, "width");
+      std::string_view fit = heightOnly ? kFitWidthOnly : kFit;
+      const checks::MarkupAttribute* style = attribute(m, "style");
+      if (style && style->valueEnd > style->valueBegin) {
+        out.append(text.substr(copied, style->valueBegin - copied));
+        out.append(fit);
+        out += ';';
+        copied = style->valueBegin;
+      } else {
+        std::size_t afterName = i + 4;  // "<img"
+        out.append(text.substr(copied, afterName - copied));
+        out += " style=\"";
+        out.append(fit);
+        out += '"';
+        copied = afterName;
+      }
+    }
+    i = next;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace bq
