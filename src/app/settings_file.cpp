@@ -58,8 +58,8 @@ bool SettingsFile::openAround(const std::function<void()>& load) {
   realTime.setValue(0);
   loaded_ = false;
   load();
-  // Only a load that brought the file in leaves real-time preview as the file says.
-  if (!loaded_) realTime.setValue(before);
+  // Only a listing brought in leaves real-time preview as the file says; a design never sets it.
+  if (!loaded_ || designOnly_) realTime.setValue(before);
   form_.output.RefreshPreview();
   return loaded_;
 }

@@ -30,7 +30,8 @@ double charWidth(char32_t c, int px) {
 
 // Characters a line may not start with: they stay with the one before.
 bool staysWithPrevious(char32_t c) {
-  static const std::u32string kinsoku = U"、。，．・：；？！ー）」』】〕〉》’”ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ";
+  static const std::u32string kinsoku =
+      U"、。，．・：；？！ー）」』】〕〉》’”ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ";
   return kinsoku.find(c) != std::u32string::npos;
 }
 
@@ -72,7 +73,8 @@ int styleWidth(std::string_view style, std::string_view name) {
     while (colon < low.size() && isBlank(low[colon])) ++colon;
     if (!starts || colon >= low.size() || low[colon] != ':') continue;
     std::size_t end = low.find(';', colon);
-    return number(std::string_view(low).substr(colon + 1, end == std::string::npos ? end : end - colon - 1));
+    return number(
+        std::string_view(low).substr(colon + 1, end == std::string::npos ? end : end - colon - 1));
   }
   return 0;
 }
@@ -106,8 +108,9 @@ Widest measure(std::string_view t, int px, bool fitted) {
       Markup m = reader.read(i);
       if (m.kind != Markup::Text) {
         if (m.kind == Markup::Element || m.kind == Markup::Stray) {
-          static const char* blocks[] = {"br", "p", "div", "tr", "li", "table", "hr", "h1", "h2",
-                                         "h3", "h4", "ul", "ol", "dl", "dt", "dd", "blockquote"};
+          static const char* blocks[] = {"br", "p",  "div", "tr", "li",        "table",
+                                         "hr", "h1", "h2",  "h3", "h4",        "ul",
+                                         "ol", "dl", "dt",  "dd", "blockquote"};
           if (std::find(std::begin(blocks), std::end(blocks), m.name) != std::end(blocks)) {
             endLine();
             lineFrom = m.end;
@@ -121,8 +124,8 @@ Widest measure(std::string_view t, int px, bool fitted) {
               minimum = styleWidth(v, "min-width");
             }
           }
-          static const char* sized[] = {"table", "td", "th", "hr", "col", "colgroup", "iframe",
-                                        "video", "canvas", "embed", "object"};
+          static const char* sized[] = {"table",  "td",    "th",     "hr",    "col",   "colgroup",
+                                        "iframe", "video", "canvas", "embed", "object"};
           bool hasWidthAttribute =
               std::find(std::begin(sized), std::end(sized), m.name) != std::end(sized);
           if (!m.closing && m.name == "img") {
@@ -147,7 +150,9 @@ Widest measure(std::string_view t, int px, bool fitted) {
     char32_t c;
     if (t[i] == '&' && i + 1 < t.size() && (isAlpha(t[i + 1]) || t[i + 1] == '#')) {
       std::size_t semi = i + 1;
-      while (semi < t.size() && semi - i < 12 && (isAlpha(t[semi]) || isDigit(t[semi]) || t[semi] == '#')) ++semi;
+      while (semi < t.size() && semi - i < 12 &&
+             (isAlpha(t[semi]) || isDigit(t[semi]) || t[semi] == '#'))
+        ++semi;
       c = 'x';
       i = semi < t.size() && t[semi] == ';' ? semi + 1 : i + 1;
     } else {
@@ -182,7 +187,8 @@ Widest measure(std::string_view t, int px, bool fitted) {
 }
 
 int lineOf(std::string_view t, std::size_t at) {
-  return 1 + static_cast<int>(std::count(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(std::min(at, t.size())), '\n'));
+  return 1 + static_cast<int>(std::count(
+                 t.begin(), t.begin() + static_cast<std::ptrdiff_t>(std::min(at, t.size())), '\n'));
 }
 
 std::string quote(std::string_view t, std::size_t at) {
@@ -212,7 +218,8 @@ std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const P
   const double nameCap = kFittedNameShare * kPhoneWidth;
   std::vector<Need> needs;
   auto need = [&](double width, bool title, const Source& s, std::size_t at, std::string text) {
-    needs.push_back({width, title,
+    needs.push_back({width,
+                     title,
                      {Kind::TooWide, s.where, at == std::string::npos ? 0 : lineOf(*s.text, at),
                       kTooWide + std::move(text), s.control}});
   };
@@ -271,7 +278,8 @@ std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const P
   const double lines = 3.0 * page.cellSpacing;
   const double least = pad + 13;  // a column holding one character
   double titles = least, bodies = least;
-  for (const Need& n : needs) (n.title ? titles : bodies) = std::max(n.title ? titles : bodies, n.width);
+  for (const Need& n : needs)
+    (n.title ? titles : bodies) = std::max(n.title ? titles : bodies, n.width);
   const double room = kPhoneWidth - kPageMargin;
   if (std::max(base, lines + titles + bodies) <= room) return {};
 

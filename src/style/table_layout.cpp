@@ -37,17 +37,16 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders,
                          Platform& platform, Actions& actions)
     : cmbCellspacing("cmbCellspacing", numbers(10)),
       cmbCellpadding("cmbCellpadding", numbers(30)),
-      width(
-          "txtWidth", "updnWidth", 750, "説明全体を囲む表の横幅（ピクセル）", platform,
-          [this](const std::string& w) {
-            // The "商品について" banner is as wide as the table it heads.
-            if (style_.TableFitted) {
-              replaceAll(tables(), fittedTable(style_.TableWidth), fittedTable(w));
-            }
-            rewriteAll(tables(), "width=", style_.TableWidth, w);
-            style_.TableWidth = w;
-            actions_.RefreshPreview();
-          }),
+      width("txtWidth", "updnWidth", 750, "説明全体を囲む表の横幅（ピクセル）", platform,
+            [this](const std::string& w) {
+              // The "商品について" banner is as wide as the table it heads.
+              if (style_.TableFitted) {
+                replaceAll(tables(), fittedTable(style_.TableWidth), fittedTable(w));
+              }
+              rewriteAll(tables(), "width=", style_.TableWidth, w);
+              style_.TableWidth = w;
+              actions_.RefreshPreview();
+            }),
       height("txtHeight", "updnHeight", 200,
              "表の最小の高さ（ピクセル）。文章が長ければ表はそれより伸びます", platform,
              [this](const std::string& h) {

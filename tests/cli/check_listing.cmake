@@ -4,7 +4,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/data)
 file(COPY ${TEMPLATES} DESTINATION ${WORK}/data)
 file(WRITE ${WORK}/make.script
-  "type txtEdit1 \"<NEW>です\\n連絡は shop@example.jp へ\\n<script>x()</script>\"\n"
+  "click chkFit\ntype txtEdit1 \"<NEW>です\\n連絡は shop@example.jp へ\\n<script>x()</script>\"\n"
   "dialog file faults.ini\nclick cmdSave\n"
   "type txtEdit1 \"&lt;NEW>です\"\ndialog file clean.ini\nclick cmdSave\n")
 set(env ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run)

@@ -95,6 +95,7 @@ TEST_F(Batch, ABadRowAnywhereStopsTheJobBeforeAnyPageIsMade) {
 
 TEST_F(Batch, FindingsAreToldPerRowAndTheListingsOwnOnce) {
   type("txtEdit7", "<x>注意");  // not replaced by any column: the same in every row
+  click("chkFit");
   auto copy = copyOfWindow();
   std::string sheet = "説明\nA<B です\nふつう\nC<D\n";
   BatchPlan plan;

@@ -162,6 +162,7 @@ class ListingChecksOnTheWindow : public Engine {};
 
 TEST_F(ListingChecksOnTheWindow, OnlyShownSectionsAndTickedRowsCountAndTheMendReachesTheClipboard) {
   start();
+  click("chkFit");  // a page that fits a phone
   EXPECT_TRUE(checks::checkListing(f()).empty());
   type("txtEdit4", "<abc>新品");  // section 4 is hidden at start
   EXPECT_TRUE(checks::checkListing(f()).empty());

@@ -52,7 +52,7 @@ class SettingsFiles : public Engine {
   }
 };
 
-TEST_F(SettingsFiles, ADesignBringsEveryKeyButTheTitlesAndBodies) {
+TEST_F(SettingsFiles, ADesignBringsItsLookAndLeavesTheSellersTermsAndTexts) {
   // A design: another look in every part of the window, and texts of its own.
   start();
   platform.queueColour(0x336699);
@@ -67,7 +67,7 @@ TEST_F(SettingsFiles, ADesignBringsEveryKeyButTheTitlesAndBodies) {
   type("txtEdit1", "デザインの本文");
   save(file("design.ini"));
 
-  // The seller's listing: its texts stay, everything else becomes the design's.
+  // The seller's listing: its texts and terms stay, its look becomes the design's.
   start();
   f().document.setRecoveryFile({});
   platform.queueFile(file("mine.ini").string());
@@ -84,12 +84,14 @@ TEST_F(SettingsFiles, ADesignBringsEveryKeyButTheTitlesAndBodies) {
   save(file("after.ini"));
   IniDocument design = IniDocument::parse(readFile(file("design.ini")));
   IniDocument after = IniDocument::parse(readFile(file("after.ini")));
+  IniDocument mine = IniDocument::parse(readFile(file("mine.ini")));
+  // The design's look; the seller's shipping, payment and preference stay (chkSend4, chkBank3).
   for (const SettingKey& k : settingKeys()) {
-    bool listingText = k.section == "Text" &&
-                       (k.control.rfind("txtTitle", 0) == 0 || k.control.rfind("txtEdit", 0) == 0);
-    if (listingText) continue;
-    EXPECT_EQ(after.read(k.section, k.key), design.read(k.section, k.key)) << k.key;
+    if (k.role == KeyRole::Text) continue;
+    const IniDocument& from = k.role == KeyRole::Look ? design : mine;
+    EXPECT_EQ(after.read(k.section, k.key), from.read(k.section, k.key)) << k.key;
   }
+  EXPECT_NE(after.read("CheckSend", "4"), design.read("CheckSend", "4"));
   EXPECT_NE(after.read("Text", "Title1"), design.read("Text", "Title1"));
 }
 
