@@ -430,7 +430,11 @@ test('a dropped file of the same name does not take the place of the one being s
 test('a batch in the browser gives the command line\'s bytes; キャンセル hands nothing over', async () => {
   const sheet = path.join(root, 'tests/data/spreadsheets/excel-cp932.csv');
   const out = path.join(path.dirname(await scratchCopy(sample)), 'cli-out.csv');
-  runCli(['batch', sheet, '-o', out, '--map', '欄2 本文=説明', '--map', '欄3 本文=状態']);
+  try {
+    runCli(['batch', sheet, '-o', out, '--map', '欄2 本文=説明', '--map', '欄3 本文=状態']);
+  } catch (e) {
+    if (e.status !== 1) throw e;  // 1: the checks found something (a new listing's fixed width)
+  }
   const expected = await readFile(out);
 
   const { page, context, errors } = await openApp(browser, server);
