@@ -153,5 +153,28 @@ TEST_F(Layout, ARefusedWidthIsShownAsRefusedAndThePageKeepsTheLastValue) {
   EXPECT_EQ(text("txtWidth"), "700");
 }
 
+TEST_F(Layout, FittingToTheScreenFollowsTheWidthAndComesBackByteForByte) {
+  start();
+  click("chkSend1");
+  type("txtEdit2", "<IMG style=\"border:0\" src=a.png width=600><img height=40 src=b.png>");
+  std::string fixed = text("txtTag");
+  click("chkFit");
+  type("txtWidth", "700");
+  std::string page = text("txtTag");
+  EXPECT_NE(page.find("<table style=\"width:100%;max-width:700px;overflow-wrap:anywhere\" "
+                      "width=700 height=200"),
+            std::string::npos);
+  EXPECT_NE(page.find("<IMG style=\"max-width:100%;height:auto;border:0\" src=a.png"),
+            std::string::npos);
+  EXPECT_NE(page.find("<img style=\"max-width:100%\" height=40"), std::string::npos);
+  // The seller's text stays as typed; the colour and size markers still rewrite the fitted cells.
+  EXPECT_EQ(text("txtEdit2").rfind("<IMG style=\"border:0\"", 0), 0u);
+  click("chkT1B");
+  click("chkT1B");
+  type("txtWidth", "750");
+  click("chkFit");
+  EXPECT_EQ(text("txtTag"), fixed);
+}
+
 }  // namespace
 }  // namespace bq::test
