@@ -2,18 +2,14 @@
 
 #include "app/frm_main.h"
 #include "checks/markup_reader.h"
+#include "settings/conversions.h"
 
 namespace bq::checks {
 
 namespace {
 
 int toPixels(const std::string& value, int otherwise) {
-  int n = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9' || n > 100000) return otherwise;
-    n = n * 10 + (c - '0');
-  }
-  return value.empty() ? otherwise : n;
+  return toInt32(value).value_or(otherwise);
 }
 
 // The text boxes and colours of the shown sections and ticked rows, and how the page lays

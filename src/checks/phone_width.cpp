@@ -39,17 +39,6 @@ bool breaksAround(char32_t c) {
   return c >= 0x2E80 && !(c >= 0xFF01 && c <= 0xFF5E && c != 0xFF0C && c != 0xFF0E);
 }
 
-char32_t decode(std::string_view s, std::size_t& i) {
-  unsigned char b = static_cast<unsigned char>(s[i]);
-  int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-  char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-  ++i;
-  for (int k = 0; k < extra && i < s.size(); ++k, ++i) {
-    c = (c << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-  }
-  return c;
-}
-
 int number(std::string_view v) {
   std::size_t k = 0;
   while (k < v.size() && isBlank(v[k])) ++k;
@@ -156,7 +145,7 @@ Widest measure(std::string_view t, int px, bool fitted) {
       c = 'x';
       i = semi < t.size() && t[semi] == ';' ? semi + 1 : i + 1;
     } else {
-      c = decode(t, i);
+      c = text::nextUtf8Char(t, i);
     }
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
       endRun();
@@ -179,7 +168,7 @@ Widest measure(std::string_view t, int px, bool fitted) {
     if (fitted || (breaksAround(c) && i < t.size())) {
       // A line may break after it, unless the next stays with it.
       std::size_t peek = i;
-      if (peek >= t.size() || !staysWithPrevious(decode(t, peek))) endRun();
+      if (peek >= t.size() || !staysWithPrevious(text::nextUtf8Char(t, peek))) endRun();
     }
   }
   endLine();
