@@ -28,7 +28,7 @@ std::vector<DesignSample> designSamples(frmMain& window) {
   std::optional<std::string> failed = offscreen.startAsCopyOf(window);
   for (const fs::path& file : files) {
     DesignSample s{file.stem().u8string(), file, {}, {}};
-    // Each design sets every key but the texts, so one copy serves them all in turn.
+    // A design sets the look alone, every key of it, so one copy serves them all in turn.
     auto error = failed ? failed : offscreen.openDesign(file);
     if (error) {
       s.error = *error;

@@ -11,6 +11,12 @@ namespace bq {
 
 class frmMain;
 
+// What the gallery says above the designs, in both front ends.
+inline constexpr const char* kGalleryIntro =
+    "今の見出し、本文、発送方法と支払方法で見本を作りました（左がパソコン、右がスマートフォンでの"
+    "見え方）。選ぶと、色、太字、文字の大きさ、表の形、表示する欄と「商品について」だけが変わり、"
+    "書いた内容と発送方法・支払方法はそのままです。";
+
 struct DesignSample {
   std::string name;  // the file's name without .ini ("和風")
   std::filesystem::path file;

@@ -121,12 +121,12 @@ void WebBatch::cancel() {
 
 std::string WebBatch::designs() {
   Json j;
-  j.beginArray();
+  j.beginObject().key("intro").value(kGalleryIntro).key("designs").beginArray();
   for (const DesignSample& s : designSamples(window_)) {
     j.beginObject().key("name").value(s.name).key("file").value(s.file.u8string());
     j.key("page").value(s.page).key("error").value(s.error).endObject();
   }
-  j.endArray();
+  j.endArray().endObject();
   return j.str();
 }
 

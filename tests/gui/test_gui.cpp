@@ -39,6 +39,7 @@
 #include <fstream>
 #include <random>
 
+#include "app/design_gallery.h"
 #include "app/frm_main.h"
 #include "core/app_folder.h"
 #include "gui/adaptive_area.h"
@@ -832,6 +833,56 @@ class GuiTest : public QObject {
       // Figures, not assertions: timings are for reading (the closing notes quote them).
       qInfo("batch: キャンセル answered in %lld ms; the event loop's longest wait %lld ms",
             cancelToEnd, longestGap);
+    }
+  }
+
+  // デザインを選ぶ… on a small window and on 1366×768 at 125 %: the cards wrap instead of
+  // scrolling sideways, Tab goes from card to card in reading order, Enter applies only the
+  // focused card, and what it applies is the page its sample showed, the seller's shipping kept.
+  void theGalleryFitsGoesByKeyboardAndShowsWhatItApplies() {
+    fs::copy(fs::path(BIDQUILL_TEMPLATE_DIR).parent_path() / "designs", dir_ / "data" / "designs");
+    QVERIFY(form_->registry().find<CheckBox>("chkSend3")->setValue(1));
+    std::vector<DesignSample> samples = designSamples(*form_);
+    QVERIFY(samples.size() >= 8);
+    for (QSize size : {QSize(1000, 600), QSize(1093, 614)}) {
+      window_->resize(size);
+      bool checked = false;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        // A failed check closes the gallery, or the test would wait in it for ever.
+        std::shared_ptr<void> closeOnFailure(nullptr, [&](void*) {
+          if (!checked) dialog->reject();
+        });
+        auto* area = dialog->findChild<QScrollArea*>();
+        QTRY_VERIFY(dialog->isVisible());
+        QTest::qWait(1000);  // the samples loaded, as a seller meets them
+        QVERIFY(dialog->width() <= size.width());
+        QList<QWidget*> cards;
+        for (QWidget* w : area->widget()->findChildren<QWidget*>(QStringLiteral("designCard"))) {
+          QVERIFY(w->geometry().right() < area->viewport()->width());
+          cards.push_back(w);
+        }
+        QCOMPARE(cards.size(), static_cast<qsizetype>(samples.size()));
+        QVERIFY(cards[1]->y() == cards[0]->y());  // more than one a row
+        for (QPushButton* b : dialog->findChildren<QPushButton*>()) QVERIFY(!b->isDefault());
+        QCOMPARE(dialog->focusWidget(), cards[0]);
+        for (int i = 1; i < 3; ++i) {
+          QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+          QCOMPARE(dialog->focusWidget(), cards[i]);
+        }
+        // Enter where no card has the focus takes nothing.
+        dialog->setFocus();
+        QTest::keyClick(dialog, Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        cards[2]->setFocus();
+        QTest::keyClick(cards[2], Qt::Key_Return);
+        checked = true;
+      });
+      window_->findChild<QPushButton*>(QStringLiteral("cmdGallery"))->click();
+      QVERIFY(checked);
+      QCOMPARE(form_->output.assembleNow(), samples[2].page);
+      QCOMPARE(form_->registry().find<CheckBox>("chkSend3")->value(), 1);
     }
   }
 

@@ -474,21 +474,38 @@ test('a batch in the browser gives the command line\'s bytes; キャンセル ha
   await context.close();
 });
 
-test('the gallery shows every design as a frame that runs nothing, and a choice keeps the texts', async () => {
-  const { page, context, errors } = await openApp(browser, server);
-  await page.fill('#txtEdit1', '私の古い茶碗');
-  await page.click('#cmdGallery');
-  const frames = page.locator('#dlgGallery iframe.design-sample');
-  assert.ok((await frames.count()) >= 6);
-  for (const sandbox of await frames.evaluateAll((fs) => fs.map((f) => f.getAttribute('sandbox')))) {
-    assert.equal(sandbox, '');
+test('the gallery shows each design on a computer and a phone, fits the window, goes by keyboard and keeps the texts', async () => {
+  for (const size of [{ width: 1000, height: 600 }, { width: 375, height: 667 }]) {
+    const { page, context, errors } = await openApp(browser, server, { size });
+    await page.fill('#txtEdit1', '私の古い茶碗');
+    await page.click('#cmdGallery');
+    const frames = page.locator('#dlgGallery iframe.design-sample');
+    const cards = page.locator('#dlgGallery .design-card');
+    assert.ok((await cards.count()) >= 8);
+    assert.equal(await frames.count(), 2 * await cards.count());
+    for (const sandbox of await frames.evaluateAll((fs) => fs.map((f) => f.getAttribute('sandbox')))) {
+      assert.equal(sandbox, '');
+    }
+    assert.match(await frames.first().evaluate((f) => f.srcdoc), /私の古い茶碗/);
+    // The phone's sample is laid out at a phone's 375 CSS px; nothing scrolls sideways.
+    assert.equal(await page.locator('#dlgGallery iframe.phone').first().evaluate((f) => f.offsetWidth), 375);
+    const grid = page.locator('#dlgGallery .design-grid');
+    assert.ok(await grid.evaluate((g) => g.scrollWidth <= g.clientWidth));
+    assert.ok(await page.locator('#dlgGallery').evaluate((d) => d.getBoundingClientRect().right <= innerWidth));
+    // Tab goes from card to card in reading order; Enter takes the focused one.
+    const names = await cards.evaluateAll((cs) => cs.map((c) => c.getAttribute('aria-label')));
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.design), names[0]);
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.design), names[2]);
+    const before = await page.evaluate(() => window.bidquill.engine.mainPage());
+    await page.keyboard.press('Enter');
+    await page.waitForFunction((b) => window.bidquill.engine.mainPage() !== b, before);
+    assert.equal(await page.locator('#dlgGallery').count(), 0);
+    assert.equal(await page.inputValue('#txtEdit1'), '私の古い茶碗');
+    assert.deepEqual(errors, []);
+    await context.close();
   }
-  assert.match(await frames.first().evaluate((f) => f.srcdoc), /私の古い茶碗/);
-  await page.click('#dlgGallery button[data-design="和風"]');
-  await page.waitForFunction(() => /7B2D26/i.test(window.bidquill.engine.mainPage()));
-  assert.equal(await page.inputValue('#txtEdit1'), '私の古い茶碗');
-  assert.deepEqual(errors, []);
-  await context.close();
 });
 
 test('named elements of a listing cannot change how the page is measured or checked', async () => {

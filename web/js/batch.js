@@ -226,33 +226,46 @@ async function runBatch(engine, file) {
   return showSummary(result, outputName);
 }
 
-// The gallery: every design as a small picture of the seller's own listing. The frames run no
-// script and reach nothing of the page (sandbox without allow-scripts or allow-same-origin).
+// The gallery: every design as two small pictures of the seller's own listing, as a computer
+// shows it and as a phone lays it out (375 CSS px). The frames run no script and reach nothing
+// of the page (sandbox without allow-scripts or allow-same-origin), and take neither the focus
+// nor the mouse: each card's button is what Tab reaches, in reading order, and Enter takes it.
 export function chooseDesign(engine, run) {
-  const designs = JSON.parse(engine.session.designs());
+  const { intro, designs } = JSON.parse(engine.session.designs());
   if (!designs.length) {
     return showMessage({ title: 'Bidquill', icon: 'warning', text: 'デザインが見つかりません。ページを読み込み直してください。' });
   }
   return new Promise((resolve) => {
     let d;
     const finish = (file) => { d.close(); d.remove(); resolve(file ? run(['open-design', file]) : null); };
+    const sample = (s, kind, caption) => {
+      const frame = el('iframe', { class: `design-sample ${kind}`, sandbox: '', referrerpolicy: 'no-referrer',
+        title: `${s.name}（${caption}）`, tabindex: '-1', 'aria-hidden': 'true' });
+      frame.srcdoc = s.page;
+      return el('figure', { class: 'design-frame' }, [el('div', { class: 'design-view' }, [frame]),
+        el('figcaption', { text: caption })]);
+    };
     const cards = designs.map((s) => {
-      const use = el('button', { type: 'button', text: 'このデザインにする', 'data-design': s.name });
+      const use = el('button', { type: 'button', class: 'design-use', text: 'このデザインにする', 'data-design': s.name,
+        'aria-label': `${s.name} にする` });
       use.disabled = Boolean(s.error);
       use.addEventListener('click', () => finish(s.file));
-      const frame = el('iframe', { class: 'design-sample', sandbox: '', referrerpolicy: 'no-referrer',
-        title: `${s.name} の見本`, tabindex: '-1' });
-      frame.srcdoc = s.page;
-      return el('div', { class: 'design-card' }, [el('div', { class: 'design-name', text: s.name }),
-        s.error ? el('div', { class: 'box-text', text: s.error }) : el('div', { class: 'design-frame' }, [frame]), use]);
+      const pictures = s.error ? el('div', { class: 'box-text', text: s.error })
+        : el('div', { class: 'design-pictures' }, [sample(s, 'computer', 'パソコン'), sample(s, 'phone', 'スマートフォン')]);
+      const card = el('div', { class: 'design-card', role: 'group', 'aria-label': s.name },
+        [el('div', { class: 'design-name', text: s.name }), pictures, use]);
+      // A click on the pictures takes the card as a click on its button does.
+      card.addEventListener('dblclick', () => { if (!use.disabled) finish(s.file); });
+      return card;
     });
     const cancel = el('button', { type: 'button', text: 'キャンセル' });
     cancel.addEventListener('click', () => finish(null));
     d = dialog('dlgGallery', 'デザインを選ぶ', el('div', { class: 'box-body' }, [
-      el('div', { class: 'box-text', text: '今の見出しと本文で見本を作りました。選ぶと、見出しと本文はそのままでデザイン（色、太字、文字の大きさ、表、発送方法と支払方法の表）だけが変わります。' }),
+      el('div', { class: 'box-text', text: intro }),
       el('div', { class: 'design-grid' }, cards),
     ]), [cancel]);
     d.addEventListener('cancel', (e) => { e.preventDefault(); finish(null); });
     d.showModal();
+    d.querySelector('.design-use:not(:disabled)')?.focus({ preventScroll: true });
   });
 }
