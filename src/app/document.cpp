@@ -66,14 +66,20 @@ std::string Document::windowTitle() const {
 }
 
 void Document::opened(const fs::path& file) {
-  recoveryStale_ = false;
-  setState(file, false);
-  discardRecovery();
+  settled(file);
+  form_.history.restart();
 }
 
 void Document::saved(const fs::path& file) {
-  opened(file);
+  settled(file);
+  form_.history.markSaved();
   if (onSaved) onSaved(file);
+}
+
+void Document::settled(const fs::path& file) {
+  recoveryStale_ = false;
+  setState(file, false);
+  discardRecovery();
 }
 
 bool Document::settleChanges() {
@@ -241,6 +247,7 @@ bool Document::restore(const fs::path& left, const IniDocument& doc) {
   }
   recoveryStale_ = static_cast<bool>(ec);
   setState(restoredFile, true);
+  form_.history.restart(false);
   return true;
 }
 

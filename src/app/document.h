@@ -49,6 +49,8 @@ class Document {
 
   // A change the program made on the seller's behalf (a design applied): unsaved from now on.
   void markModified();
+  // Back at the values last saved or opened (the history went there).
+  void markUnmodified() { setModified(false); }
   // A successful open or save (told by the settings file).
   void opened(const std::filesystem::path& file);
   void saved(const std::filesystem::path& file);
@@ -79,6 +81,8 @@ class Document {
 
  private:
   void setModified(bool m);
+  // Saved or opened: the file is the work's, unmodified, and no recovery is needed.
+  void settled(const std::filesystem::path& file);
   // Sets both and tells onStateChange.
   void setState(std::filesystem::path file, bool modified);
   void changed();

@@ -157,6 +157,7 @@ std::vector<std::filesystem::path> frmMain::Load() {
   }
   // What start-up set is the program's; from here on changes are the seller's.
   document.watch();
+  if (!offscreen_) history.watch();
   return missing;
 }
 
@@ -235,6 +236,8 @@ void frmMain::registerAll() {
   boldSize.registerIn(registry_);
   layout.registerIn(registry_);
   settings.registerIn(registry_);
+  registry_.add(history.cmdUndo);
+  registry_.add(history.cmdRedo);
   registry_.add(cmdHome);
 }
 

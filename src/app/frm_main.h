@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/document.h"
+#include "app/history.h"
 #include "app/settings_file.h"
 #include "app/x_text_box.h"
 #include "core/actions.h"
@@ -86,6 +87,7 @@ class frmMain {
   TableLayout layout;
   Document document{*this};
   SettingsFile settings{*this};
+  History history{*this};
   PushButton cmdHome{"cmdHome", "ホームページ"};
 
  private:

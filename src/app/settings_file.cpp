@@ -315,6 +315,26 @@ std::optional<SettingsFile::Stop> SettingsFile::readAll(IniDocument doc) {
   return stop;
 }
 
+void SettingsFile::loadValues(std::vector<std::string> values) {
+  Document::Quiet quiet(form_.document);
+  const std::vector<SettingKey>& keys = settingKeys();
+  read_.clear();
+  for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+    IniDocument::Found found;
+    if (keys[i].encoding == ValueEncoding::Text) {
+      // As a text with its continuation lines: taken whole.
+      found.value = firstLine(values[i]);
+      found.text = std::move(values[i]);
+    } else {
+      found.value = std::move(values[i]);
+    }
+    read_[lookupName(keys[i].section, keys[i].key)] = std::move(found);
+  }
+  readSteps();
+  read_.clear();
+  form_.output.RefreshPreview();
+}
+
 void SettingsFile::readSteps() {
   auto keys = [&](const std::string& section, std::initializer_list<const char*> names) {
     for (const char* n : names) apply(section, n);

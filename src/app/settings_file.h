@@ -70,6 +70,11 @@ class SettingsFile {
   // Reads a document into the controls in the loading order. Every key is checked first: a
   // file with a key that cannot be read changes nothing and returns that key.
   std::optional<Stop> readAll(IniDocument doc);
+  // The value a key holds now, as saving writes it (a text whole, with its line breaks).
+  std::string currentValue(const SettingKey& k) const { return controlValue(k); }
+  // Brings the controls to these values (one per key of the table, as currentValue gives
+  // them), as loading a file that holds them would; the changes are the program's own.
+  void loadValues(std::vector<std::string> values);
 
  private:
   std::optional<std::string> chooseFile(bool save);

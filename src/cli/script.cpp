@@ -138,6 +138,12 @@ int ScriptRunner::run(std::istream& script, const std::string& scriptName, std::
 }
 
 bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error) {
+  // Each action is one step of the listing's history.
+  History::Action step(form_.history);
+  return act(a, error);
+}
+
+bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
   const std::string& cmd = a[0];
   auto need = [&](std::size_t n) {
     if (a.size() == n) return true;
@@ -198,6 +204,16 @@ bool ScriptRunner::execute(const std::vector<std::string>& a, std::string& error
       return false;
     }
     platform_.preview->fix();
+    return true;
+  }
+  if (cmd == "undo" || cmd == "redo") {
+    if (!need(1)) return false;
+    // 元に戻す and やり直す (Ctrl+Z, Ctrl+Y).
+    if (cmd == "undo") {
+      form_.history.undo();
+    } else {
+      form_.history.redo();
+    }
     return true;
   }
   if (cmd == "close") {

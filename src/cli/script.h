@@ -31,6 +31,8 @@ class ScriptRunner {
   bool execute(const std::vector<std::string>& args, std::string& error);
 
  private:
+  bool act(const std::vector<std::string>& args, std::string& error);
+
   frmMain& form_;
   HeadlessPlatform& platform_;
   std::ostream& out_;

@@ -79,7 +79,11 @@ QLineEdit* Binder::line(const std::string& name) {
     QSignalBlocker block(guard.data());
     guard->setText(qs(box.text()));
   });
-  connect(w, &QLineEdit::textEdited, this, [&box](const QString& t) { box.setText(str(t)); });
+  connect(w, &QLineEdit::textEdited, this, [this, &box](const QString& t) {
+    History::Action step(form_.history);
+    box.setText(str(t));
+  });
+  w->installEventFilter(this);
   return w;
 }
 
@@ -100,13 +104,28 @@ QPlainTextEdit* Binder::area(const std::string& name, int lines) {
     // The Enter rule's own edit is made in the box as one undoable step (eventFilter).
     if (guard && guard != enterIn_) showText(guard, box);
   });
-  connect(w, &QPlainTextEdit::textChanged, this, [w, &box] { box.setText(str(w->toPlainText())); });
+  connect(w, &QPlainTextEdit::textChanged, this, [this, w, &box] {
+    History::Action step(form_.history);
+    box.setText(str(w->toPlainText()));
+  });
+  // The listing's history takes back typing too, in order with every other change.
+  w->setUndoRedoEnabled(false);
   w->installEventFilter(this);
   return w;
 }
 
 bool Binder::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) return wheelWithoutFocus(watched, event);
+  if (event->type() == QEvent::ShortcutOverride) {
+    // Ctrl+Z and Ctrl+Y in a box are the window's: one history for typing and everything else.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+        key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+      event->ignore();
+      return true;
+    }
+    return false;
+  }
   if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
@@ -122,6 +141,7 @@ bool Binder::eventFilter(QObject* watched, QEvent* event) {
   std::size_t end = charIndex(before, c.selectionEnd());
   box->setSelection(start, end - start);
   std::int16_t code = kKeyEnter;
+  History::Action step(form_.history);
   enterIn_ = w;
   form_.keyDown(*box, code);
   enterIn_ = nullptr;
@@ -175,7 +195,10 @@ QComboBox* Binder::combo(const std::string& name) {
   box.observe([guard, sync] {
     if (guard) sync();
   });
-  connect(w, &QComboBox::activated, this, [&box](int index) { box.setListIndex(index); });
+  connect(w, &QComboBox::activated, this, [this, &box](int index) {
+    History::Action step(form_.history);
+    box.setListIndex(index);
+  });
   w->setFocusPolicy(Qt::StrongFocus);
   w->installEventFilter(this);
   return w;
@@ -192,7 +215,8 @@ void bindPressed(Binder* binder, W* w, Button& b) {
     QSignalBlocker block(guard.data());
     guard->setChecked(b.value() == 1);
   });
-  QObject::connect(w, &QAbstractButton::clicked, binder, [w, &b] {
+  QObject::connect(w, &QAbstractButton::clicked, binder, [binder, w, &b] {
+    History::Action step(binder->history());
     b.click();
     QSignalBlocker block(w);
     w->setChecked(b.value() == 1);
@@ -243,7 +267,10 @@ QPushButton* Binder::button(const std::string& name) {
       if (guard) guard->setIcon(swatch(b.swatch()));
     });
   }
-  connect(w, &QPushButton::clicked, this, [&b] { b.click(); });
+  connect(w, &QPushButton::clicked, this, [this, &b] {
+    History::Action step(form_.history);
+    b.click();
+  });
   return w;
 }
 
@@ -271,7 +298,10 @@ QWidget* Binder::dimension(const std::string& textName) {
   };
   connect(edit, &QLineEdit::textEdited, this, showRefusal);
   d->txt.observe([showRefusal] { QTimer::singleShot(0, showRefusal); });
-  connect(edit, &QLineEdit::editingFinished, this, [d] { d->focusLost(); });
+  connect(edit, &QLineEdit::editingFinished, this, [this, d] {
+    History::Action step(form_.history);
+    d->focusLost();
+  });
   layout->addWidget(edit);
   auto* arrows = new QWidget;
   arrows->setObjectName(qs(d->updn.name()));
@@ -284,7 +314,10 @@ QWidget* Binder::dimension(const std::string& textName) {
     arrow->setObjectName(qs(d->updn.name() + (dir > 0 ? "Up" : "Down")));
     arrow->setFixedSize(16, 11);
     arrow->setAutoRepeat(true);
-    connect(arrow, &QToolButton::clicked, this, [d, dir] { d->updn.stepBy(dir); });
+    connect(arrow, &QToolButton::clicked, this, [this, d, dir] {
+      History::Action step(form_.history);
+      d->updn.stepBy(dir);
+    });
     v->addWidget(arrow);
   }
   layout->addWidget(arrows);

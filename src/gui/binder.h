@@ -21,6 +21,8 @@ namespace bq::gui {
 class Binder : public QObject {
  public:
   explicit Binder(frmMain& form, QObject* parent = nullptr);
+  // Each change a widget hands the engine is one action of the seller in it.
+  History& history() { return form_.history; }
 
   QLineEdit* line(const std::string& name);
   // A multi-line title or body box; Enter goes through the engine's line-break rule.

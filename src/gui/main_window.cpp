@@ -84,6 +84,16 @@ MainWindow::MainWindow(frmMain& form, QtPlatform& platform)
   connect(save, &QShortcut::activated, this, [this] { form_.document.save(); });
   auto* saveAs = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this);
   connect(saveAs, &QShortcut::activated, this, [this] { form_.document.saveAs(); });
+  // 元に戻す and やり直す, also from inside a text box (the binder leaves these keys to us).
+  for (QKeySequence keys : {QKeySequence(QKeySequence::Undo)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this,
+            [this] { form_.history.undo(); });
+  }
+  for (QKeySequence keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this,
+            [this] { form_.history.redo(); });
+  }
 
   form_.document.onStateChange = [this] { documentChanged(); };
   documentChanged();

@@ -189,6 +189,7 @@ std::string WebSession::start() {
 
 std::string WebSession::act(const std::vector<std::string>& args,
                             const std::vector<std::string>& answers) {
+  History::Action step(form_.history);  // one step of the listing's history, whatever it runs
   platform_.setAnswers(answers);
   std::string error;
   const std::string cmd = args.empty() ? std::string() : args[0];

@@ -186,20 +186,35 @@ class GuiTest : public QObject {
     QCOMPARE(title->toPlainText(), QStringLiteral("状態<BR>\n"));
   }
 
-  void oneUndoTakesBackOneEnter() {
+  // Ctrl+Z in a box goes through the listing's one history: typing by words, one Enter, and a
+  // tick made in between, in the order they were made.
+  void ctrlZTakesBackTypingEnterAndTicksInOrder() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     auto* body = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtEdit1"));
     body->setFocus();
     typeText(body, QStringLiteral("abc"));
     QTest::keyClick(body, Qt::Key_Return);
+    window_->findChild<QCheckBox*>(QStringLiteral("chkSend3"))->click();
+    body->setFocus();
     typeText(body, QStringLiteral("def"));
     QCOMPARE(body->toPlainText(), QStringLiteral("abc<BR>\ndef"));
     QVERIFY(window_->isWindowModified());
-    body->undo();
+    auto undo = [&] { QTest::keyClick(body, Qt::Key_Z, Qt::ControlModifier); };
+    undo();
     QCOMPARE(body->toPlainText(), QStringLiteral("abc<BR>\n"));
-    body->undo();
+    QCOMPARE(form_->registry().find<CheckBox>("chkSend3")->value(), 1);
+    undo();
+    QCOMPARE(form_->registry().find<CheckBox>("chkSend3")->value(), 0);
+    QVERIFY(!window_->findChild<QCheckBox*>(QStringLiteral("chkSend3"))->isChecked());
+    undo();
     QCOMPARE(body->toPlainText(), QStringLiteral("abc"));
-    QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QStringLiteral("abc"));
-    body->redo();
+    undo();
+    QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QString());
+    QVERIFY(!window_->isWindowModified());
+    QTest::keyClick(body, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(body->toPlainText(), QStringLiteral("abc"));
+    window_->findChild<QPushButton*>(QStringLiteral("cmdRedo"))->click();
     QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QStringLiteral("abc<BR>\n"));
   }
 

@@ -508,6 +508,30 @@ test('the gallery shows each design on a computer and a phone, fits the window, 
   }
 });
 
+test('Ctrl+Z in a box and the buttons go through the listing\'s one history, ticks and typing in order', async () => {
+  const { page, context, errors } = await openApp(browser, server);
+  await page.click('#txtEdit1');
+  await page.keyboard.type('古い箱 ');
+  await page.click('#chkSend3');
+  await page.click('#txtEdit1');
+  await page.keyboard.type('です');
+  assert.equal(await page.inputValue('#txtEdit1'), '古い箱 です');
+  await page.keyboard.press('Control+z');
+  assert.equal(await page.inputValue('#txtEdit1'), '古い箱 ');
+  assert.ok(await page.isChecked('#chkSend3'));
+  await page.keyboard.press('Control+z');
+  assert.ok(!(await page.isChecked('#chkSend3')));
+  await page.keyboard.press('Control+z');
+  assert.equal(await page.inputValue('#txtEdit1'), '');
+  await page.click('#cmdRedo');
+  assert.equal(await page.inputValue('#txtEdit1'), '古い箱 ');
+  await page.click('#txtEdit1');
+  await page.keyboard.press('Control+y');
+  assert.ok(await page.isChecked('#chkSend3'));
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
 test('named elements of a listing cannot change how the page is measured or checked', async () => {
   const { page, context, errors } = await openApp(browser, server);
   await page.click('#txtEdit2');

@@ -213,7 +213,9 @@ class App {
     document.addEventListener('keydown', (e) => {
       if (!(e.ctrlKey || e.metaKey) || e.altKey || document.querySelector('dialog[open]')) return;
       const key = e.key.toLowerCase();
-      const action = key === 'o' ? ['click', 'cmdOpen'] : key === 's' ? [e.shiftKey ? 'save-as' : 'save'] : null;
+      // Ctrl+Z and Ctrl+Y are the listing's history, in a text box too (not the box's own).
+      const action = key === 'o' ? ['click', 'cmdOpen'] : key === 's' ? [e.shiftKey ? 'save-as' : 'save']
+        : key === 'z' ? [e.shiftKey ? 'redo' : 'undo'] : key === 'y' ? ['redo'] : null;
       if (!action) return;
       e.preventDefault();
       this.run(action);

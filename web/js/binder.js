@@ -121,6 +121,12 @@ export class Binder {
       this.run(before.length >= LONG_TEXT ? edit(name, before, this.typed) : ['type', name, this.typed]);
     };
     e.addEventListener('input', (ev) => { if (!ev.isComposing) send(); });
+    // The box's own undo (its menu, a key of the system's) would undo apart from the listing's.
+    e.addEventListener('beforeinput', (ev) => {
+      if (ev.inputType !== 'historyUndo' && ev.inputType !== 'historyRedo') return;
+      ev.preventDefault();
+      this.run([ev.inputType === 'historyUndo' ? 'undo' : 'redo']);
+    });
     e.addEventListener('compositionend', send);
     this.on(name, (s) => {
       // Only what changed: setting even the same value makes the browser lay out a long text
