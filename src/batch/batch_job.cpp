@@ -135,14 +135,16 @@ void BatchJob::startMaking() {
 
 void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
   std::array<const std::string*, 8> titles{}, bodies{};
-  bool any = false;
   for (std::size_t c = 0; c < plan_.columns.size(); ++c) {
     const auto& target = plan_.columns[c];
     if (!target) continue;
     auto& slot = target->title ? titles : bodies;
     slot[static_cast<std::size_t>(target->section - 1)] = &record.cells[c];
-    any = any || !blank(record.cells[c]);
   }
+  // Only a row blank in every cell is empty: an item with a number or a price but no text yet
+  // still gets its page.
+  bool any = std::any_of(record.cells.begin(), record.cells.end(),
+                         [](const std::string& cell) { return !blank(cell); });
   if (!any) {
     ++skipped_;
     appendRecord(out_, sheet_, *reader_, record, widest_, {});
