@@ -400,6 +400,7 @@ std::string SettingsFile::stopText(const Stop& stop) const {
 void SettingsFile::loadFrom(const fs::path& file) {
   auto doc = readFile(file, false);
   if (!doc) return;
+  std::size_t badLine = doc->badLine(), nulLine = doc->nulLine();
   if (auto stop = readAll(std::move(*doc))) {
     warn("設定ファイルを読み込めませんでした。\r\n" + displayPath(file) + "\r\n\r\n" +
          stopText(*stop) +
@@ -407,6 +408,20 @@ void SettingsFile::loadFrom(const fs::path& file) {
     return;
   }
   loaded_ = true;
+  // What could not be read as written is said, so that a save does not replace it unnoticed.
+  if (badLine) {
+    warn("設定ファイルの " + std::to_string(badLine) +
+         " 行目に、UTF-8 としてもシフトJIS（コードページ932）としても読めない文字があります。\r\n" +
+         displayPath(file) +
+         "\r\n\r\n読めない文字は「\xEF\xBF\xBD」として読み込みました。そのまま保存すると「\xEF\xBF"
+         "\xBD」"
+         "が書き込まれます。元の文字を残したいときは、上書きせずに別の名前で保存してください。");
+  }
+  if (nulLine) {
+    warn("設定ファイルの " + std::to_string(nulLine) + " 行目に NUL 文字（0x00）があります。\r\n" +
+         displayPath(file) +
+         "\r\n\r\nNUL 文字は読み飛ばしました。保存すると、その値は NUL 文字なしで書き込まれます。");
+  }
   if (designOnly_) {
     form_.document.markModified();
   } else {

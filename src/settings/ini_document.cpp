@@ -171,22 +171,27 @@ struct IniDocument::Location {
 
 IniDocument IniDocument::parse(std::string bytes) {
   IniDocument doc;
-  doc.encoding_ = text::detectEncoding(bytes);
+  text::Decided decided = text::decideEncoding(bytes, true);
+  doc.encoding_ = decided.encoding;
+  if (!decided.clean()) doc.badLine_ = text::lineAt(bytes, decided, decided.bad);
   std::string_view view = bytes;
   switch (doc.encoding_) {
     case text::Encoding::Utf16LE:
     case text::Encoding::Utf16BE:
       doc.body_ = text::utf16ToUtf8(view.substr(2), doc.encoding_ == text::Encoding::Utf16BE);
       break;
-    case text::Encoding::Utf8Bom:
-      bytes.erase(0, 3);
-      doc.body_ = std::move(bytes);
-      break;
     default:
+      // A UTF-8 mark before code page 932 text is not read, but written back as it was.
+      if (doc.encoding_ == text::Encoding::Cp932) doc.mark_ = bytes.substr(0, decided.mark);
+      bytes.erase(0, decided.mark);
       doc.body_ = std::move(bytes);
       break;
   }
   doc.limit_ = endBeforeEofMark(doc.body_);
+  if (std::size_t nul = doc.body_.find('\0'); nul < doc.limit_) {
+    doc.nulLine_ = 1 + static_cast<std::size_t>(std::count(
+                           doc.body_.begin(), doc.body_.begin() + static_cast<long>(nul), '\n'));
+  }
   return doc;
 }
 
@@ -199,7 +204,7 @@ std::string IniDocument::serialize() const {
     case text::Encoding::Utf8Bom:
       return "\xEF\xBB\xBF" + body_;
     default:
-      return body_;
+      return mark_ + body_;
   }
 }
 
@@ -213,13 +218,16 @@ void IniDocument::convertToUtf16() {
   body_ = text::cp932ToUtf8(body_);
   limit_ = body_.size() - tail;  // the end-of-file mark is ASCII
   encoding_ = text::Encoding::Utf16LE;
+  mark_.clear();
 }
 
 std::string IniDocument::decode(std::string_view native) const {
-  if (encoding_ == text::Encoding::Cp932) {
-    return text::cp932ToUtf8(text::withoutLoneLeadByte(native));
-  }
-  return text::toValidUtf8(native);
+  std::string s = encoding_ == text::Encoding::Cp932
+                      ? text::cp932ToUtf8(text::withoutLoneLeadByte(native))
+                      : text::toValidUtf8(native);
+  // A value ends at a NUL for the profile functions; here it is left out, and the load says so.
+  if (nulLine_) s.erase(std::remove(s.begin(), s.end(), '\0'), s.end());
+  return s;
 }
 
 std::string IniDocument::encode(std::string_view utf8) const {

@@ -16,12 +16,16 @@ class IniDocument {
  public:
   // A new, empty file: code page 932.
   IniDocument() = default;
-  // Reads the bytes of a file: UTF-16 and UTF-8 by their marks, UTF-8 when valid and not
-  // plain ASCII, else code page 932. CR LF, LF and CR all end a line.
+  // Reads the bytes of a file in the encoding the whole file reads in (text::decideEncoding).
+  // CR LF, LF and CR all end a line.
   static IniDocument parse(std::string bytes);
   std::string serialize() const;
 
   text::Encoding encoding() const { return encoding_; }
+  // The first line with a byte that does not read in the file's encoding (it reads as U+FFFD),
+  // and the first with a NUL character (left out of values, as Windows reads them); 0: none.
+  std::size_t badLine() const { return badLine_; }
+  std::size_t nulLine() const { return nulLine_; }
   // Whether the file's encoding can hold the text exactly.
   bool canHold(std::string_view utf8) const;
   // Rewrites a code page 932 file as UTF-16LE, the profile functions' Unicode form.
@@ -69,6 +73,8 @@ class IniDocument {
   std::string encode(std::string_view utf8) const;
 
   text::Encoding encoding_ = text::Encoding::Cp932;
+  std::string mark_;  // a UTF-8 mark before code page 932 text, kept as it was
+  std::size_t badLine_ = 0, nulLine_ = 0;
   // Code page 932 bytes in a code page 932 file, else UTF-8 (UTF-16 files are held decoded).
   std::string body_;
   // Where the lines end: before a DOS end-of-file mark on a line of its own, else the end.

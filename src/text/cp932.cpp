@@ -1,5 +1,7 @@
 #include "text/cp932.h"
 
+#include <algorithm>
+
 #include <array>
 #include <cstdint>
 
@@ -251,19 +253,125 @@ std::string_view withoutLoneLeadByte(std::string_view bytes) {
   return bytes;
 }
 
-Encoding detectEncoding(std::string_view bytes) {
-  if (bytes.substr(0, 2) == "\xFF\xFE") return Encoding::Utf16LE;
-  if (bytes.substr(0, 2) == "\xFE\xFF") return Encoding::Utf16BE;
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return Encoding::Utf8Bom;
-  bool nonAscii = false;
-  for (char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      nonAscii = true;
-      break;
+namespace {
+
+constexpr std::size_t kNowhere = std::string_view::npos;
+
+std::size_t firstBadUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t before = i;
+    char32_t c = nextChar(bytes, i);
+    if (c == kReplacement && !(i - before == 3 && bytes.substr(before, 3) == "\xEF\xBF\xBD")) {
+      return before;
     }
   }
-  if (nonAscii && isValidUtf8(bytes)) return Encoding::Utf8;
-  return Encoding::Cp932;
+  return kNowhere;
+}
+
+// Bytes Windows maps to U+0080 or the private use area: no program writes them as text.
+bool unusedSingleByte(unsigned char b) {
+  return b == 0x80 || b == 0xA0 || b >= 0xFD || singleByte(b) == 0;
+}
+
+std::size_t firstBadCp932(std::string_view bytes, bool loneLeadAtLineEnd) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    int lead = leadIndex(b);
+    if (lead >= 0) {
+      bool atEnd = i + 1 == bytes.size() || bytes[i + 1] == '\r' || bytes[i + 1] == '\n';
+      if (atEnd && loneLeadAtLineEnd) {
+        ++i;
+        continue;
+      }
+      int trail = i + 1 < bytes.size() ? trailIndex(static_cast<unsigned char>(bytes[i + 1])) : -1;
+      if (trail < 0 || kDoubleByte[lead * kTrails + trail] == 0) return i;
+      i += 2;
+      continue;
+    }
+    if (unusedSingleByte(b)) return i;
+    ++i;
+  }
+  return kNowhere;
+}
+
+// An odd byte at the end or a surrogate without its pair.
+std::size_t firstBadUtf16(std::string_view bytes, bool bigEndian) {
+  auto unit = [&](std::size_t i) -> char32_t {
+    auto a = static_cast<unsigned char>(bytes[i]);
+    auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  std::size_t n = bytes.size() & ~std::size_t{1};
+  for (std::size_t i = 0; i < n; i += 2) {
+    char32_t u = unit(i);
+    if (u >= 0xDC00 && u <= 0xDFFF) return i;
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (i + 3 >= n) return i;
+      char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return i;
+      i += 2;
+    }
+  }
+  return n < bytes.size() ? n : kNowhere;
+}
+
+}  // namespace
+
+Decided decideEncoding(std::string_view bytes, bool loneLeadAtLineEnd) {
+  auto at = [](std::size_t mark, std::size_t bad) { return bad == kNowhere ? bad : mark + bad; };
+  for (bool be : {false, true}) {
+    if (bytes.substr(0, 2) == (be ? "\xFE\xFF" : "\xFF\xFE")) {
+      return {be ? Encoding::Utf16BE : Encoding::Utf16LE, 2,
+              at(2, firstBadUtf16(bytes.substr(2), be))};
+    }
+  }
+  std::size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  std::string_view text = bytes.substr(mark);
+  std::size_t utf8 = firstBadUtf8(text);
+  if (utf8 == kNowhere) {
+    bool ascii = std::all_of(text.begin(), text.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    Encoding e = mark ? Encoding::Utf8Bom : ascii ? Encoding::Cp932 : Encoding::Utf8;
+    return {e, mark, kNowhere};
+  }
+  // Text in code page 932 stops reading as UTF-8 at its first character beyond ASCII; a file
+  // that has read as UTF-8 past such characters is UTF-8 with a stray byte somewhere.
+  std::size_t firstBeyondAscii = static_cast<std::size_t>(
+      std::find_if(text.begin(), text.end(),
+                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+      text.begin());
+  std::size_t cp932 = firstBadCp932(text, loneLeadAtLineEnd);
+  // Where neither reads the whole file, a UTF-8 mark is the writer's word.
+  if (utf8 > firstBeyondAscii || (mark && cp932 != kNowhere)) {
+    return {mark ? Encoding::Utf8Bom : Encoding::Utf8, mark, at(mark, utf8)};
+  }
+  return {Encoding::Cp932, mark, at(mark, cp932)};
+}
+
+Encoding detectEncoding(std::string_view bytes) {
+  return decideEncoding(bytes).encoding;
+}
+
+std::size_t lineAt(std::string_view bytes, const Decided& decided, std::size_t offset) {
+  std::size_t line = 1;
+  offset = std::min(offset, bytes.size());
+  if (decided.encoding == Encoding::Utf16LE || decided.encoding == Encoding::Utf16BE) {
+    std::size_t low = decided.encoding == Encoding::Utf16LE ? 0 : 1;
+    for (std::size_t i = decided.mark; i + 1 < offset; i += 2) {
+      line += bytes[i + low] == '\n' && bytes[i + 1 - low] == '\0';
+    }
+    return line;
+  }
+  for (std::size_t i = 0; i < offset; ++i) line += bytes[i] == '\n';
+  return line;
 }
 
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -311,20 +419,20 @@ std::string utf8ToUtf16LE(std::string_view utf8) {
 }
 
 std::string decodeText(std::string_view bytes) {
-  switch (detectEncoding(bytes)) {
+  Decided d = decideEncoding(bytes);
+  std::string_view text = bytes.substr(d.mark);
+  switch (d.encoding) {
     case Encoding::Utf16LE:
-      return utf16ToUtf8(bytes.substr(2), false);
     case Encoding::Utf16BE:
-      return utf16ToUtf8(bytes.substr(2), true);
+      return utf16ToUtf8(text, d.encoding == Encoding::Utf16BE);
     case Encoding::Utf8Bom:
-      // A mark does not make the rest valid: bad bytes become U+FFFD, never reach a page.
-      return toValidUtf8(bytes.substr(3));
     case Encoding::Utf8:
-      return std::string(bytes);
+      // Bad bytes become U+FFFD, never reach a page.
+      return toValidUtf8(text);
     case Encoding::Cp932:
       break;
   }
-  return cp932ToUtf8(bytes);
+  return cp932ToUtf8(text);
 }
 
 std::size_t utf8Length(std::string_view utf8) {

@@ -24,11 +24,29 @@ bool isCp932Exact(std::string_view utf8);
 
 enum class Encoding { Cp932, Utf8, Utf8Bom, Utf16LE, Utf16BE };
 
-// Decides how a file's bytes are encoded: a byte-order mark first, then valid UTF-8 holding
-// non-ASCII bytes, else code page 932.
-Encoding detectEncoding(std::string_view bytes);
+// How a file's bytes are encoded, decided from the whole file.
+struct Decided {
+  Encoding encoding = Encoding::Cp932;
+  std::size_t mark = 0;  // bytes of a byte-order mark before the text
+  // The first byte that does not read in `encoding` (npos: the whole file reads cleanly).
+  std::size_t bad = std::string_view::npos;
+  bool clean() const { return bad == std::string_view::npos; }
+};
 
-// The file's text in UTF-8, decoded by detectEncoding; the byte-order mark is dropped.
+// A UTF-16 mark decides UTF-16. Otherwise the file is UTF-8 when all of it reads as UTF-8 (with
+// or without a mark; ASCII alone counts as code page 932) or when it reads as UTF-8 past its
+// first character beyond ASCII (then with the place of the stray byte); else code page 932, a
+// UTF-8 mark before it notwithstanding (the mark is kept, not read), with the place of the
+// first byte that does not read in it, if any.
+// `loneLeadAtLineEnd`: a code page 932 lead byte left alone at a line's end reads (Windows'
+// profile functions drop it).
+Decided decideEncoding(std::string_view bytes, bool loneLeadAtLineEnd = false);
+Encoding detectEncoding(std::string_view bytes);
+// The line (from 1) that holds the byte at `offset`, counting the file's own line feeds.
+std::size_t lineAt(std::string_view bytes, const Decided& decided, std::size_t offset);
+
+// The file's text in UTF-8, decoded as decideEncoding says; the byte-order mark is dropped and
+// a byte that does not read becomes U+FFFD.
 std::string decodeText(std::string_view bytes);
 
 // UTF-16 helpers for files in the Unicode form Windows writes.

@@ -76,6 +76,24 @@ TEST(Cp932, DetectsByteOrderMarksUtf8AndFallsBackToCp932) {
   EXPECT_EQ(decodeText("\xEF\xBB\xBF<b>\xFF\xC3</b>"), "<b>\xEF\xBF\xBD\xEF\xBF\xBD</b>");
 }
 
+TEST(Cp932, TheWholeFileDecidesAndTheFirstByteThatDoesNotReadIsPlaced) {
+  auto at = [](std::string_view bytes) {
+    Decided d = decideEncoding(bytes);
+    return std::make_tuple(d.encoding, d.mark, d.clean() ? 0 : lineAt(bytes, d, d.bad));
+  };
+  // UTF-8 with one cell pasted from a Shift_JIS source: UTF-8, its line named.
+  EXPECT_EQ(at("a,商品\nb,良品\nc,\x8F\xA4\n"), std::make_tuple(Encoding::Utf8, 0u, 3u));
+  // A UTF-8 mark over code page 932 text: the text wins, the mark is kept aside.
+  EXPECT_EQ(at("\xEF\xBB\xBF[Text]\r\nTitle1=\x8F\xA4\x95\x69\r\n"),
+            std::make_tuple(Encoding::Cp932, 3u, 0u));
+  // Code page 932 with a byte no program writes as text; a lone lead byte at the very end.
+  EXPECT_EQ(at("\x8F\xA4\r\n\x95\x69\xFD"), std::make_tuple(Encoding::Cp932, 0u, 2u));
+  EXPECT_EQ(at("\x8F\xA4\n\n\x95"), std::make_tuple(Encoding::Cp932, 0u, 3u));
+  // UTF-16: a surrogate without its pair, counted in the file's own line feeds.
+  std::string utf16 = "\xFF\xFE" + utf8ToUtf16LE("a\nb\n") + std::string("\x00\xD8", 2);
+  EXPECT_EQ(at(utf16), std::make_tuple(Encoding::Utf16LE, 2u, 3u));
+}
+
 TEST(Cp932, CountsCharactersNotBytes) {
   EXPECT_EQ(utf8Length("a商😀"), 3u);
   EXPECT_EQ(utf8Offset("a商😀b", 2), 4u);

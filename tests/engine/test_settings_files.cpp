@@ -195,6 +195,33 @@ TEST_F(SettingsFiles, EndOfFileMarksBlanksAroundNumbersAndALoneLeadByte) {
   EXPECT_NE(after.find("[Bidquill.Multiline]\r\nText.Edit8=a\\nb\r\n\x1A"), std::string::npos);
 }
 
+// Read as written: code page 932 under a UTF-8 mark is the seller's Japanese and comes back
+// byte for byte; what reads in neither encoding, and a NUL, are told with their line.
+TEST_F(SettingsFiles, AMarkTheTextContradictsBytesThatDoNotReadAndNulsAreHandledAndTold) {
+  std::string bytes = "\xEF\xBB\xBF" + replaced(startFile(), "Title1=" + sj("商品名") + "\r\n",
+                                                "Title1=" + sj("古い木箱") + "\r\n");
+  write(file("m.ini"), bytes);
+  expectTextsThroughSave(file("m.ini"), {{"txtTitle1", "古い木箱"}});
+  EXPECT_EQ(readFile(file("m.ini")), bytes);
+
+  bytes = replaced(startFile(), "Title2=" + sj("商品説明") + "\r\n", "Title2=A\xFD\r\n");
+  bytes = replaced(bytes, "Title3=" + sj("商品状態") + "\r\n", std::string("Title3=B\0C\r\n", 11));
+  write(file("b.ini"), bytes);
+  start();
+  platform.messages.clear();
+  open(file("b.ini"));
+  EXPECT_EQ(text("txtTitle3"), "BC");
+  ASSERT_EQ(platform.messages.size(), 2u);
+  std::size_t line =
+      static_cast<std::size_t>(std::count(
+          bytes.begin(), bytes.begin() + static_cast<long>(bytes.find("Title2=A")), '\n')) +
+      1;
+  EXPECT_NE(platform.messages[0].text.find(std::to_string(line) + " 行目"), std::string::npos)
+      << platform.messages[0].text;
+  EXPECT_NE(platform.messages[1].text.find(std::to_string(line + 1) + " 行目に NUL"),
+            std::string::npos);
+}
+
 TEST_F(SettingsFiles, SavingThroughASymbolicLinkReplacesTheFileItNames) {
   startFile();
   fs::create_directories(dir / "sync");
