@@ -80,8 +80,8 @@ std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>&
 }
 
 std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
-                                     SheetPreview& out) {
-  CsvReader reader(sheet);
+                                     SheetPreview& out, std::string_view name) {
+  CsvReader reader(sheet, true, name);
   CsvRecord record;
   while (static_cast<int>(out.rows.size()) < kPreviewRows && reader.next(record)) {
     if (record.row == 1) {
@@ -99,7 +99,7 @@ BatchJob::BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan)
     : form_(form), sheet_(sheet), plan_(std::move(plan)) {}
 
 std::optional<CsvError> BatchJob::prepare() {
-  CsvReader reader(sheet_, false);
+  CsvReader reader(sheet_, false, plan_.sheetName);
   CsvRecord header;
   if (!reader.next(header)) return reader.error();
   if (plan_.columns.size() > header.cells.size()) plan_.columns.resize(header.cells.size());
@@ -107,7 +107,7 @@ std::optional<CsvError> BatchJob::prepare() {
                    [](const auto& t) { return t.has_value(); })) {
     return CsvError{1, 0, noColumnMessage()};
   }
-  scanner_.emplace(sheet_, false);
+  scanner_.emplace(sheet_, false, plan_.sheetName);
   return std::nullopt;
 }
 
@@ -126,11 +126,12 @@ bool BatchJob::scan(std::chrono::steady_clock::time_point until) {
 }
 
 void BatchJob::startMaking() {
-  reader_.emplace(sheet_);
+  reader_.emplace(sheet_, true, plan_.sheetName);
   CsvRecord header;
   reader_->next(header);
-  out_.assign(sheet_.substr(0, reader_->start()));
-  appendRecord(out_, sheet_, *reader_, header, widest_, plan_.header);
+  note_ = reader_->note();
+  out_.assign(reader_->bytes().substr(0, reader_->start()));
+  appendRecord(out_, reader_->bytes(), *reader_, header, widest_, plan_.header);
 }
 
 void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
@@ -147,7 +148,7 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
                          [](const std::string& cell) { return !blank(cell); });
   if (!any) {
     ++skipped_;
-    appendRecord(out_, sheet_, *reader_, record, widest_, {});
+    appendRecord(out_, reader_->bytes(), *reader_, record, widest_, {});
     return;
   }
   // Typed as the seller pastes: line breaks become <BR> as they do in the window. A column
@@ -177,9 +178,9 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
     // The page encoder holds the page in code page 932 already: it is not encoded twice.
     std::string encoded;
     for (std::string_view piece : form_.output.encodedPage()) encoded.append(piece);
-    appendEncodedRecord(out_, sheet_, *reader_, record, widest_, encoded);
+    appendEncodedRecord(out_, reader_->bytes(), *reader_, record, widest_, encoded);
   } else {
-    appendRecord(out_, sheet_, *reader_, record, widest_, page);
+    appendRecord(out_, reader_->bytes(), *reader_, record, widest_, page);
   }
   if (plan_.htmlFiles) files.push_back({fileName(record), "\xEF\xBB\xBF" + page});
   ++made_;
@@ -207,12 +208,23 @@ bool BatchJob::step(std::chrono::steady_clock::time_point until, std::vector<Htm
   }
   if (!reader_) return true;
   CsvRecord record;
-  do {
-    if (!reader_->next(record)) return true;
+  bool more = true;
+  while (done_ < rows_ && (more = reader_->next(record))) {
     makeRow(record, files);
     ++done_;
-  } while (std::chrono::steady_clock::now() < until);
-  return done_ == rows_;
+    if (std::chrono::steady_clock::now() >= until) break;
+  }
+  if (done_ < rows_ && more) return false;
+  endOutput();
+  return true;
+}
+
+void BatchJob::endOutput() {
+  if (ended_) return;
+  ended_ = true;
+  out_.append(reader_->bytes().substr(reader_->end()));
+  text::Encoding e = reader_->encoding();
+  if (e == text::Encoding::Utf16LE || e == text::Encoding::Utf16BE) out_ = toUtf16(out_, e);
 }
 
 bool BatchJob::finish(std::vector<HtmlFile>& files) {
@@ -222,7 +234,7 @@ bool BatchJob::finish(std::vector<HtmlFile>& files) {
 }
 
 std::string BatchJob::summary() const {
-  std::string s = std::to_string(made_) + " 行の説明を作りました。";
+  std::string s = std::to_string(made_) + " 行の説明を作りました。" + note_;
   if (skipped_) s += "空の行 " + std::to_string(skipped_) + " 行は飛ばしました。";
   if (findings_.empty()) return s + "問題は見つかりませんでした。";
   std::set<int> rows;

@@ -28,6 +28,7 @@ struct BatchPlan {
   std::string header = kDefaultHeader;         // the added column's header
   bool htmlFiles = false;                      // one .html file per row
   std::optional<std::size_t> nameColumn;       // the column the files are named from
+  std::string sheetName;  // the sheet's file name: its extension settles an open separator
 };
 
 // One finding of the listing checks: the sheet's row, or 0 for the listing every row starts
@@ -57,8 +58,9 @@ struct SheetPreview {
 };
 inline constexpr int kPreviewRows = 5;
 // Reads the header and the first rows; the error of a file that cannot be read that far.
+// `name`: the sheet's file name.
 std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
-                                     SheetPreview& out);
+                                     SheetPreview& out, std::string_view name = {});
 
 class BatchJob {
  public:
@@ -89,6 +91,8 @@ class BatchJob {
   const std::vector<RowFinding>& findings() const { return findings_; }
   // The summary line: rows made, skipped, and what the checks found.
   std::string summary() const;
+  // What the reader passed over that the seller should know of (empty: nothing).
+  std::string readerNote() const { return note_; }
 
  private:
   void makeRow(const CsvRecord& record, std::vector<HtmlFile>& files);
@@ -105,6 +109,10 @@ class BatchJob {
   std::size_t widest_ = 0, rows_ = 0, done_ = 0;
   int made_ = 0, skipped_ = 0;
   std::string out_;
+  std::string note_;
+  bool ended_ = false;
+  // The last of the output: what follows the records, and UTF-16 again for a UTF-16 sheet.
+  void endOutput();
   std::vector<RowFinding> findings_;
   std::set<std::string> listingFindings_;  // told once, under row 0
   std::set<std::string> names_;            // the file names taken, in lower case

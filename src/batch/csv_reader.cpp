@@ -1,5 +1,7 @@
 #include "batch/csv_reader.h"
 
+#include <algorithm>
+
 namespace bq::batch {
 
 std::string columnName(int column) {
@@ -10,11 +12,27 @@ std::string columnName(int column) {
   return name;
 }
 
-CsvReader::CsvReader(std::string_view bytes, bool cellsWanted)
+CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view name)
     : bytes_(bytes), cellsWanted_(cellsWanted) {
   if (bytes_.size() > kMaxSpreadsheet) {
     fail(0, 0, kSheetTooLarge);
     return;
+  }
+  text::Decided decided = text::decideEncoding(bytes_);
+  encoding_ = decided.encoding;
+  if (encoding_ == text::Encoding::Utf16LE || encoding_ == text::Encoding::Utf16BE) {
+    if (!decided.clean()) {
+      std::size_t line = text::lineAt(bytes_, decided, decided.bad);
+      fail(static_cast<int>(line), 0,
+           std::to_string(line) +
+               "行目に UTF-16 として読めない文字があります。表計算ソフトで開き直し、保存し直して"
+               "ください。");
+      return;
+    }
+    // Read as UTF-8; what is written from it goes back into UTF-16 (toUtf16).
+    utf8_ = text::utf16ToUtf8(bytes_.substr(decided.mark), encoding_ == text::Encoding::Utf16BE);
+    bytes_ = utf8_;
+    decided = text::Decided{encoding_, 0, std::string_view::npos};
   }
   if (bytes_.find('\0') != std::string_view::npos) {
     fail(0, 0,
@@ -22,21 +40,83 @@ CsvReader::CsvReader(std::string_view bytes, bool cellsWanted)
          "として保存したファイルを選んでください。");
     return;
   }
-  encoding_ = text::detectEncoding(bytes_);
-  if (encoding_ == text::Encoding::Utf16LE || encoding_ == text::Encoding::Utf16BE) {
-    fail(0, 0, "UTF-16 のファイルには対応していません。「CSV UTF-8」で保存し直してください。");
-    return;
+  start_ = at_ = decided.mark;
+  bad_ = decided.bad;
+  end_ = bytes_.size();
+  if (end_ > start_ && bytes_[end_ - 1] == '\x1A') {
+    --end_;
+    note_ = "ファイルの終わりにある印（0x1A）は行として読まずに、そのまま残しました。";
   }
-  start_ = at_ = encoding_ == text::Encoding::Utf8Bom ? 3 : 0;
-  // A sheet copied as text is separated by tabs: more tabs than commas on the first line.
-  std::string_view first = bytes_.substr(start_, bytes_.find_first_of("\r\n", start_) - start_);
-  std::size_t tabs = 0, commas = 0;
-  for (char c : first) {
-    tabs += c == '\t';
-    commas += c == ',';
-  }
-  separator_ = tabs > commas ? '\t' : ',';
+  separator_ = decideSeparator(name);
   stops_ = {separator_, '\r', '\n'};
+}
+
+char CsvReader::decideSeparator(std::string_view name) const {
+  // The width of the first line, and whether every other line that holds something has it.
+  auto table = [&](char separator) {
+    std::size_t header = 0, cells = 1;
+    bool same = true, first = true, quoted = false, cellStart = true, content = false;
+    auto lineEnds = [&] {
+      if (first) {
+        header = cells;
+        first = false;
+      } else if (content && cells != header) {
+        same = false;
+      }
+      cells = 1;
+      cellStart = true;
+      content = false;
+    };
+    for (std::size_t i = start_; i < end_; ++i) {
+      char c = bytes_[i];
+      if (quoted) {
+        if (c == '"') {
+          if (i + 1 < end_ && bytes_[i + 1] == '"') {
+            ++i;
+          } else {
+            quoted = false;
+          }
+        }
+        continue;
+      }
+      if (c == '\r' || c == '\n') {
+        if (c == '\r' && i + 1 < end_ && bytes_[i + 1] == '\n') ++i;
+        lineEnds();
+        continue;
+      }
+      content = true;
+      if (c == separator) {
+        ++cells;
+        cellStart = true;
+      } else {
+        quoted = c == '"' && cellStart;
+        cellStart = false;
+      }
+    }
+    if (content) lineEnds();
+    return header > 1 && same;
+  };
+  bool tabs = table('\t'), commas = table(',');
+  if (tabs != commas) return tabs ? '\t' : ',';
+  std::string extension;
+  if (std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+    for (char c : name.substr(dot))
+      extension += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  }
+  if (extension == ".tsv" || extension == ".txt") return '\t';
+  if (extension == ".csv") return ',';
+  // Neither settles it: a sheet copied as text has more tabs than commas on its first line.
+  std::string_view first = bytes_.substr(start_, bytes_.find_first_of("\r\n", start_) - start_);
+  return std::count(first.begin(), first.end(), '\t') > std::count(first.begin(), first.end(), ',')
+             ? '\t'
+             : ',';
+}
+
+std::string toUtf16(std::string_view utf8, text::Encoding encoding) {
+  std::string le = text::utf8ToUtf16LE(utf8);
+  if (encoding == text::Encoding::Utf16LE) return "\xFF\xFE" + le;
+  for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
+  return "\xFE\xFF" + le;
 }
 
 bool CsvReader::fail(int row, int column, std::string message) {
@@ -50,14 +130,15 @@ std::string CsvReader::decode(std::string_view cell) const {
 }
 
 bool CsvReader::next(CsvRecord& r) {
-  if (at_ > bytes_.size() || (at_ == bytes_.size() && row_ > 0)) return false;
+  if (at_ > end_ || (at_ == end_ && row_ > 0)) return false;
   r.cells.clear();
   r.row = ++row_;
   r.begin = at_;
-  std::size_t i = at_, n = bytes_.size();
+  std::size_t i = at_, n = end_;
   // Cells (code page 932 is read bytewise: no trail byte is a quote, separator or line end).
   for (;;) {
     std::string raw;
+    std::size_t cellBegin = i;
     if (i < n && bytes_[i] == '"') {
       ++i;
       for (;;) {
@@ -88,6 +169,14 @@ bool CsvReader::next(CsvRecord& r) {
       if (stop == std::string_view::npos) stop = n;
       raw.assign(bytes_.substr(i, stop - i));
       i = stop;
+    }
+    if (bad_ >= cellBegin && bad_ < i) {
+      int column = static_cast<int>(r.cells.size()) + 1;
+      return fail(r.row, column,
+                  std::to_string(r.row) + "行目の" + columnName(column) +
+                      "列に、UTF-8 としてもシフトJIS（コードページ932）としても読めない文字があり"
+                      "ます。ほかのファイルから貼り付けた文字かもしれません。そのセルを確かめ、"
+                      "表計算ソフトで「CSV UTF-8」として保存し直してください。");
     }
     if (cellsWanted_) {
       r.cells.push_back(decode(raw));

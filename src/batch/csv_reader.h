@@ -1,5 +1,6 @@
-// Spreadsheets as Excel writes them: CSV in code page 932 or UTF-8 (with or without a mark),
-// or TSV copied from a sheet; quoted cells with doubled quotes and line breaks; CRLF, LF or CR.
+// Spreadsheets as Excel and LibreOffice write them: CSV or TSV in code page 932, UTF-8 (with or
+// without a mark) or UTF-16 with its mark (Excel's 「Unicode テキスト」, read as UTF-8 and written
+// back as UTF-16); quoted cells with doubled quotes and line breaks; CRLF, LF or CR.
 // Records are read one at a time, each with the bytes it came from, so that a copy of the file
 // with a column added can keep every byte of the original.
 #pragma once
@@ -36,15 +37,24 @@ struct CsvError {
 class CsvReader {
  public:
   // `bytes` must outlive the reader. Without `cellsWanted` the records are only checked and
-  // measured: a cell is "" when empty and "x" otherwise, nothing is decoded.
-  explicit CsvReader(std::string_view bytes, bool cellsWanted = true);
+  // measured: a cell is "" when empty and "x" otherwise, nothing is decoded. `name`: the
+  // file's name, whose extension (.tsv, .txt, .csv) settles a separator the table leaves open.
+  explicit CsvReader(std::string_view bytes, bool cellsWanted = true, std::string_view name = {});
+  CsvReader(const CsvReader&) = delete;
+  CsvReader& operator=(const CsvReader&) = delete;
 
-  // The file's encoding (code page 932, UTF-8, UTF-8 with a mark) and separator ("," or tab),
-  // decided from its first bytes and its first line.
+  // The file's encoding, decided from the whole file (text::decideEncoding), and separator
+  // ("," or tab), the one that makes a table of the same width on every line.
   text::Encoding encoding() const { return encoding_; }
   char separator() const { return separator_; }
-  // Where the records start (after a byte-order mark).
+  // What the records' offsets address: the file's bytes, or a UTF-16 file's text in UTF-8.
+  std::string_view bytes() const { return bytes_; }
+  // Where the records start (after a byte-order mark) and where they end (before a DOS
+  // end-of-file mark, which is no row).
   std::size_t start() const { return start_; }
+  std::size_t end() const { return end_; }
+  // What the reader passed over that the seller should know of (empty: nothing).
+  const std::string& note() const { return note_; }
 
   // The header, then one record per call; false at the end or on an error (see error()).
   // Records after the header have as many cells as the header: missing ones are empty, and
@@ -56,7 +66,13 @@ class CsvReader {
   bool fail(int row, int column, std::string message);
   std::string decode(std::string_view cell) const;
 
+  char decideSeparator(std::string_view name) const;
+
   std::string_view bytes_;
+  std::string utf8_;  // a UTF-16 file's text
+  std::size_t end_ = 0;
+  std::size_t bad_ = std::string_view::npos;  // the first byte that does not read
+  std::string note_;
   text::Encoding encoding_ = text::Encoding::Cp932;
   char separator_ = ',';
   std::string stops_ = ",\r\n";  // what ends an unquoted cell
@@ -66,6 +82,9 @@ class CsvReader {
   std::optional<CsvError> error_;
   bool cellsWanted_ = true;
 };
+
+// A UTF-8 copy of a UTF-16 sheet back in its encoding, with its mark.
+std::string toUtf16(std::string_view utf8, text::Encoding encoding);
 
 // "A", "B", … "Z", "AA": a column as the sheet names it.
 std::string columnName(int column);

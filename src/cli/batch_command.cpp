@@ -74,13 +74,14 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   }
   frmMain& form = offscreen.form();
 
-  batch::CsvReader reader(sheet);
+  batch::CsvReader reader(sheet, true, c.items.filename().u8string());
   batch::CsvRecord header;
   if (!reader.next(header)) {
     const CsvError& e = *reader.error();
     return fail(displayPath(c.items) + ": " + e.message);
   }
   BatchPlan plan;
+  plan.sheetName = c.items.filename().u8string();
   plan.columns = batch::mapColumnsFor(header.cells, form);
   if (!c.header.empty()) plan.header = c.header;
   std::string error;

@@ -314,7 +314,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   // The header and the first rows, for the dialog; the whole sheet is read before anything is
   // made.
   batch::SheetPreview preview;
-  if (auto e = batch::previewSheet(sheet, form, preview)) {
+  if (auto e = batch::previewSheet(sheet, form, preview, items.filename().u8string())) {
     return warn(displayPath(items) + "\r\n" + e->message);
   }
   auto choices = askMapping(parent, qs(*chosen), preview);
@@ -349,6 +349,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   plan.header = str(choices->header);
   plan.htmlFiles = choices->htmlFiles;
   plan.nameColumn = choices->nameColumn;
+  plan.sheetName = items.filename().u8string();
   auto* run = new BatchRun(parent, platform, std::move(sheet), fs::u8path(*output));
   run->start(form, items, std::move(plan), htmlDir);
 }

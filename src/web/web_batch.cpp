@@ -25,7 +25,9 @@ std::string WebBatch::sheet(const fs::path& file) {
   std::string bytes;
   if (auto why = batch::readSheet(file, bytes)) return errorJson(*why);
   batch::SheetPreview preview;
-  if (auto e = batch::previewSheet(bytes, window_, preview)) return errorJson(e->message);
+  if (auto e = batch::previewSheet(bytes, window_, preview, file.filename().u8string())) {
+    return errorJson(e->message);
+  }
   Json j;
   j.beginObject().key("rows").beginArray();
   for (const auto& row : preview.rows) {
@@ -54,6 +56,7 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
   if (!header.empty()) plan.header = header;
   plan.htmlFiles = nameColumn >= -1;
   if (nameColumn >= 0) plan.nameColumn = static_cast<std::size_t>(nameColumn);
+  plan.sheetName = file.filename().u8string();
   offscreen_ = std::make_unique<OffscreenForm>(window_.paths().app);
   if (auto error = offscreen_->startAsCopyOf(window_)) return errorJson(*error);
   job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));

@@ -39,6 +39,35 @@ class Batch : public Engine {
   }
 };
 
+// Excel's 「Unicode テキスト」 (UTF-16 with its mark, tabs, CRLF) with commas in the header is
+// read as a TSV and written back in UTF-16 with only the column added; a DOS end-of-file mark is
+// no row, stays at the end and is told.
+TEST_F(Batch, UnicodeTextWithCommasAndAnEndOfFileMarkAreReadAsTheyWereWritten) {
+  auto copy = copyOfWindow();
+  std::string header = "番号\t説明(サイズ, 重さ, 色)";
+  std::string utf8 = header + "\r\n1\t木箱\r\n2\t茶碗, 小\r\n";
+  for (auto encoding : {text::Encoding::Utf16LE, text::Encoding::Utf16BE}) {
+    std::string sheet = batch::toUtf16(utf8, encoding);
+    BatchJob job(copy->form(), sheet, numberedBodies());
+    ASSERT_FALSE(job.prepare());
+    std::vector<batch::HtmlFile> files;
+    ASSERT_TRUE(job.finish(files));
+    ASSERT_EQ(job.made(), 2);
+    EXPECT_NE(files[1].bytes.find("茶碗, 小"), std::string::npos);
+    std::string firstLine = batch::toUtf16(header + "\t説明HTML\r\n1\t", encoding);
+    EXPECT_EQ(job.output().compare(0, firstLine.size(), firstLine), 0);
+    EXPECT_EQ(text::decodeText(job.output()).substr(0, 13), "番号\t説明");
+  }
+  std::string sheet = "番号,説明\r\n1,木箱\r\n\x1A";
+  BatchJob job(copy->form(), sheet, numberedBodies());
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> files;
+  ASSERT_TRUE(job.finish(files));
+  EXPECT_EQ(job.rows(), 1u);
+  EXPECT_EQ(job.output().back(), '\x1A');
+  EXPECT_NE(job.summary().find("0x1A"), std::string::npos);
+}
+
 TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
   type("txtEdit7", "ノークレームでお願いします");
   std::string windowPage = f().output.assembleNow();

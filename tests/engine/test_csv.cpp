@@ -93,7 +93,9 @@ TEST(CsvReader, BadFilesAreRefusedWithTheirRowAndColumn) {
       {"\r\n1,2\r\n", 1, 0, "1行目に見出しがありません"},
       {"\xFF\xFE"
        "a",
-       0, 0, "UTF-16 のファイルには対応していません"},
+       1, 0, "1行目に UTF-16 として読めない文字があります"},
+      // A UTF-8 sheet with one cell pasted from a Shift_JIS source: refused at that cell.
+      {"番号,説明\r\n1,良品\r\n2,\x8F\xA4\r\n", 3, 2, "3行目のB列に、UTF-8 としても"},
   };
   for (const Case& c : cases) {
     CsvReader reader(c.bytes);
