@@ -13,11 +13,16 @@
 #include "cli/script.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
+#include "files/safe_file.h"
 #include "forms/headless_platform.h"
+#include "text/cp932.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Scripts hold what a seller types; a larger file is refused rather than read.
+constexpr std::uintmax_t kMaxScript = 64u << 20;
 
 constexpr const char* kUsage =
     "usage:\n"
@@ -156,8 +161,11 @@ int render(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) 
     std::cout << page;
     return std::cout ? 0 : 1;
   }
-  if (auto error = bq::writeWholeFile(o.output, page)) {
-    std::cerr << "bidquill-cli: cannot write " << o.output << ": " << *error << '\n';
+  // As the seller's files are written: a new file, flushed, renamed over the old one; a full
+  // disk leaves the old page whole, and a FIFO or a device is refused rather than written.
+  if (auto failure = bq::files::saveFileSafely(std::filesystem::u8path(o.output), page)) {
+    std::cerr << "bidquill-cli: " << o.output << " に書き込めませんでした: " << failure->reason
+              << '\n';
     return 1;
   }
   return 0;
@@ -169,14 +177,29 @@ int run(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
     return 2;
   }
   const std::string& name = o.positional[0];
-  std::ifstream file;
+  std::istringstream file;
   std::istream* in = &std::cin;
   if (name != "-") {
-    file.open(name, std::ios::binary);
-    if (!file) {
-      std::cerr << "bidquill-cli: cannot open script " << name << '\n';
+    // Read as every other file: a regular file of bounded size, in the encoding its bytes say.
+    bq::files::ReadResult r =
+        bq::files::readRegularFile(std::filesystem::u8path(name), {kMaxScript, kMaxScript});
+    if (r.error != bq::files::ReadError::None) {
+      std::cerr << "bidquill-cli: スクリプト " << name << " を読めません: "
+                << (r.error == bq::files::ReadError::TooLarge
+                        ? "ファイルが大きすぎます（64MB まで）。"
+                        : r.reason)
+                << '\n';
       return 2;
     }
+    bq::text::Decided decided = bq::text::decideEncoding(r.bytes);
+    if (!decided.clean()) {
+      std::cerr << "bidquill-cli: スクリプト " << name << " の "
+                << bq::text::lineAt(r.bytes, decided, decided.bad)
+                << " 行目に、UTF-8 としてもシフトJIS としても読めない文字があります。UTF-8 で"
+                   "保存し直してください。\n";
+      return 2;
+    }
+    file.str(bq::text::decodeText(r.bytes));
     in = &file;
   }
   if (!start(form)) return 1;
