@@ -309,10 +309,20 @@ std::string escapeStrayMarkup(std::string_view t) {
   MarkupReader reader(t);
   std::string out;
   out.reserve(t.size() + 16);
+  // Every markup but text ends at a ">": a tag, comment or declaration that begins after the
+  // last one runs into the end of the text and is stray. Knowing it without reading to the end
+  // again from every "<" keeps the mend linear (「<b title=<b title=…」).
+  std::size_t lastGreaterThan = t.rfind('>');
   std::size_t i = 0;
   while (i < t.size()) {
     std::size_t lt = t.find('<', i);
     if (lt == npos) break;
+    char after = lt + 1 < t.size() ? t[lt + 1] : '\0';
+    if ((lastGreaterThan == npos || lt > lastGreaterThan) && (isAlpha(after) || after == '/')) {
+      out.append(t.substr(i, lt - i)).append("&lt;");
+      i = lt + 1;
+      continue;
+    }
     Markup m = reader.read(lt, true);
     if (m.kind == Markup::Stray) {
       // Shown as a character, the browser reads on from the next one.

@@ -60,6 +60,9 @@ TEST(ListingChecks, TextThatDisappearsIsFoundAsABrowserReadsItAndMendedExactly) 
   // The mend keeps what was meant and reads on after each "<" it writes.
   EXPECT_EQ(checks::escapeStrayMarkup("<新品><b>x</b><!-- c --><abc> x<y <zz> <style>a<q</style>"),
             "<新品><b>x</b><!-- c -->&lt;abc> x&lt;y &lt;zz> <style>a<q</style>");
+  // Tags that run into the end of the text, one inside the other's value.
+  EXPECT_EQ(checks::escapeStrayMarkup("<b>x</b><b title=<b title=</i"),
+            "<b>x</b>&lt;b title=&lt;b title=&lt;/i");
 
   // Comments and raw text left open swallow what follows; no mend for that.
   for (const char* swallows :
