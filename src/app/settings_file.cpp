@@ -205,12 +205,12 @@ void SettingsFile::writeAll(IniDocument& doc) {
 }
 
 std::string SettingsFile::textValue(const SettingKey& k) {
-  std::string first = ReadIniValue(k.section, k.key);
-  auto raw = read_.find(lookupName(k.section, k.key));
-  std::string withLines = raw == read_.end() ? std::string{} : std::move(raw->second.text);
-  // Raw lines after the key mean the Windows program rewrote the text: they are the newer one.
-  if (!withLines.empty()) return withLines;
   // Taken out of what was read (nothing else needs it), so a long text is not held twice.
+  auto raw = read_.find(lookupName(k.section, k.key));
+  if (raw == read_.end()) return {};
+  // Raw lines after the key mean the Windows program rewrote the text: they are the newer one.
+  if (!raw->second.text.empty()) return std::move(raw->second.text);
+  std::string first = std::move(raw->second.value);
   auto kept = read_.find(lookupName(kMultilineSection, k.section + "." + k.key));
   std::string whole = kept == read_.end() ? std::string{} : std::move(kept->second.value);
   if (!whole.empty()) {
@@ -257,7 +257,8 @@ void SettingsFile::apply(const std::string& section, const std::string& key) {
   const SettingKey* k = findSettingKey(section, key);
   // A design is the look: the seller's terms, texts and preferences stay as they are.
   if (designOnly_ && k->role != KeyRole::Look) return;
-  std::string raw = storedValue(*k);
+  // A text is taken whole below; only the other values are short enough to copy.
+  std::string raw = k->encoding == ValueEncoding::Text ? std::string() : storedValue(*k);
   Control* c = form_.registry().find(k->control);
   // Every value has been checked (acceptable), so the conversions hold.
   switch (k->encoding) {
