@@ -42,15 +42,19 @@ bool reservedOnWindows(const std::string& name) {
 }  // namespace
 
 std::string safeFileName(const std::string& cell) {
-  constexpr std::size_t kMaxCharacters = 100;
+  // A file name holds 255 bytes. The staged file's temporary name adds 15 (".NAME.NUMBER.tmp"),
+  // ".html" 5 and a number for a name met again (" (123456)") up to 9.
+  constexpr std::size_t kMaxBytes = 255 - 15 - 5 - 9;
   std::string name;
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < cell.size() && characters < kMaxCharacters; ++characters) {
+  for (std::size_t i = 0; i < cell.size();) {
     std::size_t at = i;
     char32_t c = text::nextUtf8Char(cell, i);
-    if (c < 0x20 || c == 0x7F ||
-        (c < 0x80 &&
-         std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)) {
+    bool unsafe = c < 0x20 || c == 0x7F ||
+                  (c < 0x80 && std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) !=
+                                   std::string_view::npos);
+    std::size_t bytes = unsafe ? 1 : i - at;
+    if (name.size() + bytes > kMaxBytes) break;  // cut between characters, never inside one
+    if (unsafe) {
       name += '_';
     } else {
       name.append(cell, at, i - at);
