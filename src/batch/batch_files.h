@@ -24,21 +24,33 @@ class PageFolder {
   PageFolder& operator=(const PageFolder&) = delete;
   ~PageFolder() { drop(); }
 
-  // Makes the folder if needed and a private one inside it; why not, in Japanese.
+  // Makes the folder if needed and a private one inside it (removing what a run that was
+  // killed left there); why not, in Japanese.
   std::optional<std::string> open(const std::filesystem::path& folder);
   std::optional<std::string> add(const HtmlFile& file);
-  // Moves every file into the folder, with the permissions the seller's new files get.
-  std::optional<std::string> commit();
-  // Removes what is not yet in place.
+  // Whether every file can go into place: nothing but a regular file stands at a name.
+  std::optional<std::string> check() const;
+  // Moves every file into the folder, with the permissions the seller's new files get, keeping
+  // the files they replace aside; when one cannot be placed, everything is put back.
+  std::optional<std::string> place();
+  // Puts back what place() replaced (the sheet could not be saved after all).
+  void putBack();
+  // Removes what is not in place, and what was replaced.
   void drop();
 
  private:
   std::filesystem::path folder_, staging_;
   std::vector<std::string> names_;
+  std::vector<std::string> placed_;    // moved into the folder
+  std::vector<std::string> replaced_;  // the seller's files they replaced, kept in staging_
 };
 
-// Saves the sheet with its column (new file, flushed, renamed) and then puts the pages in
-// place; why it failed, in Japanese, saying what was written.
+// The prefix of the private folders, with the process's number: a run that was killed is known
+// by its number no longer running.
+inline constexpr const char* kStagingPrefix = ".bidquill-batch-";
+
+// Puts the pages in place and saves the sheet with its column (new file, flushed, renamed):
+// both or, failing, neither (the pages put back); why it failed, in Japanese.
 std::optional<std::string> saveBatch(BatchJob& job, const std::filesystem::path& output,
                                      PageFolder* pages);
 

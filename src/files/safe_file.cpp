@@ -1,6 +1,7 @@
 #include "files/safe_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,13 +83,36 @@ std::string randomSuffix() {
   return std::to_string(rng() % 1000000000);
 }
 
-// A new file of ours in the folder, named after `file` (".NAME.NUMBER.EXT"), never through a
-// link someone left at its name; another number is tried while a name is taken. Zero, or why
+// Temporary files of `file` (".NAME.PID-NUMBER.tmp") that a run which no longer runs left in
+// the folder (it was killed while writing): ours, regular files, removed.
+void removeLeftTemporaries(const fs::path& folder, const fs::path& file) {
+  std::string prefix = "." + file.filename().string() + ".";
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() <= prefix.size() + 4 || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    char* after = nullptr;
+    long pid = std::strtol(name.c_str() + prefix.size(), &after, 10);
+    struct stat st;
+    if (pid <= 0 || *after != '-' || ::lstat(it->path().c_str(), &st) != 0 ||
+        !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+      continue;
+    }
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink(it->path().c_str());
+  }
+}
+
+// A new file of ours in the folder, named after `file` (".NAME.PID-NUMBER.EXT"), never through
+// a link someone left at its name; another number is tried while a name is taken. Zero, or why
 // it could not be made.
 int createBeside(const fs::path& folder, const fs::path& file, const char* ext, fs::path& made,
                  Fd& fd) {
   for (int attempt = 0; attempt < 16; ++attempt) {
-    fs::path p = folder / ("." + file.filename().string() + "." + randomSuffix() + ext);
+    fs::path p = folder / ("." + file.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                           randomSuffix() + ext);
     fd = Fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd) {
       made = p;
@@ -134,6 +158,7 @@ struct RenameResult {
 
 RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const struct stat* old) {
   fs::path folder = folderOf(file);
+  removeLeftTemporaries(folder, file);
   fs::path tmp;
   Fd fd;
   if (int err =

@@ -7,9 +7,11 @@
 
 #include "app/design_gallery.h"
 #include "app/offscreen_form.h"
+#include "batch/batch_files.h"
 #include "batch/batch_job.h"
 #include "batch/csv_writer.h"
 #include "engine_fixture.h"
+#include "files/safe_file.h"
 #include "settings/ini_document.h"
 
 namespace bq::test {
@@ -66,6 +68,52 @@ TEST_F(Batch, UnicodeTextWithCommasAndAnEndOfFileMarkAreReadAsTheyWereWritten) {
   EXPECT_EQ(job.rows(), 1u);
   EXPECT_EQ(job.output().back(), '\x1A');
   EXPECT_NE(job.summary().find("0x1A"), std::string::npos);
+}
+
+// The pages and the sheet land together or not at all; what a killed run left is cleared.
+TEST_F(Batch, PagesAndSheetAreWrittenAllOrNothingAndLeftoversOfAKilledRunGo) {
+  fs::path html = dir / "html", out = dir / "out.csv";
+  fs::create_directories(html / "2.html");  // a folder where a page would go
+  std::ofstream(html / "1.html") << "old page";
+  std::ofstream(out) << "old sheet";
+  // Left by a run that was killed: its private folder and its half-written sheet.
+  fs::create_directories(html / (std::string(batch::kStagingPrefix) + "999999999-1"));
+  std::ofstream(dir / ".out.csv.999999999-42.tmp") << "half";
+  auto run = [&] {
+    auto copy = copyOfWindow();
+    BatchJob job(copy->form(), "番号,説明\r\n1,一\r\n2,二\r\n", numberedBodies());
+    EXPECT_FALSE(job.prepare());
+    batch::PageFolder pages;
+    EXPECT_FALSE(pages.open(html));
+    std::vector<batch::HtmlFile> files;
+    job.finish(files);
+    for (const auto& f : files) EXPECT_FALSE(pages.add(f));
+    return batch::saveBatch(job, out, &pages);
+  };
+  auto why = run();
+  ASSERT_TRUE(why);
+  EXPECT_NE(why->find("同じ名前のフォルダーがあります"), std::string::npos) << *why;
+  EXPECT_EQ(readFile(html / "1.html"), "old page");
+  EXPECT_EQ(readFile(out), "old sheet");
+  EXPECT_FALSE(fs::exists(html / (std::string(batch::kStagingPrefix) + "999999999-1")));
+
+  // The sheet cannot be saved: the pages placed are taken back, the old ones put back.
+  fs::remove(html / "2.html");
+  files::setSaveFaultHook([](files::SaveStep s) { return s == files::SaveStep::Rename ? EIO : 0; });
+  why = run();
+  files::setSaveFaultHook(nullptr);
+  ASSERT_TRUE(why);
+  EXPECT_EQ(readFile(html / "1.html"), "old page");
+  EXPECT_FALSE(fs::exists(html / "2.html"));
+  EXPECT_EQ(readFile(out), "old sheet");
+  EXPECT_FALSE(fs::exists(dir / ".out.csv.999999999-42.tmp"));
+
+  EXPECT_FALSE(run());
+  EXPECT_NE(readFile(html / "1.html").find("一"), std::string::npos);
+  EXPECT_NE(readFile(out).find("説明HTML"), std::string::npos);
+  for (const auto& e : fs::directory_iterator(html)) {
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();  // nothing private left
+  }
 }
 
 TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
