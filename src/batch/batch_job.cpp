@@ -75,12 +75,13 @@ std::string noColumnMessage() {
 }
 
 std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>& headers,
-                                                 const frmMain& listing) {
+                                                 const frmMain& listing,
+                                                 std::vector<std::string>* notes) {
   std::array<std::string, kSections> titles;
   for (int s = 1; s <= kSections; ++s) {
     titles[static_cast<std::size_t>(s - 1)] = listing.page.section(s).txtTitle.text();
   }
-  return mapColumns(headers, titles);
+  return mapColumns(headers, titles, notes);
 }
 
 std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
@@ -95,7 +96,7 @@ std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& list
     }
   }
   if (reader.error()) return reader.error();
-  out.mapped = mapColumnsFor(out.headers, listing);
+  out.mapped = mapColumnsFor(out.headers, listing, &out.notes);
   return std::nullopt;
 }
 

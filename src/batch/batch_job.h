@@ -48,13 +48,17 @@ std::string noColumnMessage();
 
 // The columns the headers name for this listing (its section titles count as names).
 std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>& headers,
-                                                 const frmMain& listing);
+                                                 const frmMain& listing,
+                                                 std::vector<std::string>* notes = nullptr);
 
 // What a mapping dialog shows: the header, the first rows, and the columns mapped already.
 struct SheetPreview {
   std::vector<std::string> headers;
   std::vector<std::vector<std::string>> rows;
   std::vector<std::optional<Target>> mapped;
+  // What the mapping decided between columns that wanted the same target, in Japanese; the
+  // mapping dialog shows them with headerNotes.
+  std::vector<std::string> notes;
 };
 inline constexpr int kPreviewRows = 5;
 // Reads the header and the first rows; the error of a file that cannot be read that far.

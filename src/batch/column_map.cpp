@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/csv_reader.h"
 #include "page/sections.h"
 
 namespace bq::batch {
@@ -53,27 +54,65 @@ std::optional<Target> byName(const std::string& n) {
 
 }  // namespace
 
+std::string columnLabel(const std::vector<std::string>& headers, std::size_t column) {
+  return columnName(static_cast<int>(column) + 1) + "列「" +
+         (column < headers.size() ? headers[column] : std::string()) + "」";
+}
+
 std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& headers,
-                                              const std::array<std::string, 8>& titles) {
-  std::vector<std::optional<Target>> out;
-  std::vector<Target> taken;
-  for (const std::string& h : headers) {
-    std::string n = normalised(h);
-    std::optional<Target> t = byName(n);
-    for (int s = 1; !t && s <= 8; ++s) {
-      if (!bodyIsGenerated(s) && !n.empty() &&
-          n == normalised(titles[static_cast<std::size_t>(s - 1)])) {
-        t = Target{s, false};
+                                              const std::array<std::string, 8>& titles,
+                                              std::vector<std::string>* notes) {
+  std::vector<std::optional<Target>> out(headers.size());
+  std::vector<std::pair<Target, std::size_t>> taken;  // target, by which column
+  auto take = [&](std::size_t c, Target t, bool byTitle) {
+    if (!t.title && bodyIsGenerated(t.section)) return;
+    auto at = std::find_if(taken.begin(), taken.end(), [&](const auto& p) { return p.first == t; });
+    if (at == taken.end()) {
+      taken.push_back({t, c});
+      out[c] = t;
+    } else if (notes) {
+      notes->push_back(columnLabel(headers, c) +
+                       (byTitle ? "は欄" + std::to_string(t.section) + "の見出しと同じ名前ですが、"
+                                : "も" + targetName(t) + "を指していますが、") +
+                       targetName(t) + "には" + columnLabel(headers, at->second) + "を入れます。");
+    }
+  };
+  // Names first: a column headed 「欄1 本文」 is meant more surely than one equal to a title.
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    if (auto t = byName(normalised(headers[c]))) take(c, *t, false);
+  }
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    std::string n = normalised(headers[c]);
+    if (out[c] || n.empty() || byName(n)) continue;
+    for (int s = 1; s <= 8; ++s) {
+      if (!bodyIsGenerated(s) && n == normalised(titles[static_cast<std::size_t>(s - 1)])) {
+        take(c, Target{s, false}, true);
+        break;
       }
     }
-    if (t && ((!t->title && bodyIsGenerated(t->section)) ||
-              std::find(taken.begin(), taken.end(), *t) != taken.end())) {
-      t.reset();
-    }
-    if (t) taken.push_back(*t);
-    out.push_back(t);
   }
   return out;
+}
+
+std::vector<std::string> headerNotes(const std::vector<std::string>& headers,
+                                     const std::string& added) {
+  std::vector<std::string> notes;
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    if (headers[c].empty()) continue;
+    auto first = std::find(headers.begin(), headers.end(), headers[c]) - headers.begin();
+    if (static_cast<std::size_t>(first) != c) {
+      notes.push_back("見出し「" + headers[c] + "」の列が2つあります（" +
+                      columnName(static_cast<int>(first) + 1) + "列と" +
+                      columnName(static_cast<int>(c) + 1) + "列）。見出しで選ぶと" +
+                      columnName(static_cast<int>(first) + 1) + "列になります。");
+    }
+  }
+  if (std::find(headers.begin(), headers.end(), added) != headers.end()) {
+    notes.push_back(
+        "追加する列の見出し「" + added +
+        "」は、表にある列の見出しと同じです。区別できるように別の見出しにしてください。");
+  }
+  return notes;
 }
 
 std::optional<Target> targetNamed(const std::string& name) {

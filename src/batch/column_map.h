@@ -17,10 +17,21 @@ struct Target {
   bool operator==(const Target& o) const { return section == o.section && title == o.title; }
 };
 
-// The target each header names, or nothing; a target named twice goes to its first column.
-// `titles` are the eight section titles of the design, in order.
+// The target each header names, or nothing. A header that names a target ("欄1 本文") wins over
+// one equal to a section's title ("商品名"); a target named twice goes to its first column.
+// `titles` are the eight section titles of the design, in order. What was decided between
+// columns that want the same target is added to `notes`, in Japanese.
 std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& headers,
-                                              const std::array<std::string, 8>& titles);
+                                              const std::array<std::string, 8>& titles,
+                                              std::vector<std::string>* notes = nullptr);
+
+// What the seller should know of the sheet's headers: one header on two columns, and the added
+// column's header equal to one the sheet has.
+std::vector<std::string> headerNotes(const std::vector<std::string>& headers,
+                                     const std::string& added);
+
+// "B列「説明」": a column as messages name it.
+std::string columnLabel(const std::vector<std::string>& headers, std::size_t column);
 
 // The target a name gives ("欄3 本文", "本文3", "見出し1"), or nothing.
 std::optional<Target> targetNamed(const std::string& name);

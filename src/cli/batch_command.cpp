@@ -1,5 +1,6 @@
 #include "cli/batch_command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 
@@ -20,7 +21,9 @@ using batch::CsvError;
 
 // Applies the --map entries over what the headers gave; false with a reason.
 bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::string>& headers,
-               BatchPlan& plan, std::string& error) {
+               BatchPlan& plan, std::vector<std::string>& notes, std::string& error) {
+  std::vector<bool> mapped(headers.size());  // by a --map (a header's own choice may be moved)
+  std::vector<batch::Target> targets;        // given by a --map
   for (const std::string& m : maps) {
     std::size_t eq = m.find('=');
     auto target = batch::targetNamed(m.substr(0, eq));
@@ -34,6 +37,11 @@ bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::stri
               "の本文は発送方法・支払方法から作られるので、列を入れられません。";
       return false;
     }
+    if (std::find(targets.begin(), targets.end(), *target) != targets.end()) {
+      notes.push_back("--map: " + batch::targetName(*target) + "が2回指定されています。後の「" + m +
+                      "」を使います。");
+    }
+    targets.push_back(*target);
     for (auto& column : plan.columns) {
       if (column == target) column.reset();
     }
@@ -45,7 +53,13 @@ bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::stri
           "--map 「" + m + "」: 見出しにも列の記号（A、B …）にも「" + header + "」がありません。";
       return false;
     }
+    if (plan.columns[*c] && !(*plan.columns[*c] == *target) && mapped[*c]) {
+      notes.push_back("--map: " + batch::columnLabel(headers, *c) + "は" +
+                      batch::targetName(*plan.columns[*c]) + "と" + batch::targetName(*target) +
+                      "の両方に指定されています。" + batch::targetName(*target) + "に入れます。");
+    }
     plan.columns[*c] = target;
+    mapped[*c] = true;
   }
   return true;
 }
@@ -82,10 +96,14 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   }
   BatchPlan plan;
   plan.sheetName = c.items.filename().u8string();
-  plan.columns = batch::mapColumnsFor(header.cells, form);
+  std::vector<std::string> notes;
+  plan.columns = batch::mapColumnsFor(header.cells, form, &notes);
   if (!c.header.empty()) plan.header = c.header;
   std::string error;
-  if (!applyMaps(c.maps, header.cells, plan, error)) return fail(error);
+  if (!applyMaps(c.maps, header.cells, plan, notes, error)) return fail(error);
+  for (std::string& note : batch::headerNotes(header.cells, plan.header)) notes.push_back(note);
+  // Told before anything is made: what the mapping decided between columns that wanted the same.
+  for (const std::string& note : notes) errors << "bidquill-cli: 注意: " << note << '\n';
   if (!c.nameColumn.empty()) {
     plan.nameColumn = batch::findColumn(header.cells, c.nameColumn);
     if (!plan.nameColumn) {

@@ -62,6 +62,13 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   intro->setTextFormat(Qt::PlainText);
   intro->setWordWrap(true);
   v->addWidget(intro);
+  // What the mapping decided between columns, and headers the seller should look at.
+  auto* notes = new QLabel;
+  notes->setObjectName(QStringLiteral("lblBatchNotes"));
+  notes->setTextFormat(Qt::PlainText);
+  notes->setWordWrap(true);
+  notes->setStyleSheet(QStringLiteral("color: #8a4b00;"));
+  v->addWidget(notes);
 
   auto* table =
       new QTableWidget(static_cast<int>(rows.size()) + 1, static_cast<int>(headers.size()));
@@ -97,6 +104,15 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   auto* form = new QFormLayout;
   auto* header = new QLineEdit(QString::fromUtf8(batch::kDefaultHeader));
   form->addRow(QStringLiteral("追加する列の見出し"), header);
+  auto showNotes = [&sheet, &headers, notes, header] {
+    QStringList lines;
+    for (const std::string& n : sheet.notes) lines << qs(n);
+    for (const std::string& n : batch::headerNotes(headers, str(header->text()))) lines << qs(n);
+    notes->setText(lines.join(QLatin1Char('\n')));
+    notes->setVisible(!lines.isEmpty());
+  };
+  showNotes();
+  QObject::connect(header, &QLineEdit::textChanged, &dialog, showNotes);
   auto* html = new QCheckBox(QStringLiteral("1行ずつHTMLファイルも作る"));
   auto* nameColumn = new QComboBox;
   nameColumn->addItem(QStringLiteral("（行番号）"));

@@ -41,6 +41,10 @@ std::string WebBatch::sheet(const fs::path& file) {
   for (const batch::Target& t : batch::mappableTargets()) j.value(batch::targetName(t));
   j.endArray().key("mapped").beginArray();
   for (const auto& t : preview.mapped) j.value(t ? batch::targetName(*t) : std::string());
+  j.endArray().key("notes").beginArray();
+  for (const std::string& n : preview.notes) j.value(n);
+  for (const std::string& n : batch::headerNotes(preview.headers, batch::kDefaultHeader))
+    j.value(n);
   j.endArray().endObject();
   return j.str();
 }

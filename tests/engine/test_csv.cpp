@@ -172,6 +172,24 @@ TEST(ColumnMap, HeadersNameTitlesAndBodiesOrTheDesignsTitles) {
     }
   }
   EXPECT_EQ(batch::targetName({2, true}), "欄2 見出し");
+
+  // A column headed with the section's name wins over one equal to its title, wherever it
+  // stands; every column that loses a target, each header met twice and an added header the
+  // sheet has are told.
+  std::vector<std::string> notes;
+  std::vector<std::string> headers = {"商品名", "説明", "本文1", "欄1 本文", "説明"};
+  map = batch::mapColumns(headers, titles, &notes);
+  EXPECT_FALSE(map[0]);
+  EXPECT_TRUE(map[2] && *map[2] == (Target{1, false}));
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0],
+            "D列「欄1 本文」も欄1 本文を指していますが、欄1 本文にはC列「本文1」を入れます。");
+  EXPECT_EQ(notes[1],
+            "A列「商品名」は欄1の見出しと同じ名前ですが、欄1 本文にはC列「本文1」を入れます。");
+  notes = batch::headerNotes(headers, "説明");
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_NE(notes[0].find("B列とE列"), std::string::npos) << notes[0];
+  EXPECT_NE(notes[1].find("追加する列の見出し「説明」"), std::string::npos);
 }
 
 }  // namespace

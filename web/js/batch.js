@@ -70,6 +70,9 @@ function askMapping(name, sheet) {
     html.addEventListener('change', () => { nameColumn.disabled = !html.checked; });
     const body = el('div', { class: 'box-body' }, [
       el('div', { class: 'box-text', text: 'どの列をどの欄に入れるか選んでください（見出しが欄の名前や欄の見出しと同じ列は選んであります）。選ばなかった欄は今の見出しと本文のままです。改行は貼り付けたときと同じく <BR> になります。' }),
+      // What the engine decided between columns that wanted the same section, and headers met twice.
+      ...(sheet.notes.length ? [el('div', { class: 'box-text batch-notes', id: 'lblBatchNotes', role: 'status' },
+        sheet.notes.map((n) => el('div', { text: n })))] : []),
       el('div', { class: 'sheet-scroll' }, [table]),
       el('div', { class: 'row' }, [el('label', {}, ['追加する列の見出し ', header])]),
       el('div', { class: 'row' }, [el('label', {}, [html, ' 1行ずつHTMLファイルも作る']),
