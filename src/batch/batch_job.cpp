@@ -136,7 +136,24 @@ void BatchJob::startMaking() {
   reader_->next(header);
   note_ = reader_->note();
   out_.assign(reader_->bytes().substr(0, reader_->start()));
-  appendRecord(out_, reader_->bytes(), *reader_, header, widest_, plan_.header);
+  if (plan_.replaceColumn) {
+    keepRecord(header);  // the column keeps its header
+  } else {
+    appendRecord(out_, reader_->bytes(), *reader_, header, widest_, plan_.header);
+  }
+}
+
+void BatchJob::keepRecord(const CsvRecord& record) {
+  out_.append(reader_->bytes().substr(record.begin, record.end - record.begin));
+  out_.append(record.lineEnd);
+}
+
+void BatchJob::writePage(const CsvRecord& record, std::string_view encoded) {
+  if (plan_.replaceColumn) {
+    replaceEncodedCell(out_, reader_->bytes(), *reader_, record, *plan_.replaceColumn, encoded);
+  } else {
+    appendEncodedRecord(out_, reader_->bytes(), *reader_, record, widest_, encoded);
+  }
 }
 
 void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
@@ -153,7 +170,11 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
                          [](const std::string& cell) { return !blank(cell); });
   if (!any) {
     ++skipped_;
-    appendRecord(out_, reader_->bytes(), *reader_, record, widest_, {});
+    if (plan_.replaceColumn) {
+      keepRecord(record);
+    } else {
+      appendRecord(out_, reader_->bytes(), *reader_, record, widest_, {});
+    }
     return;
   }
   // Typed as the seller pastes: line breaks become <BR> as they do in the window. A column
@@ -179,13 +200,21 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
       findings_.push_back({0, std::move(text)});
     }
   }
+  // Excel keeps at most 32,767 characters in a cell and cuts the rest when it opens the file.
+  if (std::size_t units = text::utf16Length(page); units > kMaxCellCharacters) {
+    findings_.push_back(
+        {record.row,
+         "説明が " + std::to_string(units) + " 文字あり、Excel のセルに入る " +
+             std::to_string(kMaxCellCharacters) +
+             " 文字を超えます。Excel で開くと途中で切れます。本文を短くしてください。"});
+  }
   if (reader_->encoding() == text::Encoding::Cp932) {
     // The page encoder holds the page in code page 932 already: it is not encoded twice.
     std::string encoded;
     for (std::string_view piece : form_.output.encodedPage()) encoded.append(piece);
-    appendEncodedRecord(out_, reader_->bytes(), *reader_, record, widest_, encoded);
+    writePage(record, encoded);
   } else {
-    appendRecord(out_, reader_->bytes(), *reader_, record, widest_, page);
+    writePage(record, page);
   }
   if (plan_.htmlFiles) files.push_back({fileName(record), "\xEF\xBB\xBF" + page});
   ++made_;

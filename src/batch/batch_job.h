@@ -29,7 +29,13 @@ struct BatchPlan {
   bool htmlFiles = false;                      // one .html file per row
   std::optional<std::size_t> nameColumn;       // the column the files are named from
   std::string sheetName;  // the sheet's file name: its extension settles an open separator
+  // The existing column the pages go into (bulk-listing tools want them in a column of their
+  // own); none: a column is added.
+  std::optional<std::size_t> replaceColumn;
 };
+
+// Excel keeps at most this many characters in a cell.
+inline constexpr std::size_t kMaxCellCharacters = 32767;
 
 // One finding of the listing checks: the sheet's row, or 0 for the listing every row starts
 // from (its colours and the texts no column replaces), told once.
@@ -117,6 +123,9 @@ class BatchJob {
   bool ended_ = false;
   // The last of the output: what follows the records, and UTF-16 again for a UTF-16 sheet.
   void endOutput();
+  // A record as it was, and one with its page (in the sheet's encoding) added or put in place.
+  void keepRecord(const CsvRecord& record);
+  void writePage(const CsvRecord& record, std::string_view encoded);
   std::vector<RowFinding> findings_;
   std::set<std::string> listingFindings_;  // told once, under row 0
   std::set<std::string> names_;            // the file names taken, in lower case

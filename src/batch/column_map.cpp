@@ -107,7 +107,7 @@ std::vector<std::string> headerNotes(const std::vector<std::string>& headers,
                       columnName(static_cast<int>(first) + 1) + "列になります。");
     }
   }
-  if (std::find(headers.begin(), headers.end(), added) != headers.end()) {
+  if (!added.empty() && std::find(headers.begin(), headers.end(), added) != headers.end()) {
     notes.push_back(
         "追加する列の見出し「" + added +
         "」は、表にある列の見出しと同じです。区別できるように別の見出しにしてください。");

@@ -26,7 +26,7 @@ std::vector<std::optional<Target>> mapColumns(const std::vector<std::string>& he
                                               std::vector<std::string>* notes = nullptr);
 
 // What the seller should know of the sheet's headers: one header on two columns, and the added
-// column's header equal to one the sheet has.
+// column's header equal to one the sheet has (none added: empty).
 std::vector<std::string> headerNotes(const std::vector<std::string>& headers,
                                      const std::string& added);
 

@@ -132,6 +132,7 @@ std::string CsvReader::decode(std::string_view cell) const {
 bool CsvReader::next(CsvRecord& r) {
   if (at_ > end_ || (at_ == end_ && row_ > 0)) return false;
   r.cells.clear();
+  r.cellEnds.clear();
   r.row = ++row_;
   r.begin = at_;
   std::size_t i = at_, n = end_;
@@ -178,6 +179,7 @@ bool CsvReader::next(CsvRecord& r) {
                       "ます。ほかのファイルから貼り付けた文字かもしれません。そのセルを確かめ、"
                       "表計算ソフトで「CSV UTF-8」として保存し直してください。");
     }
+    r.cellEnds.push_back(i);
     if (cellsWanted_) {
       r.cells.push_back(decode(raw));
     } else {

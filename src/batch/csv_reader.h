@@ -21,11 +21,12 @@ inline constexpr const char* kSheetTooLarge =
     "ファイルが大きすぎます（64MB まで）。行を分けて、いくつかのファイルにしてください。";
 
 struct CsvRecord {
-  std::vector<std::string> cells;  // UTF-8, line breaks inside a cell as they were
-  std::size_t cellsInFile = 0;     // as many as the record's bytes hold (before padding)
-  std::size_t begin = 0, end = 0;  // the record's bytes, without its line end
-  std::string_view lineEnd;        // "\r\n", "\n", "\r" or "" at the end of the file
-  int row = 0;                     // 1 for the header, as the sheet numbers its rows
+  std::vector<std::string> cells;     // UTF-8, line breaks inside a cell as they were
+  std::size_t cellsInFile = 0;        // as many as the record's bytes hold (before padding)
+  std::size_t begin = 0, end = 0;     // the record's bytes, without its line end
+  std::vector<std::size_t> cellEnds;  // where each cell's bytes end (the next begins after it)
+  std::string_view lineEnd;           // "\r\n", "\n", "\r" or "" at the end of the file
+  int row = 0;                        // 1 for the header, as the sheet numbers its rows
 };
 
 struct CsvError {

@@ -53,6 +53,26 @@ void appendEncodedRecord(std::string& out, std::string_view bytes, const CsvRead
   out.append(record.lineEnd);
 }
 
+void replaceEncodedCell(std::string& out, std::string_view bytes, const CsvReader& reader,
+                        const CsvRecord& record, std::size_t column, std::string_view encoded) {
+  const std::vector<std::size_t>& ends = record.cellEnds;
+  if (column < ends.size()) {
+    std::size_t from = column == 0 ? record.begin : ends[column - 1] + 1;
+    out.append(bytes.substr(record.begin, from - record.begin));
+    appendCell(out, encoded, reader.separator());
+    out.append(bytes.substr(ends[column], record.end - ends[column]));
+  } else {
+    out.append(bytes.substr(record.begin, record.end - record.begin));
+    out.append(column - ends.size() + 1, reader.separator());
+    appendCell(out, encoded, reader.separator());
+  }
+  out.append(record.lineEnd);
+}
+
+std::string encodedValue(const CsvReader& reader, const std::string& value) {
+  return reader.encoding() == text::Encoding::Cp932 ? text::utf8ToCp932Html(value) : value;
+}
+
 void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,
                   const CsvRecord& record, std::size_t widest, const std::string& value) {
   if (reader.encoding() == text::Encoding::Cp932) {

@@ -101,9 +101,17 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   if (!c.header.empty()) plan.header = c.header;
   std::string error;
   if (!applyMaps(c.maps, header.cells, plan, notes, error)) return fail(error);
-  for (std::string& note : batch::headerNotes(header.cells, plan.header)) notes.push_back(note);
-  // Told before anything is made: what the mapping decided between columns that wanted the same.
-  for (const std::string& note : notes) errors << "bidquill-cli: 注意: " << note << '\n';
+  for (std::string& note : batch::headerNotes(header.cells, c.replace.empty() ? plan.header : "")) {
+    notes.push_back(note);
+  }
+  if (!c.replace.empty()) {
+    plan.replaceColumn = batch::findColumn(header.cells, c.replace);
+    if (!plan.replaceColumn) {
+      return fail("--replace: 見出しにも列の記号にも「" + c.replace + "」がありません。");
+    }
+    if (!c.header.empty())
+      notes.push_back("--replace では列を足さないので、--header は使いません。");
+  }
   if (!c.nameColumn.empty()) {
     plan.nameColumn = batch::findColumn(header.cells, c.nameColumn);
     if (!plan.nameColumn) {
@@ -111,6 +119,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     }
   }
   plan.htmlFiles = !c.htmlDir.empty();
+  // Told before anything is made: what the mapping decided between columns that wanted the same.
+  for (const std::string& note : notes) errors << "bidquill-cli: 注意: " << note << '\n';
 
   BatchJob job(form, sheet, plan);
   if (auto e = job.prepare()) return fail(displayPath(c.items) + ": " + e->message);

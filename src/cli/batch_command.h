@@ -17,6 +17,7 @@ struct BatchCommand {
   std::filesystem::path htmlDir;
   std::string nameColumn;         // a header or a column letter
   std::string header;             // the added column's header; empty: the default
+  std::string replace;            // an existing column the pages go into (header or letter)
   std::vector<std::string> maps;  // "欄1 本文=説明": a target and a header (empty: none)
 };
 

@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "  bidquill-cli check  [--app-folder DIR] SETTINGS.ini\n"
     "  bidquill-cli batch  [--app-folder DIR] [--design SETTINGS.ini] ITEMS.csv -o OUT.csv\n"
     "                      [--html-dir DIR] [--name-column COLUMN] [--header NAME]\n"
+    "                      [--replace COLUMN]\n"
     "                      [--map \"欄1 本文=HEADER\"]...\n"
     "  bidquill-cli --help | --version\n";
 
@@ -75,6 +76,8 @@ bool parse(int argc, char** argv, Options& o, std::string& error) {
       if (!value(o.batch.nameColumn)) return false;
     } else if (o.command == "batch" && a == "--header") {
       if (!value(o.batch.header)) return false;
+    } else if (o.command == "batch" && a == "--replace") {
+      if (!value(o.batch.replace)) return false;
     } else if (o.command == "batch" && a == "--map") {
       if (!value(o.batch.maps.emplace_back())) return false;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {

@@ -44,6 +44,7 @@ struct Choices {
   QString header;
   bool htmlFiles = false;
   std::optional<std::size_t> nameColumn;
+  std::optional<std::size_t> replaceColumn;
 };
 
 // The mapping dialog over the sheet's header and first rows; nothing when cancelled.
@@ -102,17 +103,28 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   v->addWidget(table, 1);
 
   auto* form = new QFormLayout;
+  // Bulk-listing tools want the description in a column of their own.
+  auto* target = new QComboBox;
+  target->setObjectName(QStringLiteral("cmbBatchReplace"));
+  target->addItem(QStringLiteral("新しい列を追加する"));
+  for (const std::string& h : headers)
+    target->addItem(QStringLiteral("「%1」列に入れる").arg(qs(h)));
+  form->addRow(QStringLiteral("説明を入れる列"), target);
   auto* header = new QLineEdit(QString::fromUtf8(batch::kDefaultHeader));
   form->addRow(QStringLiteral("追加する列の見出し"), header);
-  auto showNotes = [&sheet, &headers, notes, header] {
+  QObject::connect(target, &QComboBox::currentIndexChanged, header,
+                   [target, header] { header->setEnabled(target->currentIndex() == 0); });
+  auto showNotes = [&sheet, &headers, notes, header, target] {
     QStringList lines;
     for (const std::string& n : sheet.notes) lines << qs(n);
-    for (const std::string& n : batch::headerNotes(headers, str(header->text()))) lines << qs(n);
+    std::string added = target->currentIndex() == 0 ? str(header->text()) : std::string();
+    for (const std::string& n : batch::headerNotes(headers, added)) lines << qs(n);
     notes->setText(lines.join(QLatin1Char('\n')));
     notes->setVisible(!lines.isEmpty());
   };
   showNotes();
   QObject::connect(header, &QLineEdit::textChanged, &dialog, showNotes);
+  QObject::connect(target, &QComboBox::currentIndexChanged, &dialog, showNotes);
   auto* html = new QCheckBox(QStringLiteral("1行ずつHTMLファイルも作る"));
   auto* nameColumn = new QComboBox;
   nameColumn->addItem(QStringLiteral("（行番号）"));
@@ -166,6 +178,9 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   c.htmlFiles = html->isChecked();
   if (nameColumn->currentIndex() > 0) {
     c.nameColumn = static_cast<std::size_t>(nameColumn->currentIndex() - 1);
+  }
+  if (target->currentIndex() > 0) {
+    c.replaceColumn = static_cast<std::size_t>(target->currentIndex() - 1);
   }
   return c;
 }
@@ -365,6 +380,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   plan.header = str(choices->header);
   plan.htmlFiles = choices->htmlFiles;
   plan.nameColumn = choices->nameColumn;
+  plan.replaceColumn = choices->replaceColumn;
   plan.sheetName = items.filename().u8string();
   auto* run = new BatchRun(parent, platform, std::move(sheet), fs::u8path(*output));
   run->start(form, items, std::move(plan), htmlDir);

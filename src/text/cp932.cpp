@@ -441,6 +441,15 @@ std::size_t utf8Length(std::string_view utf8) {
   return n;
 }
 
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t n = 0;
+  for (char c : utf8) {
+    auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) n += b >= 0xF0 ? 2 : 1;
+  }
+  return n;
+}
+
 std::size_t utf8Offset(std::string_view utf8, std::size_t chars) {
   std::size_t i = 0;
   while (i < utf8.size() && chars > 0) {

@@ -68,6 +68,9 @@ std::string_view withoutLoneLeadByte(std::string_view bytes);
 // Number of Unicode characters in valid UTF-8 text.
 std::size_t utf8Length(std::string_view utf8);
 
+// Number of UTF-16 units the text takes (what Windows programs count as characters).
+std::size_t utf16Length(std::string_view utf8);
+
 // Byte offset of the character with index `chars` (clamped to the end).
 std::size_t utf8Offset(std::string_view utf8, std::size_t chars);
 

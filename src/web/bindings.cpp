@@ -36,8 +36,9 @@ class Session {
     return batch_.sheet(std::filesystem::u8path(file));
   }
   std::string batchStart(const std::string& file, const emscripten::val& columns,
-                         const std::string& header, int nameColumn) {
-    return batch_.start(std::filesystem::u8path(file), strings(columns), header, nameColumn);
+                         const std::string& header, int nameColumn, int replaceColumn) {
+    return batch_.start(std::filesystem::u8path(file), strings(columns), header, nameColumn,
+                        replaceColumn);
   }
   std::string batchStep(int milliseconds) { return batch_.step(milliseconds); }
   std::string batchFinish(const std::string& output) {

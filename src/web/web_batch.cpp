@@ -50,7 +50,7 @@ std::string WebBatch::sheet(const fs::path& file) {
 }
 
 std::string WebBatch::start(const fs::path& file, const std::vector<std::string>& columns,
-                            const std::string& header, int nameColumn) {
+                            const std::string& header, int nameColumn, int replaceColumn) {
   cancel();
   if (auto why = batch::readSheet(file, sheet_)) return errorJson(*why);
   batch::BatchPlan plan;
@@ -61,6 +61,7 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
   plan.htmlFiles = nameColumn >= -1;
   if (nameColumn >= 0) plan.nameColumn = static_cast<std::size_t>(nameColumn);
   plan.sheetName = file.filename().u8string();
+  if (replaceColumn >= 0) plan.replaceColumn = static_cast<std::size_t>(replaceColumn);
   offscreen_ = std::make_unique<OffscreenForm>(window_.paths().app);
   if (auto error = offscreen_->startAsCopyOf(window_)) return errorJson(*error);
   job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));

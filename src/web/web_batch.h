@@ -22,10 +22,11 @@ class WebBatch {
   // {"error":"…"}: what each column may go into comes from the engine.
   std::string sheet(const std::filesystem::path& file);
   // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
-  // the column the .html files are named from (-1: the row numbers; -2: no files).
+  // the column the .html files are named from (-1: the row numbers; -2: no files),
+  // `replaceColumn` the column the pages go into (-1: a column is added).
   // {} or {"error":"…"}.
   std::string start(const std::filesystem::path& file, const std::vector<std::string>& columns,
-                    const std::string& header, int nameColumn);
+                    const std::string& header, int nameColumn, int replaceColumn = -1);
   // Reads or makes rows for about `milliseconds`: {"done":N,"rows":N,"reading":bool,
   // "finished":bool}, or {"error":"…"} for a bad row (the job is then over).
   std::string step(int milliseconds);

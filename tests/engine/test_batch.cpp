@@ -116,6 +116,38 @@ TEST_F(Batch, PagesAndSheetAreWrittenAllOrNothingAndLeftoversOfAKilledRunGo) {
   }
 }
 
+// --replace: the page goes into a column the sheet has, nothing else moves; a page longer than
+// an Excel cell holds is told with its row.
+TEST_F(Batch, PagesGoIntoAnExistingColumnAndACellExcelWouldCutIsTold) {
+  auto copy = copyOfWindow();
+  BatchPlan plan = numberedBodies();
+  plan.htmlFiles = false;
+  plan.replaceColumn = 2;
+  std::string sheet =
+      "番号,説明,HTML,価格\r\n1,短い,古い,100\r\n2," + std::string(40000, 'x') + "\r\n";
+  BatchJob job(copy->form(), sheet, plan);
+  ASSERT_FALSE(job.prepare());
+  std::vector<batch::HtmlFile> files;
+  ASSERT_TRUE(job.finish(files));
+  const std::string& out = job.output();
+  auto startsAt = [&](std::size_t at, std::string_view what) {
+    return out.compare(at, what.size(), what) == 0;
+  };
+  EXPECT_TRUE(startsAt(0, "番号,説明,HTML,価格\r\n1,短い,\"")) << out.substr(0, 40);
+  std::size_t row2 = out.find("\r\n2,");
+  ASSERT_NE(row2, std::string::npos);
+  EXPECT_TRUE(startsAt(row2 - 5, "\",100"));  // the price stays after the page
+  EXPECT_EQ(out.find("古い"), std::string::npos);
+  EXPECT_TRUE(startsAt(row2 + 4 + 40000, ",\""));  // a short row gets its cell
+  int told = 0;
+  for (const batch::RowFinding& f : job.findings()) {
+    if (f.text.find("32767") == std::string::npos) continue;
+    ++told;
+    EXPECT_EQ(f.row, 3);
+  }
+  EXPECT_EQ(told, 1);
+}
+
 TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
   type("txtEdit7", "ノークレームでお願いします");
   std::string windowPage = f().output.assembleNow();

@@ -61,6 +61,10 @@ function askMapping(name, sheet) {
         el('td', { text: cell.replace(/\n/g, '↵').slice(0, 80), title: cell.slice(0, 600) }))))),
     ]);
     const header = el('input', { type: 'text', id: 'txtBatchHeader', value: DEFAULT_HEADER });
+    // Bulk-listing tools want the description in a column of their own.
+    const target = el('select', { id: 'cmbBatchReplace' }, [el('option', { value: '-1', text: '新しい列を追加する' }),
+      ...sheet.headers.map((h, c) => el('option', { value: String(c), text: `「${h}」列に入れる` }))]);
+    target.addEventListener('change', () => { header.disabled = target.value !== '-1'; });
     const html = el('input', { type: 'checkbox', id: 'chkBatchHtml' });
     const nameColumn = el('select', { id: 'cmbBatchName', disabled: '' },
       [el('option', { value: '-1', text: '（行番号）' }),
@@ -74,7 +78,8 @@ function askMapping(name, sheet) {
       ...(sheet.notes.length ? [el('div', { class: 'box-text batch-notes', id: 'lblBatchNotes', role: 'status' },
         sheet.notes.map((n) => el('div', { text: n })))] : []),
       el('div', { class: 'sheet-scroll' }, [table]),
-      el('div', { class: 'row' }, [el('label', {}, ['追加する列の見出し ', header])]),
+      el('div', { class: 'row' }, [el('label', {}, ['説明を入れる列 ', target]),
+        el('label', {}, [' 追加する列の見出し ', header])]),
       el('div', { class: 'row' }, [el('label', {}, [html, ' 1行ずつHTMLファイルも作る']),
         el('label', {}, [' ファイル名にする列 ', nameColumn])]),
     ]);
@@ -85,6 +90,7 @@ function askMapping(name, sheet) {
       columns: selects.map((s) => s.value),
       header: header.value || DEFAULT_HEADER,
       nameColumn: html.checked ? Number(nameColumn.value) : -2,
+      replaceColumn: Number(target.value),
     }));
     cancel.addEventListener('click', () => finish(null));
     d.addEventListener('cancel', (e) => { e.preventDefault(); finish(null); });
@@ -212,7 +218,8 @@ async function runBatch(engine, file) {
   if (sheet.error) return fail(`${file.name}\r\n${sheet.error}`);
   const choice = await askMapping(file.name, sheet);
   if (!choice) return undefined;
-  const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn));
+  const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn,
+    choice.replaceColumn));
   if (started.error) return fail(`${file.name}\r\n${started.error}`);
   const ran = await runWithProgress(session);
   if (typeof ran === 'string') return fail(`${file.name}\r\n${ran}`);
