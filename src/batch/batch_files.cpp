@@ -135,14 +135,16 @@ void PageFolder::drop() {
   replaced_.clear();
 }
 
-std::optional<std::string> saveBatch(BatchJob& job, const fs::path& output, PageFolder* pages) {
+std::optional<std::string> saveBatch(BatchJob& job, const fs::path& output, PageFolder* pages,
+                                     files::ReplacementFile* streamed) {
   if (pages) {
     if (auto why = pages->place()) {
       return "HTMLファイルを置けませんでした。" + *why +
              "\n何も書き込んでいません（元のファイルはそのままです）。";
     }
   }
-  if (auto failure = files::saveFileSafely(output, job.output())) {
+  auto failure = streamed ? streamed->commit() : files::saveFileSafely(output, job.output());
+  if (failure) {
     if (pages) pages->putBack();
     return displayPath(output) + ": " + failure->reason + "\n何も書き込んでいません。";
   }

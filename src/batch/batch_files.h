@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/batch_job.h"
+#include "files/safe_file.h"
 
 namespace bq::batch {
 
@@ -51,7 +52,8 @@ inline constexpr const char* kStagingPrefix = ".bidquill-batch-";
 
 // Puts the pages in place and saves the sheet with its column (new file, flushed, renamed):
 // both or, failing, neither (the pages put back); why it failed, in Japanese.
+// `streamed`: the output the job handed over as it went (BatchJob::streamTo), committed here.
 std::optional<std::string> saveBatch(BatchJob& job, const std::filesystem::path& output,
-                                     PageFolder* pages);
+                                     PageFolder* pages, files::ReplacementFile* streamed = nullptr);
 
 }  // namespace bq::batch

@@ -243,9 +243,12 @@ bool BatchJob::step(std::chrono::steady_clock::time_point until, std::vector<Htm
   if (!reader_) return true;
   CsvRecord record;
   bool more = true;
+  constexpr std::size_t kHandOverBytes = 1u << 20;
   while (done_ < rows_ && (more = reader_->next(record))) {
     makeRow(record, files);
     ++done_;
+    if (sink_ && out_.size() >= kHandOverBytes) handOver();
+    if (error_) return true;
     if (std::chrono::steady_clock::now() >= until) break;
   }
   if (done_ < rows_ && more) return false;
@@ -253,10 +256,25 @@ bool BatchJob::step(std::chrono::steady_clock::time_point until, std::vector<Htm
   return true;
 }
 
+void BatchJob::handOver() {
+  text::Encoding e = reader_->encoding();
+  std::string chunk;
+  if (e == text::Encoding::Utf16LE || e == text::Encoding::Utf16BE) {
+    chunk = toUtf16(out_, e);
+    if (handedOver_) chunk.erase(0, 2);  // the mark once, at the start
+  } else {
+    chunk = std::move(out_);
+  }
+  out_.clear();
+  handedOver_ = true;
+  if (auto why = sink_(chunk)) error_ = CsvError{-1, 0, "出力のファイルに書き込めません: " + *why};
+}
+
 void BatchJob::endOutput() {
   if (ended_) return;
   ended_ = true;
   out_.append(reader_->bytes().substr(reader_->end()));
+  if (sink_) return handOver();
   text::Encoding e = reader_->encoding();
   if (e == text::Encoding::Utf16LE || e == text::Encoding::Utf16BE) out_ = toUtf16(out_, e);
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -96,6 +97,11 @@ class BatchJob {
 
   // After the last step: the spreadsheet with the column added, in its own encoding.
   std::string& output() { return out_; }
+  // Hands the output to `sink` as it is made (about a megabyte at a time), so that memory does
+  // not grow with the rows; output() then holds only what is not handed over yet. A sink that
+  // fails (its reason in Japanese) stops the job with that error.
+  using Sink = std::function<std::optional<std::string>(std::string_view)>;
+  void streamTo(Sink sink) { sink_ = std::move(sink); }
   int made() const { return made_; }
   int skipped() const { return skipped_; }  // rows whose mapped cells are all empty
   const std::vector<RowFinding>& findings() const { return findings_; }
@@ -119,6 +125,9 @@ class BatchJob {
   std::size_t widest_ = 0, rows_ = 0, done_ = 0;
   int made_ = 0, skipped_ = 0;
   std::string out_;
+  Sink sink_;
+  bool handedOver_ = false;  // some of the output went to the sink already
+  void handOver();
   std::string note_;
   bool ended_ = false;
   // The last of the output: what follows the records, and UTF-16 again for a UTF-16 sheet.

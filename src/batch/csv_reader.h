@@ -30,7 +30,7 @@ struct CsvRecord {
 };
 
 struct CsvError {
-  int row = 0;
+  int row = 0;          // -1: the output, not the sheet
   int column = 0;       // 1-based; 0 for the whole file
   std::string message;  // in Japanese: what is wrong, where, and what to do
 };

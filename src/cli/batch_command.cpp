@@ -129,6 +129,10 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
   if (plan.htmlFiles) {
     if (auto why = pages.open(c.htmlDir)) return fail(*why);
   }
+  // The sheet is written as its rows are made, beside the output, and replaces it at the end.
+  files::ReplacementFile sheetOut;
+  if (auto why = sheetOut.open(c.output)) return fail(displayPath(c.output) + ": " + *why);
+  job.streamTo([&sheetOut](std::string_view bytes) { return sheetOut.append(bytes); });
   std::vector<batch::HtmlFile> files;
   bool done = false;
   while (!done) {
@@ -138,8 +142,10 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     }
     files.clear();
   }
-  if (const auto& e = job.error()) return fail(displayPath(c.items) + ": " + e->message);
-  if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr)) {
+  if (const auto& e = job.error()) {
+    return fail((e->row >= 0 ? displayPath(c.items) : displayPath(c.output)) + ": " + e->message);
+  }
+  if (auto why = batch::saveBatch(job, c.output, plan.htmlFiles ? &pages : nullptr, &sheetOut)) {
     errors << "bidquill-cli: " << *why << '\n';  // it says what was written
     return 2;
   }

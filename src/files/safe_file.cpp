@@ -44,6 +44,11 @@ class Fd {
   }
   ~Fd() { close(); }
   int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   explicit operator bool() const { return fd_ >= 0; }
   // Zero, or the errno of a failed close (where a delayed write error may show).
   int close() {
@@ -156,23 +161,26 @@ struct RenameResult {
   bool folderRefused = false;  // no new file can be made in the folder
 };
 
-RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const struct stat* old) {
+// A new temporary file beside `file`, after removing those a killed run left.
+RenameResult createTemporary(const fs::path& file, fs::path& tmp, Fd& fd) {
   fs::path folder = folderOf(file);
   removeLeftTemporaries(folder, file);
-  fs::path tmp;
-  Fd fd;
   if (int err =
           run(SaveStep::CreateTemp, [&] { return createBeside(folder, file, ".tmp", tmp, fd); })) {
     return {err, err == EACCES || err == EPERM || err == EROFS};
   }
+  return {};
+}
+
+// The temporary file, written, takes the old file's permissions, reaches the disk and is renamed
+// over it; on a failure it goes.
+RenameResult putInPlace(Fd& fd, const fs::path& tmp, const fs::path& file, const struct stat* old) {
+  fs::path folder = folderOf(file);
   auto discard = [&](int e) {
     fd.close();
     ::unlink(tmp.c_str());
     return RenameResult{e, false};
   };
-  if (int e = run(SaveStep::WriteTemp, [&] { return writeAt(fd.get(), bytes); })) {
-    return discard(e);
-  }
   if (old) {
     // The group stays where the system lets us keep it; the permissions always do.
     int kept = ::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid);
@@ -194,6 +202,18 @@ RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const
     if (dir) ::fsync(dir.get());
   }
   return {};
+}
+
+RenameResult replaceByRename(const fs::path& file, std::string_view bytes, const struct stat* old) {
+  fs::path tmp;
+  Fd fd;
+  if (RenameResult r = createTemporary(file, tmp, fd); r.err) return r;
+  if (int e = run(SaveStep::WriteTemp, [&] { return writeAt(fd.get(), bytes); })) {
+    fd.close();
+    ::unlink(tmp.c_str());
+    return {e, false};
+  }
+  return putInPlace(fd, tmp, file, old);
 }
 
 std::optional<SaveFailure> writeInPlace(const fs::path& file, std::string_view bytes) {
@@ -354,11 +374,14 @@ std::optional<std::string> writePrivateFile(const fs::path& file,
   return osReason(err, Access::Write);
 }
 
-std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_view bytes) {
+namespace {
+
+// The file a save of `target` replaces (links followed) and whether it can be: why not.
+std::optional<SaveFailure> saveTarget(const fs::path& target, fs::path& file, struct stat& st,
+                                      bool& exists) {
   int err = 0;
-  fs::path file = followLinks(target, err);
-  struct stat st;
-  bool exists = !err && ::stat(file.c_str(), &st) == 0;
+  file = followLinks(target, err);
+  exists = !err && ::stat(file.c_str(), &st) == 0;
   if (!err && !exists && errno != ENOENT) err = errno;
   if (err) return SaveFailure{osReason(err, Access::Write), DiskState::Unchanged, {}};
   if (exists) {
@@ -374,8 +397,22 @@ std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_vi
       return SaveFailure{osReason(errno, Access::Write), DiskState::Unchanged, {}};
     }
   }
-  // Renaming a new file over one with other names or another owner would part it from them.
-  bool inPlace = exists && (st.st_nlink > 1 || st.st_uid != ::geteuid());
+  return std::nullopt;
+}
+
+// Renaming a new file over one with other names or another owner would part it from them.
+bool replacedInPlace(const struct stat& st, bool exists) {
+  return exists && (st.st_nlink > 1 || st.st_uid != ::geteuid());
+}
+
+}  // namespace
+
+std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_view bytes) {
+  fs::path file;
+  struct stat st;
+  bool exists = false;
+  if (auto refused = saveTarget(target, file, st, exists)) return refused;
+  bool inPlace = replacedInPlace(st, exists);
   if (!inPlace) {
     RenameResult r = replaceByRename(file, bytes, exists ? &st : nullptr);
     if (!r.err) return std::nullopt;
@@ -386,6 +423,79 @@ std::optional<SaveFailure> saveFileSafely(const fs::path& target, std::string_vi
     }
   }
   return writeInPlace(file, bytes);
+}
+
+ReplacementFile::~ReplacementFile() {
+  discard();
+}
+
+void ReplacementFile::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!tmp_.empty()) ::unlink(tmp_.c_str());
+  tmp_.clear();
+}
+
+std::optional<std::string> ReplacementFile::open(const fs::path& target) {
+  discard();
+  target_ = target;
+  size_ = 0;
+  int err = 0;
+  fs::path file = followLinks(target, err);
+  Fd fd;
+  RenameResult r = err ? RenameResult{err, false} : createTemporary(file, tmp_, fd);
+  // A folder that takes no new file: the bytes wait in a private folder of ours, and the file
+  // is written in place at the end, as a save does there.
+  for (const fs::path& ours : perUserFolders()) {
+    if (!r.err || !r.folderRefused) break;
+    fs::path mine = ours / "saving";
+    if (makePrivateFolder(mine)) r = {createBeside(mine, file, ".tmp", tmp_, fd), false};
+  }
+  if (r.err) {
+    tmp_.clear();
+    return osReason(r.err, Access::Write);
+  }
+  beside_ = tmp_.parent_path() == folderOf(file);
+  fd_ = fd.release();
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplacementFile::append(std::string_view bytes) {
+  if (fd_ < 0) return osReason(EBADF, Access::Write);
+  if (int e = run(SaveStep::WriteTemp, [&] { return writeAt(fd_, bytes, size_); })) {
+    return osReason(e, Access::Write);
+  }
+  size_ += static_cast<off_t>(bytes.size());
+  return std::nullopt;
+}
+
+std::optional<SaveFailure> ReplacementFile::commit() {
+  fs::path file;
+  struct stat st;
+  bool exists = false;
+  std::optional<SaveFailure> refused = saveTarget(target_, file, st, exists);
+  if (refused || fd_ < 0) {
+    discard();
+    return refused ? refused
+                   : SaveFailure{osReason(EBADF, Access::Write), DiskState::Unchanged, {}};
+  }
+  if (beside_ && !replacedInPlace(st, exists)) {
+    Fd fd(fd_);
+    fd_ = -1;
+    fs::path tmp = std::move(tmp_);
+    tmp_.clear();
+    RenameResult r = putInPlace(fd, tmp, file, exists ? &st : nullptr);
+    if (!r.err) return std::nullopt;
+    return SaveFailure{
+        osReason(r.err, Access::Write), exists ? DiskState::Unchanged : DiskState::NotCreated, {}};
+  }
+  // Where the file must be written in place, the bytes are read back and saved as a save does.
+  ReadResult bytes = readRegularFile(tmp_, {UINTMAX_MAX, UINTMAX_MAX});
+  discard();
+  if (bytes.error != ReadError::None) {
+    return SaveFailure{bytes.reason, DiskState::Unchanged, {}};
+  }
+  return saveFileSafely(target_, bytes.bytes);
 }
 
 }  // namespace bq::files

@@ -2,6 +2,8 @@
 // after a failure or a power cut, and links, permissions and ownership survive a save.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -52,6 +54,29 @@ struct SaveFailure {
 // with a backup copy kept until the new bytes are on disk.
 std::optional<SaveFailure> saveFileSafely(const std::filesystem::path& target,
                                           std::string_view bytes);
+
+// A file written piece by piece (a batch's sheet, row by row) that replaces `target` as
+// saveFileSafely does only at commit(): until then the old file is untouched, and a
+// ReplacementFile that is not committed leaves nothing behind.
+class ReplacementFile {
+ public:
+  ReplacementFile() = default;
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+  ~ReplacementFile();
+
+  // Why the new bytes cannot be started (in Japanese), or nothing.
+  std::optional<std::string> open(const std::filesystem::path& target);
+  std::optional<std::string> append(std::string_view bytes);
+  std::optional<SaveFailure> commit();
+  void discard();
+
+ private:
+  std::filesystem::path target_, tmp_;
+  int fd_ = -1;
+  off_t size_ = 0;
+  bool beside_ = false;  // the temporary file is in the target's folder
+};
 
 // The program's per-user folders, best first: the runtime folder ($XDG_RUNTIME_DIR/bidquill),
 // the cache folder ($XDG_CACHE_HOME or ~/.cache, /bidquill), a folder of this user's own in the

@@ -243,6 +243,9 @@ class BatchRun : public QObject {
       pages_ = std::make_unique<batch::PageFolder>();
       if (auto why = pages_->open(htmlDir)) return fail(*why);
     }
+    // The sheet is written as its rows are made and replaces the output only at the end.
+    if (auto why = sheetOut_.open(output_)) return fail(displayPath(output_) + "\r\n" + *why);
+    job_->streamTo([this](std::string_view bytes) { return sheetOut_.append(bytes); });
     // Busy until the whole sheet is read and its rows counted.
     progress_ = new QProgressDialog(QStringLiteral("表を読んでいます…"),
                                     QStringLiteral("キャンセル"), 0, 0, parent_);
@@ -267,7 +270,7 @@ class BatchRun : public QObject {
     std::vector<batch::HtmlFile> files;
     bool done = job_->step(std::chrono::steady_clock::now() + kStep, files);
     if (const auto& e = job_->error()) {
-      finishWith(displayPath(items_) + "\r\n" + e->message);
+      finishWith(displayPath(e->row >= 0 ? items_ : output_) + "\r\n" + e->message);
       return;
     }
     if (!job_->scanning() && progress_->maximum() == 0) {
@@ -294,9 +297,10 @@ class BatchRun : public QObject {
     auto* saving = new QFutureWatcher<std::optional<std::string>>(this);
     connect(saving, &QFutureWatcherBase::finished, this,
             [this, saving] { finishWith(saving->result(), true); });
-    saving->setFuture(QtConcurrent::run([job = job_.get(), output = output_, pages = pages_.get()] {
-      return batch::saveBatch(*job, output, pages);
-    }));
+    saving->setFuture(QtConcurrent::run(
+        [job = job_.get(), output = output_, pages = pages_.get(), sheetOut = &sheetOut_] {
+          return batch::saveBatch(*job, output, pages, sheetOut);
+        }));
   }
 
   void finishWith(const std::optional<std::string>& error, bool saving = false) {
@@ -327,6 +331,7 @@ class BatchRun : public QObject {
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;
   std::unique_ptr<batch::PageFolder> pages_;
+  files::ReplacementFile sheetOut_;
   QPointer<QProgressDialog> progress_;
   bool cancelled_ = false;
 };

@@ -148,6 +148,49 @@ TEST_F(Batch, PagesGoIntoAnExistingColumnAndACellExcelWouldCutIsTold) {
   EXPECT_EQ(told, 1);
 }
 
+// Streamed as made, the output is the same bytes (UTF-16 too, its mark once), and the file it
+// goes into replaces the output only when committed.
+TEST_F(Batch, TheOutputStreamedAsMadeIsTheSameAndLandsOnlyWhenCommitted) {
+  std::string utf8 = "番号,説明\r\n";
+  for (int i = 0; i < 150; ++i) utf8 += std::to_string(i) + "," + std::string(10000, 'x') + "\r\n";
+  for (auto encoding : {text::Encoding::Utf8, text::Encoding::Utf16LE}) {
+    std::string sheet = encoding == text::Encoding::Utf8 ? utf8 : batch::toUtf16(utf8, encoding);
+    BatchPlan plan = numberedBodies();
+    plan.htmlFiles = false;
+    std::vector<batch::HtmlFile> files;
+    auto copy = copyOfWindow();
+    BatchJob whole(copy->form(), sheet, plan);
+    ASSERT_FALSE(whole.prepare());
+    whole.finish(files);
+    auto copy2 = copyOfWindow();
+    BatchJob streamed(copy2->form(), sheet, plan);
+    ASSERT_FALSE(streamed.prepare());
+    fs::path out = dir / "streamed.csv";
+    files::ReplacementFile file;
+    ASSERT_FALSE(file.open(out));
+    int chunks = 0;
+    streamed.streamTo([&](std::string_view bytes) {
+      ++chunks;
+      return file.append(bytes);
+    });
+    streamed.finish(files);
+    EXPECT_GT(chunks, 1);
+    EXPECT_FALSE(fs::exists(out));
+    ASSERT_FALSE(file.commit());
+    EXPECT_EQ(readFile(out), whole.output());
+    fs::remove(out);
+  }
+  // Not committed: nothing is left beside the output.
+  {
+    files::ReplacementFile file;
+    ASSERT_FALSE(file.open(dir / "never.csv"));
+    EXPECT_FALSE(file.append("a,b\r\n"));
+  }
+  for (const auto& e : fs::directory_iterator(dir)) {
+    EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+  }
+}
+
 TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
   type("txtEdit7", "ノークレームでお願いします");
   std::string windowPage = f().output.assembleNow();
