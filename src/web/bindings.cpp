@@ -41,6 +41,7 @@ class Session {
                         replaceColumn);
   }
   std::string batchStep(int milliseconds) { return batch_.step(milliseconds); }
+  std::string batchHeaderNotes(const std::string& added) { return batch_.headerNotes(added); }
   std::string batchFinish(const std::string& output) {
     return batch_.finish(std::filesystem::u8path(output));
   }
@@ -80,6 +81,7 @@ EMSCRIPTEN_BINDINGS(bidquill) {
       .function("keepState", &Session::keepState)
       .function("batchSheet", &Session::batchSheet)
       .function("batchStart", &Session::batchStart)
+      .function("batchHeaderNotes", &Session::batchHeaderNotes)
       .function("batchStep", &Session::batchStep)
       .function("batchFinish", &Session::batchFinish)
       .function("batchCancel", &Session::batchCancel)

@@ -28,6 +28,7 @@ std::string WebBatch::sheet(const fs::path& file) {
   if (auto e = batch::previewSheet(bytes, window_, preview, file.filename().u8string())) {
     return errorJson(e->message);
   }
+  headers_ = preview.headers;
   Json j;
   j.beginObject().key("rows").beginArray();
   for (const auto& row : preview.rows) {
@@ -43,9 +44,15 @@ std::string WebBatch::sheet(const fs::path& file) {
   for (const auto& t : preview.mapped) j.value(t ? batch::targetName(*t) : std::string());
   j.endArray().key("notes").beginArray();
   for (const std::string& n : preview.notes) j.value(n);
-  for (const std::string& n : batch::headerNotes(preview.headers, batch::kDefaultHeader))
-    j.value(n);
   j.endArray().endObject();
+  return j.str();
+}
+
+std::string WebBatch::headerNotes(const std::string& added) const {
+  Json j;
+  j.beginArray();
+  for (const std::string& n : batch::headerNotes(headers_, added)) j.value(n);
+  j.endArray();
   return j.str();
 }
 

@@ -21,6 +21,8 @@ class WebBatch {
   // {"headers":[…],"rows":[[…]…],"targets":["欄1 見出し",…],"mapped":["欄2 本文","",…]} or
   // {"error":"…"}: what each column may go into comes from the engine.
   std::string sheet(const std::filesystem::path& file);
+  // What the mapping dialog says of the added column's header: ["…"] (batch::headerNotes).
+  std::string headerNotes(const std::string& added) const;
   // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
   // the column the .html files are named from (-1: the row numbers; -2: no files),
   // `replaceColumn` the column the pages go into (-1: a column is added).
@@ -41,6 +43,7 @@ class WebBatch {
  private:
   frmMain& window_;
   std::string sheet_;
+  std::vector<std::string> headers_;  // the last sheet's, for headerNotes
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;
   std::vector<batch::HtmlFile> files_;

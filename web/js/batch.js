@@ -31,7 +31,7 @@ function dialog(id, title, body, buttons) {
 }
 
 // The mapping: a choice of section over every column, the first rows below.
-function askMapping(name, sheet) {
+function askMapping(name, sheet, headerNotes) {
   return new Promise((resolve) => {
     const all = sheet.targets;
     const selects = sheet.headers.map((h, c) => {
@@ -64,7 +64,17 @@ function askMapping(name, sheet) {
     // Bulk-listing tools want the description in a column of their own.
     const target = el('select', { id: 'cmbBatchReplace' }, [el('option', { value: '-1', text: '新しい列を追加する' }),
       ...sheet.headers.map((h, c) => el('option', { value: String(c), text: `「${h}」列に入れる` }))]);
-    target.addEventListener('change', () => { header.disabled = target.value !== '-1'; });
+    // What the engine decided between columns that wanted the same section, and what it says of
+    // the headers (one on two columns, the added one equal to one the sheet has).
+    const notes = el('div', { class: 'box-text batch-notes', id: 'lblBatchNotes', role: 'status' });
+    const showNotes = () => {
+      const added = target.value === '-1' ? (header.value || DEFAULT_HEADER) : '';
+      const all = [...sheet.notes, ...JSON.parse(headerNotes(added))];
+      notes.replaceChildren(...all.map((n) => el('div', { text: n })));
+      notes.hidden = !all.length;
+    };
+    target.addEventListener('change', () => { header.disabled = target.value !== '-1'; showNotes(); });
+    header.addEventListener('input', showNotes);
     const html = el('input', { type: 'checkbox', id: 'chkBatchHtml' });
     const nameColumn = el('select', { id: 'cmbBatchName', disabled: '' },
       [el('option', { value: '-1', text: '（行番号）' }),
@@ -74,9 +84,7 @@ function askMapping(name, sheet) {
     html.addEventListener('change', () => { nameColumn.disabled = !html.checked; });
     const body = el('div', { class: 'box-body' }, [
       el('div', { class: 'box-text', text: 'どの列をどの欄に入れるか選んでください（見出しが欄の名前や欄の見出しと同じ列は選んであります）。選ばなかった欄は今の見出しと本文のままです。改行は貼り付けたときと同じく <BR> になります。' }),
-      // What the engine decided between columns that wanted the same section, and headers met twice.
-      ...(sheet.notes.length ? [el('div', { class: 'box-text batch-notes', id: 'lblBatchNotes', role: 'status' },
-        sheet.notes.map((n) => el('div', { text: n })))] : []),
+      notes,
       el('div', { class: 'sheet-scroll' }, [table]),
       el('div', { class: 'row' }, [el('label', {}, ['説明を入れる列 ', target]),
         el('label', {}, [' 追加する列の見出し ', header])]),
@@ -95,6 +103,7 @@ function askMapping(name, sheet) {
     cancel.addEventListener('click', () => finish(null));
     d.addEventListener('cancel', (e) => { e.preventDefault(); finish(null); });
     update();
+    showNotes();
     d.showModal();
   });
 }
@@ -216,7 +225,7 @@ async function runBatch(engine, file) {
   engine.writeFile(input, new Uint8Array(await file.arrayBuffer()));
   const sheet = JSON.parse(session.batchSheet(input));
   if (sheet.error) return fail(`${file.name}\r\n${sheet.error}`);
-  const choice = await askMapping(file.name, sheet);
+  const choice = await askMapping(file.name, sheet, (added) => session.batchHeaderNotes(added));
   if (!choice) return undefined;
   const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn,
     choice.replaceColumn));
