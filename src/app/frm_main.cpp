@@ -114,15 +114,28 @@ std::vector<std::filesystem::path> frmMain::Load() {
   progress();
 
   std::vector<std::filesystem::path> missing;
+  std::string unreadable;  // templates with bytes no encoding reads, and where
   for (std::size_t k = 0; k < kTemplateFiles.size(); ++k) {
     const TemplateFile& t = kTemplateFiles[k];
     std::filesystem::path file = paths_.tags / t.file;
-    if (auto text = loadTemplate(file)) {
+    std::size_t badLine = 0;
+    if (auto text = loadTemplate(file, nullptr, &badLine)) {
       holders.byName(t.holder)->setText(*text);
+      if (badLine) unreadable += displayPath(file) + "（" + std::to_string(badLine) + " 行目）\r\n";
     } else {
       missing.push_back(file);
     }
     if (k == 4) progress();  // after yahoo_1, head, tag1, tag2, pr
+  }
+  if (!unreadable.empty() && !offscreen_) {
+    platform_.showMessage(
+        "テンプレートファイルに、UTF-8 としてもシフトJIS（コードページ932）としても読めない文字が"
+        "あります。\r\n" +
+            unreadable +
+            "\r\n読めない文字は「\xEF\xBF\xBD」としてページに入ります。テンプレートを UTF-8 "
+            "で保存し"
+            "直すか、Bidquill を入れ直してください。",
+        "Bidquill", MessageIcon::Warning);
   }
 
   shipping.copyTemplates();

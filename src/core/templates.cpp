@@ -6,10 +6,17 @@
 
 namespace bq {
 
-std::optional<std::string> loadTemplate(const std::filesystem::path& file, std::string* why) {
+std::optional<std::string> loadTemplate(const std::filesystem::path& file, std::string* why,
+                                        std::size_t* badLine) {
   // A folder, a FIFO or a device in a template's place is refused, never waited on or read.
   files::ReadResult r = files::readRegularFile(file, {kMaxTemplate, kMaxTemplate});
-  if (r.error == files::ReadError::None) return text::decodeText(r.bytes);
+  if (r.error == files::ReadError::None) {
+    if (badLine) {
+      text::Decided d = text::decideEncoding(r.bytes);
+      *badLine = d.clean() ? 0 : text::lineAt(r.bytes, d, d.bad);
+    }
+    return text::decodeText(r.bytes);
+  }
   if (why) {
     *why =
         r.error == files::ReadError::TooLarge ? "ファイルが大きすぎます（16MB まで）。" : r.reason;

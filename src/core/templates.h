@@ -34,10 +34,11 @@ inline constexpr std::array<TemplateFile, 12> kTemplateFiles{{
 // Larger template files are refused.
 inline constexpr std::uintmax_t kMaxTemplate = 16u * 1024u * 1024u;
 
-// A template's whole text (code page 932, or UTF-8/UTF-16 with its mark), or nothing when the
-// file is missing, unreadable, too large or no regular file (the reason goes to `why`).
+// A template's whole text (in the encoding the whole file reads in), or nothing when the file
+// is missing, unreadable, too large or no regular file (the reason goes to `why`). `badLine`:
+// the line of the first byte that reads in no encoding (it became U+FFFD), else 0.
 std::optional<std::string> loadTemplate(const std::filesystem::path& file,
-                                        std::string* why = nullptr);
+                                        std::string* why = nullptr, std::size_t* badLine = nullptr);
 
 // What the seller is told when templates cannot be read.
 std::string missingTemplateMessage(const std::vector<std::filesystem::path>& files);

@@ -139,8 +139,11 @@ TEST_F(Startup, ATemplateMarkedUtf8ThatIsNotIsReadAsItsBytesSayAndReachesTheClip
   start();
   EXPECT_NE(text("txtTag").find("<p>あ</p>"), std::string::npos);
   std::ofstream(dir / "data" / "tag" / "pr.tpf", std::ios::binary) << "\xEF\xBB\xBF<p>\xFF\xC3</p>";
+  platform.messages.clear();
   start();
   EXPECT_NE(text("txtTag").find("<p>\xEF\xBF\xBD\xEF\xBF\xBD</p>"), std::string::npos);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find("pr.tpf（1 行目）"), std::string::npos);
   click("cmdPreview");
   EXPECT_TRUE(text::isValidUtf8(*platform.clipboard));
 }
