@@ -42,6 +42,13 @@ class Session {
   }
   std::string batchStep(int milliseconds) { return batch_.step(milliseconds); }
   std::string batchHeaderNotes(const std::string& added) { return batch_.headerNotes(added); }
+  // The bytes as a Uint8Array of the page's own (a copy: the engine's memory is reused).
+  emscripten::val batchTake() {
+    std::string bytes = batch_.take();
+    return emscripten::val::global("Uint8Array")
+        .new_(emscripten::typed_memory_view(bytes.size(),
+                                            reinterpret_cast<const unsigned char*>(bytes.data())));
+  }
   std::string batchFinish(const std::string& output) {
     return batch_.finish(std::filesystem::u8path(output));
   }
@@ -83,6 +90,7 @@ EMSCRIPTEN_BINDINGS(bidquill) {
       .function("batchStart", &Session::batchStart)
       .function("batchHeaderNotes", &Session::batchHeaderNotes)
       .function("batchStep", &Session::batchStep)
+      .function("batchTake", &Session::batchTake)
       .function("batchFinish", &Session::batchFinish)
       .function("batchCancel", &Session::batchCancel)
       .function("designs", &Session::designs);

@@ -1,6 +1,7 @@
 #include "web/web_batch.h"
 
 #include <chrono>
+#include <utility>
 
 #include "app/design_gallery.h"
 #include "batch/batch_files.h"
@@ -72,6 +73,10 @@ std::string WebBatch::start(const fs::path& file, const std::vector<std::string>
   offscreen_ = std::make_unique<OffscreenForm>(window_.paths().app);
   if (auto error = offscreen_->startAsCopyOf(window_)) return errorJson(*error);
   job_ = std::make_unique<batch::BatchJob>(offscreen_->form(), sheet_, std::move(plan));
+  job_->streamTo([this](std::string_view bytes) -> std::optional<std::string> {
+    made_.append(bytes);
+    return std::nullopt;
+  });
   if (auto e = job_->prepare()) {
     job_.reset();
     return errorJson(e->message);
@@ -102,10 +107,15 @@ std::string WebBatch::step(int milliseconds) {
   return j.str();
 }
 
+std::string WebBatch::take() {
+  taken_ = true;
+  return std::exchange(made_, std::string());
+}
+
 std::string WebBatch::finish(const fs::path& output) {
   if (!job_) return errorJson("一括作成は始まっていません。");
-  if (auto failure = files::saveFileSafely(output, job_->output())) {
-    return errorJson(failure->reason);
+  if (!taken_) {
+    if (auto failure = files::saveFileSafely(output, made_)) return errorJson(failure->reason);
   }
   fs::path pages = output;
   pages += ".pages";
@@ -128,6 +138,8 @@ std::string WebBatch::finish(const fs::path& output) {
 }
 
 void WebBatch::cancel() {
+  made_.clear();
+  taken_ = false;
   job_.reset();
   offscreen_.reset();
   files_.clear();

@@ -32,7 +32,11 @@ class WebBatch {
   // Reads or makes rows for about `milliseconds`: {"done":N,"rows":N,"reading":bool,
   // "finished":bool}, or {"error":"…"} for a bad row (the job is then over).
   std::string step(int milliseconds);
-  // After the last step: writes the sheet to `output` and the pages into `output`.pages/;
+  // The sheet's bytes made since the last call (the page takes them after each step and keeps
+  // them outside the engine's memory, which never shrinks); after the last step, the rest.
+  std::string take();
+  // After the last step: writes the sheet to `output` (unless the page took it) and the pages
+  // into `output`.pages/;
   // {"summary":…,"findings":[{"row":N,"text":…}],"files":[…]} or {"error":"…"}.
   std::string finish(const std::filesystem::path& output);
   void cancel();
@@ -47,6 +51,8 @@ class WebBatch {
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;
   std::vector<batch::HtmlFile> files_;
+  std::string made_;    // the sheet's bytes handed over by the job and not taken yet
+  bool taken_ = false;  // the page takes the sheet as it is made
 };
 
 }  // namespace bq::web

@@ -108,9 +108,10 @@ function askMapping(name, sheet, headerNotes) {
   });
 }
 
-// Steps the job between frames; false when キャンセル was pressed.
+// Steps the job between frames; false when キャンセル was pressed. The sheet's bytes made in each
+// step are taken into `parts`, out of the engine's memory (which never shrinks).
 // Resolves with true when made, false when cancelled, or the error the engine found.
-function runWithProgress(session) {
+function runWithProgress(session, parts) {
   return new Promise((resolve) => {
     const bar = el('progress', { id: 'prgBatch' });
     const text = el('div', { class: 'box-text', text: '表を読んでいます…' });
@@ -132,6 +133,8 @@ function runWithProgress(session) {
         return finish(`${e && e.message ? e.message : e}`);
       }
       if (r.error) return finish(r.error);
+      const made = session.batchTake();
+      if (made.length) parts.push(made);
       if (!r.reading) {
         bar.max = r.rows || 1;
         bar.value = r.done;
@@ -144,8 +147,9 @@ function runWithProgress(session) {
   });
 }
 
+// `bytes`: one array of bytes, or the parts of one.
 function download(bytes, name) {
-  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  const url = URL.createObjectURL(new Blob(Array.isArray(bytes) ? bytes : [bytes], { type: 'application/octet-stream' }));
   const a = el('a', { href: url, download: name });
   document.body.append(a);
   a.click();
@@ -230,7 +234,8 @@ async function runBatch(engine, file) {
   const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn,
     choice.replaceColumn));
   if (started.error) return fail(`${file.name}\r\n${started.error}`);
-  const ran = await runWithProgress(session);
+  const parts = [];
+  const ran = await runWithProgress(session, parts);
   if (typeof ran === 'string') return fail(`${file.name}\r\n${ran}`);
   if (!ran) {
     return showMessage({ title: 'Bidquill', icon: 'information', text: '一括作成をキャンセルしました。何も書き込んでいません。' });
@@ -240,7 +245,7 @@ async function runBatch(engine, file) {
   const output = `/batch/out/${outputName.replace(/[/\\\0]/g, '_')}`;
   const result = JSON.parse(session.batchFinish(output));
   if (result.error) return fail(result.error);
-  download(engine.readFile(output), outputName);
+  download(parts, outputName);
   await deliverPages(engine, `${output}.pages`, result.files);
   return showSummary(result, outputName);
 }
