@@ -39,7 +39,7 @@ std::string csvCell(const std::string& utf8, char separator, text::Encoding enco
 
 std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest) {
   widest = 0;
-  CsvReader reader(bytes);
+  CsvReader reader(bytes, false);
   CsvRecord r;
   while (reader.next(r)) widest = std::max(widest, r.cellsInFile);
   return reader.error();
@@ -88,12 +88,16 @@ std::optional<CsvError> appendColumn(std::string_view bytes, const std::string& 
   std::size_t widest = 0;
   if (auto error = widestRecord(bytes, widest)) return error;
   CsvReader reader(bytes);
-  std::string copy(bytes.substr(0, reader.start()));
+  std::string_view text = reader.bytes();  // a UTF-16 file's text is read as UTF-8
+  std::string copy(text.substr(0, reader.start()));
   CsvRecord r;
   while (reader.next(r))
-    appendRecord(copy, bytes, reader, r, widest, r.row == 1 ? header : valueFor(r));
+    appendRecord(copy, text, reader, r, widest, r.row == 1 ? header : valueFor(r));
   if (reader.error()) return reader.error();
-  out = std::move(copy);
+  copy.append(text.substr(reader.end()));
+  text::Encoding e = reader.encoding();
+  out = e == text::Encoding::Utf16LE || e == text::Encoding::Utf16BE ? toUtf16(copy, e)
+                                                                     : std::move(copy);
   return std::nullopt;
 }
 

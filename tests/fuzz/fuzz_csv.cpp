@@ -12,7 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   bq::batch::CsvReader reader(bytes);
-  std::string rejoined = bytes.substr(0, std::min(reader.start(), bytes.size()));
+  // What the records address: the file, or a UTF-16 file's text in UTF-8.
+  std::string_view text = reader.bytes();
+  std::string rejoined(text.substr(0, std::min(reader.start(), text.size())));
   // The batch's first read only checks and measures: it must find the same records and errors.
   bq::batch::CsvReader scanner(bytes, false);
   bq::batch::CsvRecord r, s;
@@ -23,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     ++count;
-    if (r.begin != at || r.end < r.begin || r.end > bytes.size()) std::abort();
+    if (r.begin != at || r.end < r.begin || r.end > text.size()) std::abort();
     if (r.row == 1) width = r.cells.size();
     if (r.cells.size() != width) std::abort();
-    rejoined.append(bytes, r.begin, r.end - r.begin).append(r.lineEnd);
+    rejoined.append(text.substr(r.begin, r.end - r.begin)).append(r.lineEnd);
     at = r.end + r.lineEnd.size();
   }
   if (scanner.next(s) || scanner.error().has_value() != reader.error().has_value() ||
@@ -35,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   if (reader.error()) return 0;
-  if (rejoined != bytes) std::abort();
+  // What follows the records (an end-of-file mark) is kept as it was.
+  if (rejoined + std::string(text.substr(reader.end())) != text) std::abort();
 
   // With a column added (each record's first cell again), the file reads back as many records,
   // each one cell wider than the widest, the new cell last.
