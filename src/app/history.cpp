@@ -33,7 +33,15 @@ void History::watch() {
   watching_ = true;
   const std::vector<SettingKey>& keys = settingKeys();
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    form_.registry().find(keys[i].control)->observe([this, i] { changed(i); });
+    Control* c = form_.registry().find(keys[i].control);
+    c->observe([this, i] { changed(i); });
+    if (keys[i].encoding == ValueEncoding::Text) {
+      static_cast<TextBox*>(c)->observeBefore([this, i](const std::string& old) {
+        if (known_[i]) return;
+        values_[i] = old;
+        known_[i] = 1;
+      });
+    }
   }
   restart();
 }
@@ -41,9 +49,13 @@ void History::watch() {
 void History::restart(bool atSaved) {
   if (!watching_) return;  // a copy without a window keeps no history
   const std::vector<SettingKey>& keys = settingKeys();
-  values_.clear();
-  values_.reserve(keys.size());
-  for (const SettingKey& k : keys) values_.push_back(form_.settings.currentValue(k));
+  values_.assign(keys.size(), std::string());
+  known_.assign(keys.size(), 0);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].encoding == ValueEncoding::Text) continue;
+    values_[i] = form_.settings.currentValue(keys[i]);
+    known_[i] = 1;
+  }
   pending_.assign(keys.size(), 0);
   pendingKeys_.clear();
   steps_.clear();
@@ -165,15 +177,25 @@ bool History::redo() {
   return true;
 }
 
+std::vector<std::string> History::allValues() const {
+  std::vector<std::string> all = values_;
+  const std::vector<SettingKey>& keys = settingKeys();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (!known_[i]) all[i] = form_.settings.currentValue(keys[i]);
+  }
+  return all;
+}
+
 void History::applyValues() {
   applying_ = true;
-  form_.settings.loadValues(values_);
+  form_.settings.loadValues(allValues());
   applying_ = false;
   // Whatever loading settled on is the value from now on (it is what saving would write).
   const std::vector<SettingKey>& keys = settingKeys();
   for (std::size_t key : pendingKeys_) {
     pending_[key] = 0;
     values_[key] = form_.settings.currentValue(keys[key]);
+    known_[key] = 1;
   }
   pendingKeys_.clear();
   breakTyping_ = true;

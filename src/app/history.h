@@ -86,6 +86,8 @@ class History {
   bool merge(const Change& c, std::chrono::steady_clock::time_point now);
   // Brings the controls to the copy's values.
   void applyValues();
+  // Every key's value, the texts not copied yet read from their boxes.
+  std::vector<std::string> allValues() const;
   void told();
   static constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
@@ -93,8 +95,11 @@ class History {
   bool watching_ = false;
   bool applying_ = false;
   int depth_ = 0;
-  std::vector<std::string> values_;  // every key's value as saving writes it, texts whole
-  std::vector<char> pending_;        // per key: changed since the last step
+  // Every key's value as saving writes it, texts whole. A text is copied only once it changes
+  // (until then its box holds it): opening a listing of megabytes adds nothing here.
+  std::vector<std::string> values_;
+  std::vector<char> known_;    // per key: values_ holds it
+  std::vector<char> pending_;  // per key: changed since the last step
   std::vector<std::size_t> pendingKeys_;
   std::vector<Step> steps_;
   std::size_t done_ = 0;      // steps_[0, done_) are done; the rest were taken back

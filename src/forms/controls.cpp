@@ -22,6 +22,7 @@ void TextBox::setText(const std::string& text) {
 
 void TextBox::setText(std::string&& text) {
   if (text == text_) return;
+  for (auto& b : beforeChange_) b(text_);
   text_ = std::move(text);
   std::size_t len = text::utf8Length(text_);
   selStart_ = std::min(selStart_, len);

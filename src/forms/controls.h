@@ -62,6 +62,10 @@ class TextBox : public Control {
   // The same, taking the text over (a long text is not copied).
   void setText(std::string&& text);
   void onChange(Handler h) { onChange_ = std::move(h); }
+  // Told of the text about to be replaced, before a real change (the history keeps a long text
+  // only once it changes).
+  using BeforeChange = std::function<void(const std::string& old)>;
+  void observeBefore(BeforeChange b) { beforeChange_.push_back(std::move(b)); }
 
   // Caret and selection in characters, as the seller left them.
   std::size_t selStart() const { return selStart_; }
@@ -82,6 +86,7 @@ class TextBox : public Control {
   bool readOnly_ = false;
   std::string toolTip_;
   Handler onChange_;
+  std::vector<BeforeChange> beforeChange_;
 };
 
 // The hidden rich-text boxes: plain holders of a fragment's text, without handlers.
