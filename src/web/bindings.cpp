@@ -49,6 +49,20 @@ class Session {
         .new_(emscripten::typed_memory_view(bytes.size(),
                                             reinterpret_cast<const unsigned char*>(bytes.data())));
   }
+  // [{name, bytes}] for the .html files made since the last call.
+  emscripten::val batchTakePages() {
+    emscripten::val out = emscripten::val::array();
+    for (const bq::batch::HtmlFile& f : batch_.takePages()) {
+      emscripten::val page = emscripten::val::object();
+      page.set("name", f.name);
+      page.set("bytes",
+               emscripten::val::global("Uint8Array")
+                   .new_(emscripten::typed_memory_view(
+                       f.bytes.size(), reinterpret_cast<const unsigned char*>(f.bytes.data()))));
+      out.call<void>("push", page);
+    }
+    return out;
+  }
   std::string batchFinish(const std::string& output) {
     return batch_.finish(std::filesystem::u8path(output));
   }
@@ -91,6 +105,7 @@ EMSCRIPTEN_BINDINGS(bidquill) {
       .function("batchHeaderNotes", &Session::batchHeaderNotes)
       .function("batchStep", &Session::batchStep)
       .function("batchTake", &Session::batchTake)
+      .function("batchTakePages", &Session::batchTakePages)
       .function("batchFinish", &Session::batchFinish)
       .function("batchCancel", &Session::batchCancel)
       .function("designs", &Session::designs);

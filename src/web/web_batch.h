@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/offscreen_form.h"
@@ -35,6 +36,8 @@ class WebBatch {
   // The sheet's bytes made since the last call (the page takes them after each step and keeps
   // them outside the engine's memory, which never shrinks); after the last step, the rest.
   std::string take();
+  // The .html files made since the last call, the same way.
+  std::vector<batch::HtmlFile> takePages() { return std::exchange(files_, {}); }
   // After the last step: writes the sheet to `output` (unless the page took it) and the pages
   // into `output`.pages/;
   // {"summary":…,"findings":[{"row":N,"text":…}],"files":[…]} or {"error":"…"}.

@@ -474,6 +474,32 @@ test('a batch in the browser gives the command line\'s bytes; キャンセル ha
   await context.close();
 });
 
+test('a batch\'s .html files are handed over one by one, each the page of its row', async () => {
+  const sheet = path.join(root, 'tests/data/spreadsheets/excel-cp932.csv');
+  // Without a folder to pick, each page is a download of its own.
+  const { page, context, errors } = await openApp(browser, server,
+    { keepFiles: false, init: () => { delete window.showDirectoryPicker; } });
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#cmdBatch');
+  await (await chooser).setFiles(sheet);
+  await page.check('#chkBatchHtml');
+  const names = [];
+  const bodies = [];
+  page.on('download', async (d) => { names.push(d.suggestedFilename()); bodies.push(readFile(await d.path())); });
+  await page.click('#cmdBatchMake');
+  await page.locator('#lblBatchSummary').waitFor();
+  await new Promise((r) => setTimeout(r, 500));
+  assert.equal(names.length, 4, names.join(' '));  // the sheet and one page a row
+  const pages = names.map((n, i) => [n, i]).filter(([n]) => n.endsWith('.html'));
+  assert.equal(pages.length, 3);
+  for (const [, i] of pages) {
+    const bytes = await bodies[i];
+    assert.equal(bytes.subarray(0, 3).toString('hex'), 'efbbbf');
+  }
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
 test('the gallery shows each design on a computer and a phone, fits the window, goes by keyboard and keeps the texts', async () => {
   for (const size of [{ width: 1000, height: 600 }, { width: 375, height: 667 }]) {
     const { page, context, errors } = await openApp(browser, server, { size });

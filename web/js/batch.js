@@ -108,10 +108,11 @@ function askMapping(name, sheet, headerNotes) {
   });
 }
 
-// Steps the job between frames; false when キャンセル was pressed. The sheet's bytes made in each
-// step are taken into `parts`, out of the engine's memory (which never shrinks).
-// Resolves with true when made, false when cancelled, or the error the engine found.
-function runWithProgress(session, parts) {
+// Steps the job between frames; false when キャンセル was pressed. The sheet's bytes and the
+// .html files made in each step are taken into `parts` and `pages`, out of the engine's memory
+// (which never shrinks). Resolves with true when made, false when cancelled, or the error the
+// engine found.
+function runWithProgress(session, parts, pages) {
   return new Promise((resolve) => {
     const bar = el('progress', { id: 'prgBatch' });
     const text = el('div', { class: 'box-text', text: '表を読んでいます…' });
@@ -135,6 +136,7 @@ function runWithProgress(session, parts) {
       if (r.error) return finish(r.error);
       const made = session.batchTake();
       if (made.length) parts.push(made);
+      pages.push(...session.batchTakePages());
       if (!r.reading) {
         bar.max = r.rows || 1;
         bar.value = r.done;
@@ -157,16 +159,16 @@ function download(bytes, name) {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
-// The pages into a folder the seller picks, where the browser allows it; else one download each.
-async function deliverPages(engine, folder, names) {
-  if (!names.length) return;
+// The pages ({name, bytes}) into a folder the seller picks, where the browser allows it; else
+// one download each.
+async function deliverPages(pages) {
+  if (!pages.length) return;
   let dir = null;
   if (typeof window.showDirectoryPicker === 'function') {
     dir = await window.showDirectoryPicker({ mode: 'readwrite' }).catch(() => null);
     if (!dir) return;  // the seller chose no folder: no file after file of downloads instead
   }
-  for (const name of names) {
-    const bytes = engine.readFile(`${folder}/${name}`);
+  for (const { name, bytes } of pages) {
     if (dir) {
       const handle = await dir.getFileHandle(name, { create: true });
       const w = await handle.createWritable();
@@ -235,7 +237,8 @@ async function runBatch(engine, file) {
     choice.replaceColumn));
   if (started.error) return fail(`${file.name}\r\n${started.error}`);
   const parts = [];
-  const ran = await runWithProgress(session, parts);
+  const pages = [];
+  const ran = await runWithProgress(session, parts, pages);
   if (typeof ran === 'string') return fail(`${file.name}\r\n${ran}`);
   if (!ran) {
     return showMessage({ title: 'Bidquill', icon: 'information', text: '一括作成をキャンセルしました。何も書き込んでいません。' });
@@ -246,7 +249,7 @@ async function runBatch(engine, file) {
   const result = JSON.parse(session.batchFinish(output));
   if (result.error) return fail(result.error);
   download(parts, outputName);
-  await deliverPages(engine, `${output}.pages`, result.files);
+  await deliverPages(pages);
   return showSummary(result, outputName);
 }
 
