@@ -26,6 +26,8 @@ bool endsAWord(const std::string& s) {
 History::History(frmMain& form) : form_(form) {
   cmdUndo.onClick([this] { undo(); });
   cmdRedo.onClick([this] { redo(); });
+  cmdUndo.setEnabled(false);
+  cmdRedo.setEnabled(false);
 }
 
 void History::watch() {
@@ -76,6 +78,7 @@ void History::changed(std::size_t key) {
   if (!watching_ || pending_[key]) return;
   pending_[key] = 1;
   pendingKeys_.push_back(key);
+  if (!applying_) cmdUndo.setEnabled(true);  // a change outside an action is a step to come
 }
 
 void History::begin() {
@@ -208,6 +211,8 @@ void History::applyValues() {
 }
 
 void History::told() {
+  cmdUndo.setEnabled(done_ > 0 || !pendingKeys_.empty());
+  cmdRedo.setEnabled(done_ < steps_.size());
   if (onChange) onChange();
 }
 

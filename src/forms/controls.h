@@ -205,9 +205,17 @@ class PushButton : public Control {
   ControlKind kind() const override { return ControlKind::PushButton; }
 
   void click() {
-    if (onClick_) onClick_();
+    if (enabled_ && onClick_) onClick_();
   }
   void onClick(Handler h) { onClick_ = std::move(h); }
+  // A button with nothing to do (元に戻す with nothing to take back) is shown greyed and ignores
+  // clicks; observers are told when this changes.
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool e) {
+    if (e == enabled_) return;
+    enabled_ = e;
+    notify();
+  }
 
   std::int32_t foreColor() const { return foreColor_; }
   void setForeColor(std::int32_t c);
@@ -222,6 +230,7 @@ class PushButton : public Control {
   std::int32_t foreColor_ = 0;
   std::int32_t fillColor_ = 0;
   bool showsFill_ = false;
+  bool enabled_ = true;
   Handler onClick_;
 };
 

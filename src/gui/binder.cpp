@@ -260,13 +260,15 @@ QPushButton* Binder::button(const std::string& name) {
   auto& b = control<PushButton>(name);
   auto* w = new QPushButton(qs(b.caption()));
   w->setObjectName(qs(name));
-  if (form_.colours.slot(name)) {
-    w->setIcon(swatch(b.swatch()));
-    QPointer<QPushButton> guard(w);
-    b.observe([guard, &b] {
-      if (guard) guard->setIcon(swatch(b.swatch()));
-    });
-  }
+  w->setEnabled(b.enabled());
+  QPointer<QPushButton> guard(w);
+  bool colour = form_.colours.slot(name) != nullptr;
+  if (colour) w->setIcon(swatch(b.swatch()));
+  b.observe([guard, &b, colour] {
+    if (!guard) return;
+    guard->setEnabled(b.enabled());
+    if (colour) guard->setIcon(swatch(b.swatch()));
+  });
   connect(w, &QPushButton::clicked, this, [this, &b] {
     History::Action step(form_.history);
     b.click();

@@ -319,6 +319,7 @@ std::string WebSession::controlJson(const Control& c) {
       const auto& b = static_cast<const PushButton&>(c);
       j.key("colour").value(form_.colours.slot(c.name()) != nullptr);
       j.key("swatch").value(static_cast<long long>(b.swatch()));
+      j.key("enabled").value(b.enabled());
       break;
     }
     case ControlKind::TextHolder:

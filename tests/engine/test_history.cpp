@@ -27,6 +27,7 @@ class HistoryTest : public Engine {
 TEST_F(HistoryTest, EveryKindOfChangeGoesBackAndForthAndADesignIsOneStep) {
   start();
   h().setClock([this] { return now; });
+  EXPECT_FALSE(h().cmdUndo.enabled() || h().cmdRedo.enabled());
   std::vector<std::string> states{state()};
   fs::path design = fs::path(BIDQUILL_TEMPLATE_DIR).parent_path() / "designs" / "和風.ini";
   for (auto change : std::vector<std::function<void()>>{
@@ -48,6 +49,8 @@ TEST_F(HistoryTest, EveryKindOfChangeGoesBackAndForthAndADesignIsOneStep) {
     ASSERT_EQ(state(), states[i]) << "undoing step " << i + 1;
   }
   EXPECT_FALSE(h().undo());
+  EXPECT_FALSE(h().cmdUndo.enabled());  // greyed, and a click does nothing
+  EXPECT_TRUE(h().cmdRedo.enabled());
   for (std::size_t i = 1; i < states.size(); ++i) {
     ASSERT_TRUE(h().redo());
     ASSERT_EQ(state(), states[i]) << "redoing step " << i;

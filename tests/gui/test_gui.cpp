@@ -212,6 +212,7 @@ class GuiTest : public QObject {
     undo();
     QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QString());
     QVERIFY(!window_->isWindowModified());
+    QVERIFY(!window_->findChild<QPushButton*>(QStringLiteral("cmdUndo"))->isEnabled());
     QTest::keyClick(body, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(body->toPlainText(), QStringLiteral("abc"));
     window_->findChild<QPushButton*>(QStringLiteral("cmdRedo"))->click();

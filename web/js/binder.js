@@ -227,7 +227,11 @@ export class Binder {
     const swatch = s.colour ? el('span', { class: 'swatch' }) : null;
     e.append(...[swatch, s.caption].filter(Boolean));
     e.addEventListener('click', () => this.run(['click', name]));
-    this.on(name, (u) => { if (swatch) swatch.style.background = cssColour(u.swatch); });
+    e.disabled = s.enabled === false;
+    this.on(name, (u) => {
+      if (swatch) swatch.style.background = cssColour(u.swatch);
+      if (e.disabled !== (u.enabled === false)) e.disabled = u.enabled === false;
+    });
     return e;
   }
 
