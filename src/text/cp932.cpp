@@ -302,13 +302,16 @@ std::size_t firstBadCp932(std::string_view bytes, bool loneLeadAtLineEnd) {
   return kNowhere;
 }
 
+// The UTF-16 code unit at byte i.
+char32_t utf16Unit(std::string_view bytes, std::size_t i, bool bigEndian) {
+  auto a = static_cast<unsigned char>(bytes[i]);
+  auto b = static_cast<unsigned char>(bytes[i + 1]);
+  return bigEndian ? (a << 8 | b) : (b << 8 | a);
+}
+
 // An odd byte at the end or a surrogate without its pair.
 std::size_t firstBadUtf16(std::string_view bytes, bool bigEndian) {
-  auto unit = [&](std::size_t i) -> char32_t {
-    auto a = static_cast<unsigned char>(bytes[i]);
-    auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (a << 8 | b) : (b << 8 | a);
-  };
+  auto unit = [&](std::size_t i) { return utf16Unit(bytes, i, bigEndian); };
   std::size_t n = bytes.size() & ~std::size_t{1};
   for (std::size_t i = 0; i < n; i += 2) {
     char32_t u = unit(i);
@@ -377,11 +380,7 @@ std::size_t lineAt(std::string_view bytes, const Decided& decided, std::size_t o
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size());
-  auto unit = [&](std::size_t i) -> char32_t {
-    auto a = static_cast<unsigned char>(bytes[i]);
-    auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (a << 8 | b) : (b << 8 | a);
-  };
+  auto unit = [&](std::size_t i) { return utf16Unit(bytes, i, bigEndian); };
   std::size_t n = bytes.size() & ~std::size_t{1};
   for (std::size_t i = 0; i < n; i += 2) {
     char32_t u = unit(i);
