@@ -121,7 +121,7 @@ void History::commit() {
     changes.push_back(std::move(c));
   }
   pendingKeys_.clear();
-  if (changes.empty()) return;
+  if (changes.empty()) return told();  // changed and changed back: nothing more to undo
   auto now = clock_();
   if (changes.size() == 1 && merge(changes[0], now)) return told();
   steps_.resize(done_);  // what was taken back cannot be done again after a new change
