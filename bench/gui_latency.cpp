@@ -17,7 +17,9 @@
 
 #include "app/frm_main.h"
 #include "gui/main_window.h"
+#include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
+#include "gui/qt_translations.h"
 
 namespace fs = std::filesystem;
 using namespace bq;

@@ -19,8 +19,10 @@
 #include "checks/markup_reader.h"
 #include "files/safe_file.h"
 #include "gui/flow_layout.h"
+#include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translations.h"
 #include "text/cp932.h"
 
 namespace bq::gui {

@@ -24,8 +24,10 @@
 #include "core/templates.h"
 #include "gui/design_gallery_dialog.h"
 #include "gui/main_window.h"
+#include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translations.h"
 
 namespace {
 

@@ -44,8 +44,10 @@
 #include "core/app_folder.h"
 #include "gui/adaptive_area.h"
 #include "gui/main_window.h"
+#include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translations.h"
 #include "text/cp932.h"
 
 namespace fs = std::filesystem;
@@ -384,22 +386,30 @@ class GuiTest : public QObject {
 
   // Sellers host their photos elsewhere: remote images keep loading in the preview.
   // An edit in one body leaves the rest of the shown document as it was: the nodes of another
-  // section are the same objects afterwards (a mark put on them stays), and the page is right.
+  // section are the same objects afterwards (a mark put on them stays; a style sheet is never
+  // fetched or applied again), and the page is right, whatever the listing names its elements.
   void anEditReplacesOnlyWhatChanged() {
     gui::QtBrowser& browser = platform_->qtMainBrowser();
     int shown = browser.pagesShown();
-    form_->page.section(2).txtEdit.setText("<span id=\"kept\">そのまま</span>");
+    form_->page.section(2).txtEdit.setText(
+        "<link id=\"look\" rel=\"stylesheet\" href=\"look.css\"><img name=\"documentElement\">"
+        "<form><input name=\"childNodes\"><input name=\"nodeType\"></form>"
+        "<span id=\"kept\">そのまま</span>");
     QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
     QTest::qWait(300);
     auto run = [this](const QString& script) { return runInPage(window_->WBrowser(), script); };
-    run(QStringLiteral("document.getElementById('kept').bidquillMark = 1"));
+    run(QStringLiteral("document.getElementById('kept').bidquillMark = 1;"
+                       "document.getElementById('look').bidquillMark = 1"));
     for (int k = 0; k < 3; ++k) {
       shown = browser.pagesShown();
       form_->page.section(1).txtEdit.setText("変更 " + std::to_string(k) + "<BR>\n行");
       QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
     }
     QVERIFY(browser.inPlaceUpdates() > 0);
-    QCOMPARE(run(QStringLiteral("document.getElementById('kept').bidquillMark")).toInt(), 1);
+    QCOMPARE(run(QStringLiteral("document.getElementById('kept').bidquillMark + "
+                                "document.getElementById('look').bidquillMark"))
+                 .toInt(),
+             2);
     QString text = run(QStringLiteral("document.body.textContent")).toString();
     QVERIFY2(text.contains(QStringLiteral("変更 2")) && text.contains(QStringLiteral("そのまま")) &&
                  !text.contains(QStringLiteral("変更 1")),

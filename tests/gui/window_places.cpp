@@ -14,8 +14,10 @@
 
 #include "app/window_layout.h"
 #include "gui/main_window.h"
+#include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translations.h"
 
 namespace fs = std::filesystem;
 using namespace bq;

@@ -565,15 +565,21 @@ test('named elements of a listing cannot change how the page is measured or chec
   const elsewhere = await serve();
   await page.keyboard.insertText('<img name="documentElement"><img name="body"><img name="images">' +
     '<img name="querySelectorAll"><img name="adoptNode"><meta name="referrer" content="unsafe-url">' +
+    `<link rel="stylesheet" href="${elsewhere.url}style.css">` +
     `${lines}<img src="/missing-picture.png"><img src="${elsewhere.url}icon.svg">最後の行`);
   await waitForPreview(page, '最後の行');
-  // A picture from another site is asked for once, however often the page changes, and without
-  // saying where the listing is made (whatever the listing says of referrers).
-  for (let i = 0; i < 100 && !elsewhere.requests.includes('/icon.svg'); i++) await page.waitForTimeout(50);
+  // A picture or style sheet from another site (served without cache headers) is asked for
+  // once, however often the page changes, and without saying where the listing is made
+  // (whatever the listing says of referrers); the style sheet stays applied in between.
+  for (let i = 0; i < 100 && elsewhere.requests.length < 2; i++) await page.waitForTimeout(50);
+  const sheet = 'Array.from(Object.getOwnPropertyDescriptor(Document.prototype, "styleSheets").get' +
+    '.call(document.getElementById("WBrowser").contentDocument)).find((s) => /style\\.css/.test(s.href))';
+  await page.evaluate(`${sheet}.ownerNode.bidquillMark = 1`);
   await page.keyboard.type('追記');
   await waitForPreview(page, '最後の行追記');
   await page.waitForTimeout(300);
-  assert.deepEqual(elsewhere.requests, ['/icon.svg']);
+  assert.equal(await page.evaluate(`${sheet}.ownerNode.bidquillMark`), 1);
+  assert.deepEqual(elsewhere.requests.sort(), ['/icon.svg', '/style.css']);
   assert.equal(elsewhere.referers.get('/icon.svg'), undefined);
   elsewhere.close();
   // The frame grows to the whole page, so the last line can be scrolled to.

@@ -6,15 +6,16 @@
 //
 // The frame shares our origin (allow-same-origin) so that each new page is put into its
 // document in place, as the desktop does, instead of loading a new document per keystroke:
-// the browser fetches a picture once, the page appears within a frame, and we read the page
-// where it is shown (through dom_read.js, which nothing in the listing can shadow). No script
+// the browser fetches a picture or style sheet once, only what changed is laid out again, and we
+// read the page where it is shown (through shown_page.js, which nothing in the listing can
+// shadow; the desktop puts its pages in place with the same module). No script
 // of the listing runs in it, so sharing the origin gives the listing nothing.
 //
 // The frame is as tall as its page and the box around it scrolls: the seller's place is the
 // box's, and a new page does not move it.
 import {
-  brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, replaceDocument, rootOf,
-} from './dom_read.js';
+  brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, parsePage, rootOf, updateDocument,
+} from './shown_page.js';
 
 // The head every shown page gets: links open tabs, and a fetched picture or style sheet does not
 // say where the listing is being made (a referrer policy of the listing's own is taken out).
@@ -32,6 +33,7 @@ export class LivePreview {
     this.root = null;        // its root element, watched for changes of size
     this.height = 0;
     this.later = null;       // a long page waiting for a pause
+    this.frameAsked = false; // a page is put in place at the next frame
     this.pending = false;    // a measure is asked for the next frame
     this.onMeasured = null;  // told the shown document (the preview window checks images)
     this.resize = new ResizeObserver(() => this.measureSoon());
@@ -60,20 +62,33 @@ export class LivePreview {
     this.html = html;
     clearTimeout(this.later);
     if (!this.doc) return;
-    // A long page takes the browser a while to lay out: it waits for a pause in the typing,
-    // so that keys are never held up behind pages nobody will see.
-    if (html.length > LONG_PAGE) this.later = setTimeout(() => this.put(), PAUSE_MS);
-    else this.put();
+    // The page goes in just before the next frame is painted, not inside the key's own event:
+    // keys that come faster than frames make one update. A long page takes the browser a while
+    // to lay out: it waits for a pause in the typing, so that keys are never held up behind
+    // pages nobody will see.
+    if (html.length > LONG_PAGE) {
+      this.later = setTimeout(() => this.put(), PAUSE_MS);
+    } else if (!this.frameAsked) {
+      this.frameAsked = true;
+      requestAnimationFrame(() => {
+        this.frameAsked = false;
+        if (this.html.length <= LONG_PAGE) this.put();
+      });
+    }
   }
 
   put() {
-    const parsed = new DOMParser().parseFromString(HEAD + this.html, 'text/html');
+    if (!this.doc) return;
+    const parsed = parsePage(HEAD + this.html);
     keepOnlyFirst(parsed, 'meta[name="referrer" i]');
-    replaceDocument(this.doc, parsed);
-    // The page's root grows and shrinks with what arrives; the one it replaced is let go.
-    if (this.root) this.resize.unobserve(this.root);
-    this.root = rootOf(this.doc);
-    this.resize.observe(this.root);
+    updateDocument(this.doc, parsed);
+    // The page's root grows and shrinks with what arrives; one it replaced is let go.
+    const root = rootOf(this.doc);
+    if (root !== this.root) {
+      if (this.root) this.resize.unobserve(this.root);
+      this.root = root;
+      this.resize.observe(root);
+    }
     this.measure();
   }
 

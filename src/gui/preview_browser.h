@@ -1,0 +1,89 @@
+// The embedded browsers of the previews: what they may load and open, and how a new page is put
+// into the shown one.
+#pragma once
+
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "forms/platform.h"
+
+namespace bq::gui {
+
+// A page that shows only the program's own page: links the seller clicks open in the seller's
+// browser (web addresses only), and nothing else leaves the preview or opens a window.
+class PreviewPage : public QWebEnginePage {
+ public:
+  using QWebEnginePage::QWebEnginePage;
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+  QWebEnginePage* createWindow(WebWindowType type) override;
+};
+
+// Shows only the newest page: while one update runs, further navigations replace the waiting
+// one, so typing never waits for the browser. The first time a page file is shown it is loaded;
+// after that, a new version of the same file replaces the shown document in place (no
+// navigation, no new document), which takes a fraction of a reload. The scroll position is
+// restored after each.
+class QtBrowser : public Browser {
+ public:
+  explicit QtBrowser(QWebEngineView* view = nullptr);
+  void attach(QWebEngineView* view);
+
+  void navigate(const std::filesystem::path& file) override;
+  ScrollPosition scrollPosition() override;
+  void scrollTo(ScrollPosition p) override { restore_ = p; }
+
+  QWebEngineView* view() const { return view_; }
+  // Updates started: loads and replacements in place.
+  int loadsStarted() const { return loadsStarted_; }
+  int inPlaceUpdates() const { return inPlace_; }
+  // Pages shown so far (loaded or replaced).
+  int pagesShown() const { return shownCount_; }
+  // Whether later versions of a page replace it in place (on by default).
+  void setReplaceInPlace(bool on) { replaceInPlace_ = on; }
+  // Told after each page is shown (loaded or replaced).
+  std::function<void()> onShown;
+
+ private:
+  void startUpdate();
+  void finished(bool ok, bool inPlace);
+
+  QPointer<QWebEngineView> view_;
+  std::optional<std::filesystem::path> pending_;
+  bool busy_ = false;
+  QUrl shown_;  // the page file the view shows, once it loaded well
+  ScrollPosition restore_;
+  bool replaceInPlace_ = true;
+  int loadsStarted_ = 0;
+  int inPlace_ = 0;
+  int shownCount_ = 0;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what late answers check
+};
+
+// The view of both previews: a PreviewPage with the settings they share. Its page is deleted
+// after the view, from the event loop: a page deleted first leaves the view to make a new one
+// while it is being destroyed, and a page deleted as the view's child can be asked by Chromium
+// for a render widget of a half-destroyed view — both crash now and then.
+class PreviewView : public QWebEngineView {
+ public:
+  PreviewView();
+  ~PreviewView() override;
+};
+
+// Calls `call` (say "pageHeight(document)") on the shown-page module in `page`'s own world.
+void callShownPage(QWebEnginePage* page, const QString& call,
+                   const std::function<void(const QVariant&)>& done = {});
+
+// The previews show static pages: Qt Quick's software renderer composes them (and the window
+// around them) in a fraction of the time the OpenGL path takes where there is no GPU (a key to
+// a painted preview: 17 ms against 34 ms under Xvfb). A QT_QUICK_BACKEND the seller set wins.
+// Call before the QApplication exists.
+void chooseRenderer();
+
+}  // namespace bq::gui
