@@ -1,6 +1,7 @@
 // The browser edition's speed in Debian's chromium, from a local server: first paint and the
 // start-up to a usable window (fresh browser profile each time), the size of the engine, and one
-// edit of a typical listing to the updated preview. Prints figures; asserts nothing.
+// key at three body lengths against the platform's floors. Prints figures; fails when it did not
+// measure what it names.
 //   node bench/web_figures.mjs        (after scripts/web.sh --no-serve and npm ci in tests/web)
 import { readFileSync } from 'node:fs';
 import { gzipSync } from 'node:zlib';
@@ -35,57 +36,92 @@ for (let i = 0; i < 5; i++) {
 console.log(`first contentful paint: median ${ms(median(paints))} (${paints.map((x) => x.toFixed(0)).join(', ')})`);
 console.log(`window usable with its first preview: median ${ms(median(ready))} (${ready.map((x) => x.toFixed(0)).join(', ')})`);
 
+// A key into 欄1's body of the sample listing at three lengths, beside the floors of the same
+// run: a plain textarea holding the same text (the key's own cost), and a same-origin frame
+// whose one text node of that text gets the same change (what any preview costs). Each is timed
+// from the key's event to the next painted frame after its change is in place. The goal:
+// Bidquill within the textarea's floor plus 1.5 times the frame's floor. It checks that it
+// measured what it names: the boxes hold the text and every key, and the preview shows them.
 const { page, context } = await openApp(browser, server, { keepFiles: false });
 await openWithInput(page, sample);
-const edits = await page.evaluate(async () => {
-  const box = document.getElementById('txtEdit3');
-  const frame = document.getElementById('WBrowser');
-  const root = Object.getOwnPropertyDescriptor(Document.prototype, 'documentElement').get;
-  const inFrame = (mark) => root.call(frame.contentDocument).innerHTML.includes(mark);
-  const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
-  const engine = [];
-  const loaded = [];
-  const painted = [];
-  for (let i = 0; i < 60; i++) {
-    const mark = `印${i}号`;
-    const t0 = performance.now();
-    box.value += mark;
-    box.dispatchEvent(new InputEvent('input', { inputType: 'insertText' }));
-    const t1 = performance.now();
-    while (!inFrame(mark)) await new Promise((resolve) => requestAnimationFrame(resolve));
-    const t2 = performance.now();
-    await nextFrame();
-    const t3 = performance.now();
-    engine.push(t1 - t0);
-    loaded.push(t2 - t0);
-    painted.push(t3 - t0);
-    await new Promise((resolve) => setTimeout(resolve, 30));
-  }
-  return { engine, loaded, painted };
+await page.evaluate(() => {
+  // Resolves with the time from the next key's input event to the frame painted after `doc`
+  // (or, without one, the box itself) has changed.
+  window.timeNextKey = (box, doc) => new Promise((resolve) => {
+    box.addEventListener('input', (e) => {
+      const t0 = e.timeStamp;
+      const painted = () => requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - t0), 0));
+      if (!doc) return painted();
+      const seen = new MutationObserver(() => { seen.disconnect(); painted(); });
+      seen.observe(doc, { subtree: true, childList: true, characterData: true });
+    }, { once: true });
+  });
+  window.floors = (text) => {
+    const area = document.createElement('textarea');
+    area.style.cssText = 'position:fixed;left:0;top:0;width:600px;height:300px;z-index:99';
+    area.value = text;
+    const frame = document.createElement('iframe');
+    frame.style.cssText = 'position:fixed;left:620px;top:0;width:700px;height:600px;z-index:99';
+    const key = document.createElement('input');  // takes the keys that change the frame
+    key.style.cssText = 'position:fixed;left:0;top:320px;width:100px;z-index:99';
+    document.body.append(area, frame, key);
+    const doc = frame.contentDocument;
+    doc.body.append(doc.createElement('p'));
+    doc.body.firstChild.append(text);
+    return { area, frame, key };
+  };
 });
-for (const [name, xs] of [['engine (the action, its page, the page put into the frame)', edits.engine],
-  ['edit to page in the frame', edits.loaded], ['edit to preview painted', edits.painted]]) {
-  const warm = xs.slice(5);
-  console.log(`${name}: median ${ms(median(warm))}, p95 ${ms(p95(warm))}`);
+const bodyOf = (bytes) => {
+  let s = '';
+  while (Buffer.byteLength(s) < bytes) s += '長い説明文です。状態は良好です。<BR>\n';
+  return s;
+};
+const KEYS = 30;
+const cell = (xs) => `${median(xs).toFixed(1).padStart(6)} ms (p95 ${p95(xs).toFixed(1).padStart(6)})`;
+console.log(`${'body'.padEnd(8)} ${'textarea'.padEnd(22)} ${'frame, 1 text node'.padEnd(22)} ${'Bidquill'.padEnd(22)} Bidquill - textarea`);
+let shortExtra = 0;
+for (const bytes of [60, 20 * 1024, 100 * 1024]) {
+  const text = bodyOf(bytes);
+  const times = async (focus, after) => {
+    const xs = [];
+    for (let k = 0; k < KEYS; k++) {
+      const measured = page.evaluate(after);
+      await page.evaluate(focus);
+      await page.keyboard.insertText('あ');
+      const t = await measured;
+      if (k >= 5) xs.push(t);
+      await page.waitForTimeout(100);
+    }
+    return xs;
+  };
+  await page.evaluate((t) => { window.floor = window.floors(t); }, text);
+  await page.waitForTimeout(300);
+  const area = await times(() => { const a = window.floor.area; a.focus(); a.setSelectionRange(a.value.length, a.value.length); },
+    () => window.timeNextKey(window.floor.area, null));
+  if (await page.evaluate(() => window.floor.area.value.length) !== text.length + KEYS) throw new Error('the textarea did not take every key');
+  const frame = await times(() => window.floor.key.focus(), () => {
+    const doc = window.floor.frame.contentDocument;
+    const measured = window.timeNextKey(window.floor.key, doc);
+    window.floor.key.addEventListener('input', () => doc.body.firstChild.firstChild.appendData('あ'), { once: true });
+    return measured;
+  });
+  if (await page.evaluate(() => window.floor.frame.contentDocument.body.textContent.length) !== text.length + KEYS) {
+    throw new Error('the frame did not take every change');
+  }
+  await page.evaluate(() => Object.values(window.floor).forEach((e) => e.remove()));
+  await page.fill('#txtEdit1', text);
+  await page.waitForTimeout(1500);
+  const ours = await times(() => { const b = document.getElementById('txtEdit1'); b.focus(); b.setSelectionRange(b.value.length, b.value.length); },
+    () => window.timeNextKey(document.getElementById('txtEdit1'), document.getElementById('WBrowser').contentDocument));
+  await page.waitForTimeout(500);
+  const shown = await page.evaluate(() => document.getElementById('WBrowser').contentDocument.body.textContent);
+  if (!shown.includes('あ'.repeat(KEYS))) throw new Error('the preview does not show every key');
+  const extra = median(ours) - median(area);
+  if (bytes < 1024) shortExtra = extra;
+  const goal = median(area) + 1.5 * median(frame);
+  console.log(`${(bytes < 1024 ? 'short' : `${bytes / 1024} KB`).padEnd(8)} ${cell(area)} ${cell(frame)} ${cell(ours)} ` +
+    `${extra.toFixed(1)} ms = ${(extra / shortExtra).toFixed(2)} x short (${median(ours) <= goal ? 'met' : 'NOT met'}: ${goal.toFixed(1)} ms)`);
 }
-// What the browser itself takes to show any page in such a frame: an empty one, no engine.
-const floor = await page.evaluate(async () => {
-  const f = document.createElement('iframe');
-  f.setAttribute('sandbox', '');
-  f.style.cssText = 'position:fixed;left:0;top:0;width:800px;height:400px';
-  document.body.append(f);
-  const xs = [];
-  for (let i = 0; i < 40; i++) {
-    const shown = new Promise((resolve) => f.addEventListener('load', resolve, { once: true }));
-    const t0 = performance.now();
-    f.srcdoc = `<p>${i}</p>`;
-    await shown;
-    xs.push(performance.now() - t0);
-  }
-  f.remove();
-  return xs.slice(5);
-});
-console.log(`the browser alone, an empty page into a sandboxed frame: median ${ms(median(floor))}, p95 ${ms(p95(floor))}`);
 await context.close();
 await browser.close();
 server.close();

@@ -21,6 +21,14 @@ Piece control(std::string name, Look look) {
   return p;
 }
 
+// A control with the name a screen reader speaks for it, where its own caption says too little
+// (a tick beside a text box, one colour button of many).
+Piece spoken(std::string name, Look look, std::string words) {
+  Piece p = control(std::move(name), look);
+  p.text = std::move(words);
+  return p;
+}
+
 Piece area(std::string name, int lines, std::string spoken) {
   Piece p = control(std::move(name), Look::Area);
   p.lines = lines;
@@ -73,10 +81,17 @@ Piece at(Piece p, int row, int column, int span = 1) {
 // Background, font colour, bold and size of a title ("T") or body ("E").
 Piece styleLine(const char* part, int i) {
   std::string stem = std::string("cmd") + part;
-  return line({control(n(stem.c_str(), i, "BC"), Look::Button),
-               control(n(stem.c_str(), i, "FC"), Look::Button),
-               control(n((std::string("chk") + part).c_str(), i, "B"), Look::Toggle),
-               control(n((std::string("cmb") + part).c_str(), i, "FS"), Look::Combo)});
+  std::string of = "欄 " + std::to_string(i) + (part[0] == 'T' ? " 見出し" : " 本文");
+  return line(
+      {spoken(n(stem.c_str(), i, "BC"), Look::Button, of + "の背景色"),
+       spoken(n(stem.c_str(), i, "FC"), Look::Button, of + "の文字色"),
+       spoken(n((std::string("chk") + part).c_str(), i, "B"), Look::Toggle, of + "を太字にする"),
+       spoken(n((std::string("cmb") + part).c_str(), i, "FS"), Look::Combo,
+              of + "の文字の大きさ")});
+}
+
+Piece showBox(int i) {
+  return spoken(n("chkTitle", i), Look::Check, "欄 " + std::to_string(i) + " を表示する");
 }
 
 std::string titleName(int i) {
@@ -85,9 +100,8 @@ std::string titleName(int i) {
 
 Piece card(int i) {
   return box(Kind::Card,
-             {at(control(n("chkTitle", i), Look::Check), 0, 0),
-              at(area(n("txtTitle", i), 2, titleName(i)), 0, 1), at(styleLine("T", i), 0, 2),
-              at(label("本文"), 1, 0),
+             {at(showBox(i), 0, 0), at(area(n("txtTitle", i), 2, titleName(i)), 0, 1),
+              at(styleLine("T", i), 0, 2), at(label("本文"), 1, 0),
               at(area(n("txtEdit", i), 3, "欄 " + std::to_string(i) + " 本文"), 1, 1),
               at(styleLine("E", i), 1, 2)},
              n("fraSection", i), "欄 " + std::to_string(i));
@@ -96,8 +110,8 @@ Piece card(int i) {
 // The show box, title and title style of the sections that live in the tabs.
 Piece titleHead(int i) {
   return box(Kind::Grid,
-             {at(control(n("chkTitle", i), Look::Check), 0, 0), at(styleLine("T", i), 0, 1),
-              at(label("見出し"), 1, 0), at(area(n("txtTitle", i), 2, titleName(i)), 1, 1)});
+             {at(showBox(i), 0, 0), at(styleLine("T", i), 0, 1), at(label("見出し"), 1, 0),
+              at(area(n("txtTitle", i), 2, titleName(i)), 1, 1)});
 }
 
 Piece shippingPage() {
@@ -105,9 +119,10 @@ Piece shippingPage() {
   // Two columns of six, filled downwards.
   for (int i = 1; i <= kShippingRows; ++i) {
     int r = (i - 1) % 6, c = (i - 1) / 6 * 3;
-    rows.push_back(at(control(n("chkSend", i), Look::Check), r, c));
-    rows.push_back(at(control(n("txtSend", i), Look::Line), r, c + 1));
-    Piece money = at(control(n("txtMoney", i), Look::Line), r, c + 2);
+    std::string row = "発送方法" + std::to_string(i);
+    rows.push_back(at(spoken(n("chkSend", i), Look::Check, row + "を載せる"), r, c));
+    rows.push_back(at(spoken(n("txtSend", i), Look::Line, row + "の名前"), r, c + 1));
+    Piece money = at(spoken(n("txtMoney", i), Look::Line, row + "の料金"), r, c + 2);
     // The row the engine prices by zone, from the zone price list.
     if (i == kYuPackRow) money.hint = "（地域別料金）";
     rows.push_back(money);
@@ -116,62 +131,70 @@ Piece shippingPage() {
   for (int k = 0; k < tariff::kWeightClasses; ++k) {
     weights.push_back(at(control(indexed("optYPack", k), Look::Option), k / 6, k % 6));
   }
-  Piece yuPack = box(Kind::Column, {line({label("発送元"), control("cmbSend", Look::Combo)}),
-                                    box(Kind::Grid, std::move(weights))});
-  return box(
-      Kind::Page,
-      {titleHead(kShippingSection),
-       line({label("品名"), control("chkE5B_1", Look::Toggle), control("cmdE5FC_1", Look::Button),
-             label("料金"), control("chkE5B_2", Look::Toggle), control("cmdE5FC_2", Look::Button)}),
-       line({control("cmdE5BC", Look::Button), control("cmbE5FS", Look::Combo),
-             control("cmdSendLC", Look::Button), label("品名の幅"),
-             control("txtSendW", Look::Dimension)}),
-       box(Kind::Grid, std::move(rows), "grdSend"),
-       box(Kind::Group, {std::move(yuPack)}, "fraYuPack", "ゆうパック")},
-      "tabShipping", "発送について");
+  Piece yuPack =
+      box(Kind::Column, {line({label("発送元"), spoken("cmbSend", Look::Combo, "発送元")}),
+                         box(Kind::Grid, std::move(weights))});
+  return box(Kind::Page,
+             {titleHead(kShippingSection),
+              line({label("品名"), spoken("chkE5B_1", Look::Toggle, "発送方法の名前を太字にする"),
+                    spoken("cmdE5FC_1", Look::Button, "発送方法の名前の文字色"), label("料金"),
+                    spoken("chkE5B_2", Look::Toggle, "発送方法の料金を太字にする"),
+                    spoken("cmdE5FC_2", Look::Button, "発送方法の料金の文字色")}),
+              line({spoken("cmdE5BC", Look::Button, "発送方法の表の背景色"),
+                    spoken("cmbE5FS", Look::Combo, "発送方法の表の文字の大きさ"),
+                    spoken("cmdSendLC", Look::Button, "発送方法の表の線の色"), label("品名の幅"),
+                    spoken("txtSendW", Look::Dimension, "発送方法の名前の列の幅")}),
+              box(Kind::Grid, std::move(rows), "grdSend"),
+              box(Kind::Group, {std::move(yuPack)}, "fraYuPack", "ゆうパック")},
+             "tabShipping", "発送について");
 }
 
 Piece paymentPage() {
   std::vector<Piece> rows;
   for (int i = 1; i <= kPaymentRows; ++i) {
     int r = (i - 1) % 8, c = (i - 1) / 8 * 2;
-    rows.push_back(at(control(n("chkBank", i), Look::Check), r, c));
-    rows.push_back(at(control(n("txtBank", i), Look::Line), r, c + 1));
+    std::string row = "支払い方法" + std::to_string(i);
+    rows.push_back(at(spoken(n("chkBank", i), Look::Check, row + "を載せる"), r, c));
+    rows.push_back(at(spoken(n("txtBank", i), Look::Line, row + "の名前"), r, c + 1));
   }
   return box(
       Kind::Page,
       {titleHead(kPaymentSection),
-       line({label("本文"), control("cmdE6BC", Look::Button), control("cmdE6FC", Look::Button),
-             control("chkE6B", Look::Toggle), control("cmbE6FS", Look::Combo)}),
+       line({label("本文"), spoken("cmdE6BC", Look::Button, "支払い方法の背景色"),
+             spoken("cmdE6FC", Look::Button, "支払い方法の文字色"),
+             spoken("chkE6B", Look::Toggle, "支払い方法を太字にする"),
+             spoken("cmbE6FS", Look::Combo, "支払い方法の文字の大きさ")}),
        box(Kind::Grid, std::move(rows), "grdBank"),
-       line({label("区切り記号"), control("txtBankPunc", Look::Line)})},
+       line({label("区切り記号"), spoken("txtBankPunc", Look::Line, "支払い方法の区切り記号")})},
       "tabPayment", "支払いについて");
 }
 
 Piece tableGroup() {
-  Piece grid = box(Kind::Grid,
-                   {at(control("cmdColor", Look::Button), 0, 0),
-                    at(line({label("線の太さ"), control("cmbCellspacing", Look::Combo)}), 0, 1),
-                    at(line({label("表の余白"), control("cmbCellpadding", Look::Combo)}), 0, 2),
-                    at(line({label("表の横幅"), control("txtWidth", Look::Dimension)}), 1, 0),
-                    at(line({label("表の縦幅"), control("txtHeight", Look::Dimension)}), 1, 1),
-                    at(line({label("見出しの幅"), control("txtTW", Look::Dimension)}), 1, 2),
-                    at(line({control("optTableAlign(0)", Look::Option),
-                             control("optTableAlign(1)", Look::Option)}),
-                       2, 0, 3),
-                    at(line({control("optTA(0)", Look::Option), control("optTA(1)", Look::Option),
-                             control("optTA(2)", Look::Option)}),
-                       3, 0, 3),
-                    at(control("chkFit", Look::Check), 4, 0, 3)});
+  Piece grid = box(
+      Kind::Grid,
+      {at(spoken("cmdColor", Look::Button, "表の線の色"), 0, 0),
+       at(line({label("線の太さ"), spoken("cmbCellspacing", Look::Combo, "表の線の太さ")}), 0, 1),
+       at(line({label("表の余白"), spoken("cmbCellpadding", Look::Combo, "表の余白")}), 0, 2),
+       at(line({label("表の横幅"), spoken("txtWidth", Look::Dimension, "表の横幅")}), 1, 0),
+       at(line({label("表の縦幅"), spoken("txtHeight", Look::Dimension, "表の縦幅")}), 1, 1),
+       at(line({label("見出しの幅"), spoken("txtTW", Look::Dimension, "表の見出しの幅")}), 1, 2),
+       at(line({control("optTableAlign(0)", Look::Option),
+                control("optTableAlign(1)", Look::Option)}),
+          2, 0, 3),
+       at(line({control("optTA(0)", Look::Option), control("optTA(1)", Look::Option),
+                control("optTA(2)", Look::Option)}),
+          3, 0, 3),
+       at(control("chkFit", Look::Check), 4, 0, 3)});
   return box(Kind::Group, {std::move(grid)}, "fraTable", "表の設定");
 }
 
 Piece bulkGroup() {
-  Piece grid =
-      box(Kind::Grid,
-          {at(label("見出し"), 0, 0), at(control("cmdTBC", Look::Button), 0, 1),
-           at(control("cmdTFC", Look::Button), 0, 2), at(label("本文"), 1, 0),
-           at(control("cmdEBC", Look::Button), 1, 1), at(control("cmdEFC", Look::Button), 1, 2)});
+  Piece grid = box(Kind::Grid, {at(label("見出し"), 0, 0),
+                                at(spoken("cmdTBC", Look::Button, "すべての見出しの背景色"), 0, 1),
+                                at(spoken("cmdTFC", Look::Button, "すべての見出しの文字色"), 0, 2),
+                                at(label("本文"), 1, 0),
+                                at(spoken("cmdEBC", Look::Button, "すべての本文の背景色"), 1, 1),
+                                at(spoken("cmdEFC", Look::Button, "すべての本文の文字色"), 1, 2)});
   return box(Kind::Group, {std::move(grid)}, "fraBulk", "一括設定");
 }
 

@@ -32,7 +32,7 @@ struct Piece {
   Kind kind = Kind::Column;
   std::string name;  // the control's name, or the piece's own (groups, pages, commands)
   std::string text;  // a label's words, a group's or page's title, a command's caption,
-                     // a text box's name for screen readers
+                     // the name screen readers speak for a control (else its caption)
   std::string tip;   // a command's tooltip
   std::string hint;  // what an empty line box shows
   Look look = Look::None;

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSessionManager>
@@ -14,6 +15,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include <cstdio>
 #include <memory>
@@ -94,6 +97,9 @@ struct Options {
     parser.addOption(appFolder);
     parser.addOption(firstPreview);
     parser.addOption(screenshots);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("Settings files (.ini) to open, one after another."),
+        QStringLiteral("[FILE...]"));
   }
 };
 
@@ -148,6 +154,8 @@ int main(int argc, char** argv) {
   bq::gui::chooseRenderer();
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
+  // Where start-up's time goes, told with --first-preview.
+  std::vector<std::pair<const char*, qint64>> steps{{"Qt", sinceStart.elapsed()}};
   bq::gui::loadQtTranslations();
   QApplication::setOrganizationName(QStringLiteral("Bidquill"));
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
@@ -172,6 +180,7 @@ int main(int argc, char** argv) {
       args.isSet(appFolder) ? bq::gui::str(args.value(appFolder)) : bq::AppFolder().string();
   bq::frmMain form(platform, folder);
   auto missing = form.Load();
+  steps.emplace_back("engine", sinceStart.elapsed());
   if (!missing.empty()) {
     platform.splash().close();
     QMessageBox::critical(nullptr, QStringLiteral("Bidquill"),
@@ -188,9 +197,19 @@ int main(int argc, char** argv) {
   platform.qtMainBrowser().attach(window.WBrowser());
   window.show();
   platform.splash().close();
+  steps.emplace_back("window", sinceStart.elapsed());
 
   bool documentation = args.isSet(firstPreview) || args.isSet(screenshots);
   if (!documentation) startRecovery(form, &window);
+  // Files given by the file manager or on the command line open as a dropped file does: work not
+  // yet saved (restored, or of the file before) is settled first.
+  QStringList files = documentation ? QStringList() : args.positionalArguments();
+  QTimer::singleShot(0, &window, [&form, files] {
+    for (const QString& file : files) {
+      form.document.openFile(
+          std::filesystem::u8path(bq::gui::str(QFileInfo(file).absoluteFilePath())));
+    }
+  });
   // The desktop session ending is one more way to close the window.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                    [&form](QSessionManager& manager) {
@@ -209,13 +228,21 @@ int main(int argc, char** argv) {
     auto fired = std::make_shared<bool>(false);
     QObject::connect(
         window.WBrowser(), &QWebEngineView::loadFinished, &window,
-        [&window, &form, &platform, shots, &sinceStart, fired](bool) {
+        [&window, &form, &platform, shots, &sinceStart, &steps, fired](bool) {
           if (*fired) return;
           *fired = true;
+          steps.emplace_back("preview loaded", sinceStart.elapsed());
           // One more moment so that what was loaded is painted.
-          QTimer::singleShot(300, &window, [&window, &form, &platform, shots, &sinceStart] {
-            std::printf("first preview: %lld ms\n",
+          QTimer::singleShot(300, &window, [&window, &form, &platform, shots, &sinceStart, &steps] {
+            std::printf("first preview: %lld ms (",
                         static_cast<long long>(sinceStart.elapsed()) - 300);
+            qint64 before = 0;
+            for (const auto& [step, at] : steps) {
+              std::printf("%s%s %lld", before ? ", " : "", step,
+                          static_cast<long long>(at - before));
+              before = at;
+            }
+            std::printf(" ms)\n");
             std::fflush(stdout);
             if (shots.isEmpty()) return QApplication::quit();
             window.grab().save(shots + QStringLiteral("/main.png"));

@@ -126,6 +126,12 @@ void frmWeb::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
+void frmWeb::showListingTitle(const QString& mainTitle) {
+  QString title = mainTitle;
+  title.remove(QStringLiteral("[*]"));
+  setWindowTitle(QStringLiteral("プレビュー - ") + title);
+}
+
 void frmWeb::showAndFocus() {
   inFront_ = true;
   arrived_ = false;

@@ -18,6 +18,8 @@ class frmWeb : public QWidget, public PreviewWindow {
   Browser& browser() override { return browser_; }
   void setSourceText(const std::string& html) override;
   void showAndFocus() override;
+  // "プレビュー - " and the main window's title (its unsaved mark "[*]" left out).
+  void showListingTitle(const QString& mainTitle);
   void showReport(ReportMaker make, std::function<void()> fix) override;
   // Whether it was last asked to the front and the seller has not gone to another window since.
   bool inFront() const { return inFront_; }

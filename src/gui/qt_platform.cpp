@@ -147,7 +147,15 @@ void QtPlatform::setClipboardText(const std::string& text) {
 }
 
 PreviewWindow& QtPlatform::previewWindow() {
-  if (!preview_) preview_ = new frmWeb;
+  if (!preview_) {
+    preview_ = new frmWeb;
+    // Its title names the listing, as the main window's does.
+    if (parent_) {
+      preview_->showListingTitle(parent_->windowTitle());
+      QObject::connect(parent_, &QWidget::windowTitleChanged, preview_.data(),
+                       &frmWeb::showListingTitle);
+    }
+  }
   return *preview_;
 }
 

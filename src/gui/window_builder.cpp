@@ -67,6 +67,16 @@ QWidget* WindowBuilder::build(const Piece& p) {
 }
 
 QWidget* WindowBuilder::control(const Piece& p) {
+  QWidget* w = makeControl(p);
+  // The name a screen reader speaks, where the description gives one, on what takes the focus.
+  if (w && !p.text.empty()) {
+    QWidget* focused = w->focusPolicy() != Qt::NoFocus ? w : w->findChild<QLineEdit*>();
+    if (focused) focused->setAccessibleName(qs(p.text));
+  }
+  return w;
+}
+
+QWidget* WindowBuilder::makeControl(const Piece& p) {
   switch (p.look) {
     case Look::Line: {
       QLineEdit* box = binder_.line(p.name);
@@ -75,11 +85,8 @@ QWidget* WindowBuilder::control(const Piece& p) {
       if (!p.hint.empty()) box->setPlaceholderText(qs(p.hint));
       return box;
     }
-    case Look::Area: {
-      QPlainTextEdit* box = binder_.area(p.name, p.lines);
-      box->setAccessibleName(qs(p.text));
-      return box;
-    }
+    case Look::Area:
+      return binder_.area(p.name, p.lines);
     case Look::Check:
       return binder_.check(p.name);
     case Look::Toggle:

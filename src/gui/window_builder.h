@@ -21,6 +21,7 @@ class WindowBuilder {
 
  private:
   QWidget* control(const layout::Piece& p);
+  QWidget* makeControl(const layout::Piece& p);
   QWidget* line(const layout::Piece& p);
   QWidget* strip(const layout::Piece& p);
   QWidget* column(const layout::Piece& p);

@@ -1,6 +1,7 @@
 // The desktop program under the offscreen platform: the window starts with its bindings, typing
 // reaches the page and its file, the preview window shows the page.
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -41,6 +42,7 @@
 
 #include "app/design_gallery.h"
 #include "app/frm_main.h"
+#include "app/window_layout.h"
 #include "core/app_folder.h"
 #include "gui/adaptive_area.h"
 #include "gui/main_window.h"
@@ -171,6 +173,49 @@ class GuiTest : public QObject {
     // The first page reaches the embedded browser.
     QSignalSpy loaded(window_->WBrowser(), &QWebEngineView::loadFinished);
     QVERIFY(loaded.count() > 0 || loaded.wait(20000));
+  }
+
+  // What a screen reader reads: every control of the window's description is there, named, and
+  // announced as what it is (a tick as a check box, a line box as a text box…).
+  void everyControlHasASpokenNameAndItsRole() {
+    using layout::Look;
+    QStringList faults;
+    for (const layout::Piece* p : layout::namedPieces()) {
+      auto* w = window_->findChild<QWidget*>(gui::qs(p->name));
+      if (w && p->look == Look::Dimension && !qobject_cast<QLineEdit*>(w))
+        w = w->findChild<QLineEdit*>();
+      QAccessibleInterface* a = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+      if (!a) {
+        faults << gui::qs(p->name) + QStringLiteral(": not in the tree");
+        continue;
+      }
+      QList<QAccessible::Role> roles;
+      switch (p->look) {
+        case Look::Line:
+        case Look::Area:
+        case Look::Dimension:
+          roles = {QAccessible::EditableText};
+          break;
+        case Look::Check:
+          roles = {QAccessible::CheckBox};
+          break;
+        case Look::Combo:
+          roles = {QAccessible::ComboBox};
+          break;
+        case Look::Option:
+          roles = {QAccessible::RadioButton};
+          break;
+        default:  // buttons, toggles and the window's own commands
+          roles = {QAccessible::Button, QAccessible::CheckBox, QAccessible::ButtonMenu};
+      }
+      if (a->text(QAccessible::Name).trimmed().isEmpty()) faults << gui::qs(p->name) + ": no name";
+      if (!roles.contains(a->role()))
+        faults << gui::qs(p->name) + QStringLiteral(": role %1").arg(a->role());
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    auto* money = window_->findChild<QLineEdit*>(QStringLiteral("txtMoney3"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(money)->text(QAccessible::Name),
+             QStringLiteral("発送方法3の料金"));
   }
 
   void typingATitleReachesThePageAndItsFile() {
@@ -398,7 +443,8 @@ class GuiTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
     QTest::qWait(300);
     auto run = [this](const QString& script) { return runInPage(window_->WBrowser(), script); };
-    run(QStringLiteral("document.getElementById('kept').bidquillMark = 1;"
+    run(
+        QStringLiteral("document.getElementById('kept').bidquillMark = 1;"
                        "document.getElementById('look').bidquillMark = 1"));
     for (int k = 0; k < 3; ++k) {
       shown = browser.pagesShown();

@@ -8,20 +8,14 @@ let commands;
 
 const TEXT_LOOKS = new Set(['line', 'area', 'dimension']);
 
+const FIELD = 'input,select,textarea,button';
+
 function control(b, p) {
-  switch (p.look) {
-    case 'line': {
-      const e = b.line(p.name);
-      if (p.hint) e.placeholder = p.hint;
-      return e;
-    }
-    case 'area': {
-      const e = b.area(p.name, p.lines);
-      e.setAttribute('aria-label', p.text);
-      return e;
-    }
-    default: return b[p.look](p.name);
-  }
+  const e = b[p.look](p.name, p.lines);
+  if (p.look === 'line' && p.hint) e.placeholder = p.hint;
+  // The name a screen reader speaks, where the description gives one, on what takes the focus.
+  if (p.text) (e.matches(FIELD) ? e : e.querySelector(FIELD)).setAttribute('aria-label', p.text);
+  return e;
 }
 
 // A column of a grid stretches when it holds a text box of its own (not one spanning columns).

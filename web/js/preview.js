@@ -33,7 +33,6 @@ export class LivePreview {
     this.root = null;        // its root element, watched for changes of size
     this.height = 0;
     this.later = null;       // a long page waiting for a pause
-    this.frameAsked = false; // a page is put in place at the next frame
     this.pending = false;    // a measure is asked for the next frame
     this.onMeasured = null;  // told the shown document (the preview window checks images)
     this.resize = new ResizeObserver(() => this.measureSoon());
@@ -62,19 +61,10 @@ export class LivePreview {
     this.html = html;
     clearTimeout(this.later);
     if (!this.doc) return;
-    // The page goes in just before the next frame is painted, not inside the key's own event:
-    // keys that come faster than frames make one update. A long page takes the browser a while
-    // to lay out: it waits for a pause in the typing, so that keys are never held up behind
-    // pages nobody will see.
-    if (html.length > LONG_PAGE) {
-      this.later = setTimeout(() => this.put(), PAUSE_MS);
-    } else if (!this.frameAsked) {
-      this.frameAsked = true;
-      requestAnimationFrame(() => {
-        this.frameAsked = false;
-        if (this.html.length <= LONG_PAGE) this.put();
-      });
-    }
+    // A long page takes the browser a while to lay out: it waits for a pause in the typing,
+    // so that keys are never held up behind pages nobody will see.
+    if (html.length > LONG_PAGE) this.later = setTimeout(() => this.put(), PAUSE_MS);
+    else this.put();
   }
 
   put() {
