@@ -84,6 +84,7 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
       auto at = std::find(all.begin(), all.end(), *mapped[c]);
       box->setCurrentIndex(static_cast<int>(at - all.begin()) + 1);
     }
+    box->setAccessibleName(QStringLiteral("「%1」列を入れる欄").arg(qs(headers[c])));
     table->setCellWidget(0, static_cast<int>(c), box);
     boxes.push_back(box);
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -100,6 +101,9 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   table->setVerticalHeaderLabels(rowNames);
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->setMinimumHeight(table->fontMetrics().height() * 12);
+  // Tab leaves the table for the lists in it and the settings below (arrows go from cell to
+  // cell); else Tab would go round its cells and nothing below could be reached by keyboard.
+  table->setTabKeyNavigation(false);
   v->addWidget(table, 1);
 
   auto* form = new QFormLayout;

@@ -881,6 +881,19 @@ class GuiTest : public QObject {
           } else if (auto* d = qobject_cast<QDialog*>(modal)) {
             if (d->findChild<QTableWidget*>()) {
               QVERIFY(!d->findChildren<QComboBox*>().isEmpty());
+              // Tab goes through the table to everything below it, and round.
+              d->findChild<QTableWidget*>()->setFocus();
+              QSet<QString> reached;
+              for (int k = 0; k < 40; ++k) {
+                QWidget* focused = d->focusWidget();
+                if (auto* b = qobject_cast<QAbstractButton*>(focused)) reached << b->text();
+                if (qobject_cast<QLineEdit*>(focused)) reached << QStringLiteral("見出し");
+                if (!focused) break;
+                QTest::keyClick(focused, Qt::Key_Tab);
+              }
+              for (const char* name :
+                   {"見出し", "1行ずつHTMLファイルも作る", "作成…", "キャンセル"})
+                QVERIFY2(reached.contains(QString::fromUtf8(name)), name);
               QMetaObject::invokeMethod(d, "accept");
             } else {  // the summary
               d->accept();
