@@ -46,15 +46,23 @@ const { page, context } = await openApp(browser, server, { keepFiles: false });
 await openWithInput(page, sample);
 await page.evaluate(() => {
   // Resolves with the time from the next key's input event to the frame painted after `doc`
-  // (or, without one, the box itself) has changed.
-  window.timeNextKey = (box, doc) => new Promise((resolve) => {
-    box.addEventListener('input', (e) => {
-      const t0 = e.timeStamp;
-      const painted = () => requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - t0), 0));
-      if (!doc) return painted();
-      const seen = new MutationObserver(() => { seen.disconnect(); painted(); });
-      seen.observe(doc, { subtree: true, childList: true, characterData: true });
-    }, { once: true });
+  // (or, without one, the box itself) has changed. The change is watched from before the key,
+  // since the app's own listener may make it before any other.
+  window.timeNextKey = (box, doc) => new Promise((resolve, reject) => {
+    setTimeout(() => reject(new Error(`nothing changed after a key into ${box.id || box.tagName}`)), 5000);
+    let t0 = null;
+    let changed = !doc;
+    const painted = () => requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - t0), 0));
+    const seen = doc && new MutationObserver(() => {
+      seen.disconnect();
+      changed = true;
+      if (t0 !== null) painted();
+    });
+    seen?.observe(doc, { subtree: true, childList: true, characterData: true });
+    window.addEventListener('input', (e) => {
+      t0 = e.timeStamp;
+      if (changed) painted();
+    }, { capture: true, once: true });
   });
   window.floors = (text) => {
     const area = document.createElement('textarea');
