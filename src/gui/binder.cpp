@@ -58,9 +58,45 @@ void showText(QPlainTextEdit* w, const TextBox& box) {
   w->setTextCursor(c);
 }
 
+// An option button as screen readers must hear it: one of a group. Qt announces a radio button
+// that is not auto-exclusive as a check box; ours are not, because the engine's group decides.
+// (Asked for while the button is being made, before it is told so: every radio button gets it.)
+class OptionAccessible : public QAccessibleWidget {
+ public:
+  explicit OptionAccessible(QRadioButton* w) : QAccessibleWidget(w, QAccessible::RadioButton) {}
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = button()->isChecked();
+    return s;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+      return QString(button()->text()).remove(QLatin1Char('&'));
+    }
+    return QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) button()->click();
+  }
+
+ private:
+  QRadioButton* button() const { return static_cast<QRadioButton*>(widget()); }
+};
+
+QAccessibleInterface* optionAccessible(const QString& key, QObject* object) {
+  auto* w = qobject_cast<QRadioButton*>(object);
+  if (key != QLatin1String("QRadioButton") || !w) return nullptr;
+  return new OptionAccessible(w);
+}
+
 }  // namespace
 
-Binder::Binder(frmMain& form, QObject* parent) : QObject(parent), form_(form) {}
+Binder::Binder(frmMain& form, QObject* parent) : QObject(parent), form_(form) {
+  static const bool installed = (QAccessible::installFactory(optionAccessible), true);
+  (void)installed;
+}
 
 template <class T>
 T& Binder::control(const std::string& name) {
@@ -225,46 +261,7 @@ void bindPressed(Binder* binder, W* w, Button& b) {
   });
 }
 
-namespace {
-
-// An option button as screen readers must hear it: one of a group. Qt announces a radio button
-// that is not auto-exclusive as a check box; ours are not, because the engine's group decides.
-// (Asked for while the button is being made, before it is told so: every radio button gets it.)
-class OptionAccessible : public QAccessibleWidget {
- public:
-  explicit OptionAccessible(QRadioButton* w) : QAccessibleWidget(w, QAccessible::RadioButton) {}
-  QAccessible::State state() const override {
-    QAccessible::State s = QAccessibleWidget::state();
-    s.checkable = true;
-    s.checked = button()->isChecked();
-    return s;
-  }
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
-      return QString(button()->text()).remove(QLatin1Char('&'));
-    }
-    return QAccessibleWidget::text(t);
-  }
-  QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& action) override {
-    if (action == pressAction()) button()->click();
-  }
-
- private:
-  QRadioButton* button() const { return static_cast<QRadioButton*>(widget()); }
-};
-
-QAccessibleInterface* optionAccessible(const QString& key, QObject* object) {
-  auto* w = qobject_cast<QRadioButton*>(object);
-  if (key != QLatin1String("QRadioButton") || !w) return nullptr;
-  return new OptionAccessible(w);
-}
-
-}  // namespace
-
 QRadioButton* Binder::option(const std::string& name) {
-  static const bool installed = (QAccessible::installFactory(optionAccessible), true);
-  (void)installed;
   auto& b = control<OptionButton>(name);
   auto* w = new QRadioButton(qs(b.caption()));
   w->setObjectName(qs(name));

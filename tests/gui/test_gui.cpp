@@ -429,7 +429,6 @@ class GuiTest : public QObject {
     QVERIFY2(!title.contains(QStringLiteral("127.0.0.1")), qPrintable(title));
   }
 
-  // Sellers host their photos elsewhere: remote images keep loading in the preview.
   // An edit in one body leaves the rest of the shown document as it was: the nodes of another
   // section are the same objects afterwards (a mark put on them stays; a style sheet is never
   // fetched or applied again), and the page is right, whatever the listing names its elements.
@@ -483,6 +482,7 @@ class GuiTest : public QObject {
     }
   }
 
+  // Sellers host their photos elsewhere: remote images keep loading in the preview.
   void remoteImagesStillLoad() {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
