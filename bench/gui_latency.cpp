@@ -2,8 +2,8 @@
 // the same run, with a short body, 20 KB and 100 KB in 欄1's body (run under Xvfb at 1366x768):
 //   - a plain text box holding the same text, key to painted box (QPlainTextEdit, the body's own
 //     kind; QTextEdit for comparison);
-//   - a plain QWebEngineView showing the same body (its lines as markup), whose last text node
-//     is changed by script, to its next paint: what any preview of that page costs;
+//   - a plain QWebEngineView showing the same page, whose text node at the body's end is
+//     changed by script, to its next paint: what any preview of that page costs;
 //   - Bidquill: a key into 欄1's body, as from an input method, to the preview's next paint.
 // The goal: Bidquill within the text box's floor plus 1.5 times the preview's floor, at every
 // length. It checks that it measured what it names: the boxes hold the text and every key, and
@@ -27,10 +27,12 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "core/app_folder.h"
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
+#include "text/cp932.h"
 
 namespace fs = std::filesystem;
 using namespace bq;
@@ -127,39 +129,46 @@ Figures textBoxFloor(const QString& text) {
   return f;
 }
 
-// A plain view showing `text` as one text node, which a script lengthens by one character.
-Figures previewFloor(const QString& text) {
+// Scrolls `view` so that the text node ending in `kEnd` (where the keys land) is in the middle.
+const QString kFindEnd = QStringLiteral(
+    "(function () { var w = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT), n, "
+    "last;"
+    " while ((n = w.nextNode())) if (n.data.indexOf('%1') >= 0) last = n; return last; })()");
+constexpr char16_t kEnd[] = u"最後の行";
+
+void showTheEnd(QWebEngineView* view) {
+  run(view, QStringLiteral("(function (n) { var r = document.createRange(); r.selectNode(n);"
+                           " window.scrollTo(0, r.getBoundingClientRect().top + window.scrollY -"
+                           " window.innerHeight / 2); })(") +
+                kFindEnd.arg(QString::fromUtf16(kEnd)) + QStringLiteral(")"));
+}
+
+// A plain view showing the same page, whose text node at the body's end a script lengthens by
+// one character per key: what any preview of this page costs.
+Figures previewFloor(const QString& page) {
   QWebEngineView view;
   view.resize(766, 700);
-  view.setHtml(QStringLiteral("<!DOCTYPE html><meta charset=utf-8><body><p id=t></p>"));
-  view.show();
   bool loaded = false;
   QObject::connect(&view, &QWebEngineView::loadFinished, [&] { loaded = true; });
+  view.setHtml(page);
+  view.show();
   waitFor([&] { return loaded; }, "the plain view never loaded");
-  QTest::qWait(300);
-  run(&view, QStringLiteral("document.getElementById('t').innerHTML = %1")
-                 .arg(QString::fromUtf8(QJsonDocument(QJsonArray{text + QStringLiteral("最後の行")})
-                                            .toJson(QJsonDocument::Compact)) +
-                      QStringLiteral("[0]; window.scrollTo(0, 1e9)")));
+  showTheEnd(&view);
   QTest::qWait(500);
-  QWidget* painted = view.focusProxy();
-  Figures f = timeKeys(painted, [&] {
-    view.page()->runJavaScript(
-        QStringLiteral("document.getElementById('t').lastChild.appendData('あ')"),
-        QWebEngineScript::ApplicationWorld);
+  QString end = kFindEnd.arg(QString::fromUtf16(kEnd));
+  Figures f = timeKeys(view.focusProxy(), [&] {
+    view.page()->runJavaScript(end + QStringLiteral(".appendData('あ')"),
+                               QWebEngineScript::ApplicationWorld);
   });
-  if (!run(&view, QStringLiteral("document.getElementById('t').textContent"))
-           .toString()
-           .endsWith(QString(kKeys, QChar(u'あ')))) {
+  if (!run(&view, end + QStringLiteral(".data")).toString().endsWith(QString(kKeys, u'あ')))
     fail("the plain view's text node did not take every change");
-  }
   return f;
 }
 
 QString bodyOf(std::size_t bytes) {
   std::string s;
   while (s.size() < bytes) s += "長い説明文です。状態は良好です。<BR>\n";
-  return gui::qs(s);
+  return gui::qs(s) + QString::fromUtf16(kEnd);
 }
 
 }  // namespace
@@ -189,20 +198,22 @@ int main(int argc, char** argv) {
   QWidget* preview = window.WBrowser()->focusProxy();
 
   std::printf("%-8s %-22s %-22s %-22s %-22s %s\n", "body", "QPlainTextEdit", "QTextEdit",
-              "plain view, 1 node", "Bidquill", "Bidquill - box  (goal)");
+              "plain view, same page", "Bidquill", "Bidquill - box  (goal)");
   double shortExtra = 0;
   for (std::size_t bytes : {std::size_t{60}, std::size_t{20 * 1024}, std::size_t{100 * 1024}}) {
     QString text = bodyOf(bytes);
-    Figures plain = textBoxFloor<QPlainTextEdit>(text);
-    Figures rich = textBoxFloor<QTextEdit>(text);
-    Figures view = previewFloor(text);
-
-    window.activateWindow();
     int shown = browser.pagesShown();
     form.page.section(1).txtEdit.setText(gui::str(text));
     waitFor([&] { return browser.pagesShown() > shown; }, "the long body was never shown");
-    // Both views show the end, where the keys land.
-    run(window.WBrowser(), QStringLiteral("window.scrollTo(0, 1e9)"));
+    QString page = gui::qs(text::decodeText(readWholeFile(form.output.tempPage()).value_or("")));
+    if (!page.contains(QString::fromUtf16(kEnd))) fail("the page file lacks the body");
+    Figures plain = textBoxFloor<QPlainTextEdit>(text);
+    Figures rich = textBoxFloor<QTextEdit>(text);
+    Figures view = previewFloor(page);
+
+    window.activateWindow();
+    // Both views show the body's end, where the keys land.
+    showTheEnd(window.WBrowser());
     QTest::qWait(800);
     body->setFocus();
     body->moveCursor(QTextCursor::End);
@@ -237,12 +248,14 @@ int main(int argc, char** argv) {
       std::snprintf(buf, sizeof buf, "%6.1f ms (p95 %6.1f)", f.median, f.p95);
       return std::string(buf);
     };
-    std::printf("%-8s %-22s %-22s %-22s %-22s %6.1f ms = %.2f x short  (%s %.1f ms)\n",
-                bytes < 1024 ? "short" : (std::to_string(bytes / 1024) + " KB").c_str(),
-                cell(plain).c_str(), cell(rich).c_str(), cell(view).c_str(), cell(ours).c_str(),
-                extra, shortExtra > 0 ? extra / shortExtra : 0.0,
-                ours.median <= plain.median + 1.5 * view.median ? "met:" : "NOT met:",
-                plain.median + 1.5 * view.median);
+    std::printf(
+        "%-8s %-22s %-22s %-22s %-22s %6.1f ms = %.2f x short  (%s %.1f ms; beyond both "
+        "floors %.1f ms)\n",
+        bytes < 1024 ? "short" : (std::to_string(bytes / 1024) + " KB").c_str(),
+        cell(plain).c_str(), cell(rich).c_str(), cell(view).c_str(), cell(ours).c_str(), extra,
+        shortExtra > 0 ? extra / shortExtra : 0.0,
+        ours.median <= plain.median + 1.5 * view.median ? "met:" : "NOT met:",
+        plain.median + 1.5 * view.median, extra - view.median);
   }
   window.hide();
   fs::remove_all(dir);
