@@ -32,4 +32,4 @@ npm ci --no-audit --no-fund --loglevel=error
 echo "Browser tests with node $(LD_LIBRARY_PATH="$node_lib" "$node_bin/node" --version) from $node_bin"
 BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" \
   BIDQUILL_WINDOW_PLACES="$PWD/../../build-test/bin/bidquill_window_places" LD_LIBRARY_PATH="$node_lib" \
-  "$node_bin/node" --test web.test.mjs phone.test.mjs
+  "$node_bin/node" --test web.test.mjs phone.test.mjs accessibility.test.mjs

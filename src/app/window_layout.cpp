@@ -83,8 +83,8 @@ Piece styleLine(const char* part, int i) {
   std::string stem = std::string("cmd") + part;
   std::string of = "欄 " + std::to_string(i) + (part[0] == 'T' ? " 見出し" : " 本文");
   return line(
-      {spoken(n(stem.c_str(), i, "BC"), Look::Button, of + "の背景色"),
-       spoken(n(stem.c_str(), i, "FC"), Look::Button, of + "の文字色"),
+      {spoken(n(stem.c_str(), i, "BC"), Look::Button, of + "の背景の色"),
+       spoken(n(stem.c_str(), i, "FC"), Look::Button, of + "のフォントの色"),
        spoken(n((std::string("chk") + part).c_str(), i, "B"), Look::Toggle, of + "を太字にする"),
        spoken(n((std::string("cmb") + part).c_str(), i, "FS"), Look::Combo,
               of + "の文字の大きさ")});
@@ -137,10 +137,10 @@ Piece shippingPage() {
   return box(Kind::Page,
              {titleHead(kShippingSection),
               line({label("品名"), spoken("chkE5B_1", Look::Toggle, "発送方法の名前を太字にする"),
-                    spoken("cmdE5FC_1", Look::Button, "発送方法の名前の文字色"), label("料金"),
+                    spoken("cmdE5FC_1", Look::Button, "発送方法の名前のフォントの色"), label("料金"),
                     spoken("chkE5B_2", Look::Toggle, "発送方法の料金を太字にする"),
-                    spoken("cmdE5FC_2", Look::Button, "発送方法の料金の文字色")}),
-              line({spoken("cmdE5BC", Look::Button, "発送方法の表の背景色"),
+                    spoken("cmdE5FC_2", Look::Button, "発送方法の料金のフォントの色")}),
+              line({spoken("cmdE5BC", Look::Button, "発送方法の表の背景の色"),
                     spoken("cmbE5FS", Look::Combo, "発送方法の表の文字の大きさ"),
                     spoken("cmdSendLC", Look::Button, "発送方法の表の線の色"), label("品名の幅"),
                     spoken("txtSendW", Look::Dimension, "発送方法の名前の列の幅")}),
@@ -160,8 +160,8 @@ Piece paymentPage() {
   return box(
       Kind::Page,
       {titleHead(kPaymentSection),
-       line({label("本文"), spoken("cmdE6BC", Look::Button, "支払い方法の背景色"),
-             spoken("cmdE6FC", Look::Button, "支払い方法の文字色"),
+       line({label("本文"), spoken("cmdE6BC", Look::Button, "支払い方法の背景の色"),
+             spoken("cmdE6FC", Look::Button, "支払い方法のフォントの色"),
              spoken("chkE6B", Look::Toggle, "支払い方法を太字にする"),
              spoken("cmbE6FS", Look::Combo, "支払い方法の文字の大きさ")}),
        box(Kind::Grid, std::move(rows), "grdBank"),
@@ -190,11 +190,11 @@ Piece tableGroup() {
 
 Piece bulkGroup() {
   Piece grid = box(Kind::Grid, {at(label("見出し"), 0, 0),
-                                at(spoken("cmdTBC", Look::Button, "すべての見出しの背景色"), 0, 1),
-                                at(spoken("cmdTFC", Look::Button, "すべての見出しの文字色"), 0, 2),
+                                at(spoken("cmdTBC", Look::Button, "すべての見出しの背景の色（一括設定）"), 0, 1),
+                                at(spoken("cmdTFC", Look::Button, "すべての見出しのフォントの色（一括設定）"), 0, 2),
                                 at(label("本文"), 1, 0),
-                                at(spoken("cmdEBC", Look::Button, "すべての本文の背景色"), 1, 1),
-                                at(spoken("cmdEFC", Look::Button, "すべての本文の文字色"), 1, 2)});
+                                at(spoken("cmdEBC", Look::Button, "すべての本文の背景の色（一括設定）"), 1, 1),
+                                at(spoken("cmdEFC", Look::Button, "すべての本文のフォントの色（一括設定）"), 1, 2)});
   return box(Kind::Group, {std::move(grid)}, "fraBulk", "一括設定");
 }
 

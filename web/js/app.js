@@ -123,6 +123,7 @@ class App {
     }
     for (const s of r.statuses) this.status(s);
     document.title = r.document.title;
+    this.previewWindow?.showListingTitle(r.document.title);
     this.modified = r.document.modified;
     return r;
   }

@@ -27,6 +27,10 @@ const PAUSE_MS = 300;
 export class LivePreview {
   constructor(scrollBox, frame) {
     this.box = scrollBox;
+    // The box scrolls the page: it takes the keyboard's focus so that arrows and Page Down can.
+    scrollBox.tabIndex = 0;
+    scrollBox.setAttribute('role', 'region');
+    scrollBox.setAttribute('aria-label', 'プレビュー');
     this.frame = frame;
     this.html = null;
     this.doc = null;         // the frame's document, once our empty page is in it

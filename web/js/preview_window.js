@@ -13,17 +13,21 @@ export class PreviewWindow {
     const phone = el('input', { id: 'chkPhone', type: 'checkbox' });
     phone.addEventListener('change', () => frame.classList.toggle('phone', phone.checked));
     const pages = [['プレビュー', scroll], ['HTMLタグ', this.source]];
-    const bar = el('div', { class: 'tab-bar', role: 'tablist' });
+    // The list of tabs holds the tabs only; the phone check stands beside it.
+    const tabs = el('div', { class: 'tabs', role: 'tablist' });
     for (const [title, page] of pages) {
       const tab = el('button', { type: 'button', role: 'tab', text: title });
       tab.addEventListener('click', () => this.select(page));
-      bar.append(tab);
+      page.setAttribute('role', 'tabpanel');
+      page.setAttribute('aria-label', title);
+      tabs.append(tab);
     }
+    const bar = el('div', { class: 'tab-bar' }, [tabs]);
     bar.append(el('span', { class: 'stretch' }), el('label', { class: 'check',
       title: '購入者がスマートフォンで見る幅でページを表示します' },
     [phone, el('span', { text: 'スマートフォンの幅（375px）で見る' })]));
     this.pages = pages;
-    this.tabs = bar;
+    this.tabs = tabs;
     this.findings = el('ul', { id: 'lstChecks' });
     this.size = el('div', { id: 'lblPageSize' });
     this.fixButton = el('button', { id: 'cmdFixLessThan', type: 'button', text: '「<」を &lt; に書き換える',
@@ -34,8 +38,9 @@ export class PreviewWindow {
     ]);
     const close = el('button', { type: 'button', class: 'close', text: '閉じる' });
     close.addEventListener('click', () => this.dialog.close());
+    this.title = el('span', { text: 'Bidquill' });
     this.dialog = el('dialog', { id: 'frmWeb', class: 'preview-window', 'aria-label': 'Bidquill' }, [
-      el('div', { class: 'box-title' }, [el('span', { text: 'Bidquill' }), close]),
+      el('div', { class: 'box-title' }, [this.title, close]),
       el('div', { class: 'preview-body' }, [el('div', { class: 'tabWeb' }, [bar, ...pages.map(([, p]) => p)]), panel]),
     ]);
     document.body.append(this.dialog);
@@ -69,6 +74,12 @@ export class PreviewWindow {
       .map((t) => el('li', { text: t })));
     this.fixButton.hidden = !r.fixable;
     this.size.textContent = r.size;
+  }
+
+  // "プレビュー - " and the window's title: which listing it shows.
+  showListingTitle(title) {
+    this.title.textContent = `プレビュー - ${title}`;
+    this.dialog.setAttribute('aria-label', this.title.textContent);
   }
 
   showAndFocus() {
