@@ -22,6 +22,7 @@ struct FileDialogRequest {
   std::string filter;    // "INI (*.ini)|*.ini"; the first pattern's extension is added to a
                          // saved name that has none
   bool overwritePrompt = false;
+  std::string title;  // what the dialog is for; empty: the platform's own title
 };
 
 // A question with buttons of its own ("保存" / "保存しない" / "キャンセル"). Each choice has a

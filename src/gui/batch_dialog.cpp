@@ -380,6 +380,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
     FileDialogRequest folder;
     folder.mode = FileDialogMode::Folder;
     folder.fileName = items.parent_path().u8string();
+    folder.title = "1行ずつのHTMLファイルを入れるフォルダーを選んでください";
     auto dir = platform.chooseFile(folder);
     if (!dir) return;
     htmlDir = fs::u8path(*dir);

@@ -62,9 +62,13 @@ std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& reque
                        : QString();
   QFileDialog dialog(parent_, {}, name.isEmpty() ? folder : name,
                      captions.join(QStringLiteral(";;")));
+  if (!request.title.empty()) dialog.setWindowTitle(qs(request.title));
   if (request.mode == FileDialogMode::Folder) {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Qt's translation says ディレクトリ; the desktop says フォルダー.
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("フォルダー:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("選択"));
   } else if (request.mode == FileDialogMode::Save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);

@@ -796,16 +796,17 @@ class GuiTest : public QObject {
     QSettings().remove(QStringLiteral("lastFolder"));
     fs::path picked = dir_ / "listings";
     fs::create_directories(picked);
-    QString seen;
+    QString seen, words;
     // Finds the open file dialog, notes where it starts and picks `pick` (or cancels).
-    std::function<void(const QString&)> answer = [&seen, &answer](const QString& pick) {
-      QTimer::singleShot(50, [&seen, &answer, pick] {
+    std::function<void(const QString&)> answer = [&seen, &words, &answer](const QString& pick) {
+      QTimer::singleShot(50, [&seen, &words, &answer, pick] {
         QFileDialog* d = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets()) {
           if (auto* f = qobject_cast<QFileDialog*>(w); f && f->isVisible()) d = f;
         }
         if (!d) return answer(pick);
         seen = d->directory().absolutePath();
+        words = d->windowTitle() + QLatin1Char('|') + d->labelText(QFileDialog::FileName);
         if (pick.isEmpty()) {
           d->reject();
         } else {
@@ -816,13 +817,17 @@ class GuiTest : public QObject {
       });
     };
     answer(gui::qs((picked / "a.ini").string()));
-    auto chosen = platform_->chooseFile({FileDialogMode::Save, "", "", false});
+    auto chosen = platform_->chooseFile({FileDialogMode::Save, "", "", false, ""});
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(seen, QFileInfo(documents).isDir() ? documents : QDir::homePath());
     QVERIFY(chosen && *chosen == (picked / "a.ini").string());
     answer(QString());
-    QVERIFY(!platform_->chooseFile({FileDialogMode::Open, "", "", false}));
+    QVERIFY(!platform_->chooseFile({FileDialogMode::Open, "", "", false, ""}));
     QCOMPARE(seen, gui::qs(picked.string()));
+    // A folder: the dialog says what for, and says フォルダー.
+    answer(QString());
+    QVERIFY(!platform_->chooseFile({FileDialogMode::Folder, "", "", false, "フォルダーを選ぶ"}));
+    QCOMPARE(words, QStringLiteral("フォルダーを選ぶ|フォルダー:"));
   }
 
   // 一括作成…: キャンセル while rows are being made leaves nothing written, and a run to the end
