@@ -71,6 +71,9 @@ class frmMain {
   Registry& registry() { return registry_; }
   Platform& platform() { return platform_; }
   const AppPaths& paths() const { return paths_; }
+  // Writes this form's page files into `folder` instead of the per-user folder a running window
+  // previews (the command line's own). Before Load.
+  void usePageFolder(const std::filesystem::path& folder) { paths_.temp = folder; }
 
   Actions actions;
   StyleState style;

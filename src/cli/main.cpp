@@ -1,6 +1,7 @@
 // bidquill-cli: the engine without a display. `render` writes the page a fresh start makes;
 // `run` plays a script of user actions against it.
 #include <malloc.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,22 @@ void printQuestion(const bq::Question& q, const std::string& answer) {
   }
   std::cerr << "] -> " << answer << '\n';
 }
+
+// The pages a run makes go to a private folder of its own, never to the one a running window
+// previews (a run would replace the seller's preview); it goes when the run ends.
+struct OwnPageFolder {
+  OwnPageFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "bidquill-cli-XXXXXX").string();
+    if (::mkdtemp(name.data())) path = name;
+  }
+  ~OwnPageFolder() {
+    std::error_code ec;
+    if (!path.empty()) std::filesystem::remove_all(path, ec);
+  }
+  OwnPageFolder(const OwnPageFolder&) = delete;
+  OwnPageFolder& operator=(const OwnPageFolder&) = delete;
+  std::filesystem::path path;
+};
 
 // Starts the engine as the program starts; false when a template is missing.
 bool start(bq::frmMain& form) {
@@ -254,6 +271,8 @@ int main(int argc, char** argv) {
   platform.onMessage = printMessage;
   platform.onQuestion = printQuestion;
   bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
+  OwnPageFolder pages;
+  form.usePageFolder(pages.path);
   if (o.command == "check") return check(o, form, platform);
   return o.command == "render" ? render(o, form, platform) : run(o, form, platform);
 }

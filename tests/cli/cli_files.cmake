@@ -1,10 +1,11 @@
 # The command line's own files: a script is read as every file is (a folder, a device or a
 # missing file is told in Japanese with status 2; code page 932 is read as such), and render -o
-# replaces its output through a new file, refusing a FIFO.
+# replaces its output through a new file, refusing a FIFO. No run writes a page file where a
+# running window previews, and none leaves anything in the temporary folder.
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/data ${WORK}/folder)
+file(MAKE_DIRECTORY ${WORK}/data ${WORK}/folder ${WORK}/run ${WORK}/tmp ${WORK}/home)
 file(COPY ${TEMPLATES} DESTINATION ${WORK}/data)
-set(env ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run)
+set(env ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run TMPDIR=${WORK}/tmp HOME=${WORK}/home)
 foreach(script folder /dev/zero missing.script)
   execute_process(COMMAND ${env} ${CLI} run --app-folder ${WORK} ${script} WORKING_DIRECTORY ${WORK}
     ERROR_VARIABLE err RESULT_VARIABLE status)
@@ -32,4 +33,13 @@ execute_process(COMMAND ${env} ${CLI} render --app-folder ${WORK} -o fifo WORKIN
   ERROR_VARIABLE err RESULT_VARIABLE status TIMEOUT 20)
 if(NOT status EQUAL 1 OR NOT err MATCHES "通常のファイルではありません")
   message(FATAL_ERROR "render -o FIFO: status ${status}\n${err}")
+endif()
+file(WRITE ${WORK}/preview.script "click cmdPreview\n")
+execute_process(COMMAND ${env} ${CLI} run --app-folder ${WORK} preview.script WORKING_DIRECTORY ${WORK}
+  OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE status)
+execute_process(COMMAND ${env} ${CLI} check --app-folder ${WORK} ${TEMPLATES}/../sample/listing.ini WORKING_DIRECTORY ${WORK}
+  OUTPUT_QUIET ERROR_QUIET)
+file(GLOB_RECURSE left ${WORK}/run/* ${WORK}/tmp/* ${WORK}/home/*)
+if(NOT status EQUAL 0 OR left)
+  message(FATAL_ERROR "pages left where a window previews or in the temporary folder: ${status} ${left}")
 endif()
