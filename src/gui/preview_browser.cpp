@@ -1,9 +1,11 @@
 #include "gui/preview_browser.h"
 
+#include <QChildEvent>
 #include <QDesktopServices>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -111,6 +113,27 @@ PreviewView::~PreviewView() {
   QWebEnginePage* p = page();
   p->setParent(nullptr);
   p->deleteLater();
+}
+
+bool PreviewView::event(QEvent* e) {
+  // The widget the browser draws into (and which gets the keys) is a child made later.
+  if (e->type() == QEvent::ChildAdded) {
+    if (auto* w = qobject_cast<QWidget*>(static_cast<QChildEvent*>(e)->child()))
+      w->installEventFilter(this);
+  }
+  return QWebEngineView::event(e);
+}
+
+bool PreviewView::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+      focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+      return true;
+    }
+  }
+  return QWebEngineView::eventFilter(watched, e);
 }
 
 QtBrowser::QtBrowser(QWebEngineView* view) {

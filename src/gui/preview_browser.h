@@ -70,10 +70,17 @@ class QtBrowser : public Browser {
 // after the view, from the event loop: a page deleted first leaves the view to make a new one
 // while it is being destroyed, and a page deleted as the view's child can be asked by Chromium
 // for a render widget of a half-destroyed view — both crash now and then.
+//
+// Tab goes on to the window's next control instead of into the page's links: the preview is
+// read (arrows and Page Down scroll it), and a page full of links would hold the keyboard.
 class PreviewView : public QWebEngineView {
  public:
   PreviewView();
   ~PreviewView() override;
+
+ protected:
+  bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 };
 
 // Calls `call` (say "pageHeight(document)") on the shown-page module in `page`'s own world.

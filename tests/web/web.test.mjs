@@ -403,6 +403,9 @@ test('保存 before opening another file saves the changes, then opens the file 
   await (await chooser).setFiles(sample);
   await page.waitForFunction(() => document.title === 'listing.ini — Bidquill');
   assert.equal(await page.inputValue('#txtTitle3'), '商品状態');
+  // Saved work leaves no draft in the browser's storage (which local pages share).
+  await page.waitForTimeout(1000);
+  assert.deepEqual(await page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('bidquill.draft.'))), []);
   await context.close();
 });
 
@@ -566,7 +569,8 @@ test('named elements of a listing cannot change how the page is measured or chec
   await page.keyboard.insertText('<img name="documentElement"><img name="body"><img name="images">' +
     '<img name="querySelectorAll"><img name="adoptNode"><meta name="referrer" content="unsafe-url">' +
     `<link rel="stylesheet" href="${elsewhere.url}style.css">` +
-    `${lines}<img src="/missing-picture.png"><img src="${elsewhere.url}icon.svg">最後の行`);
+    `<noscript>スクリプトのない人だけに</noscript><a id="back" rel="opener" href="${elsewhere.url}">リンク</a>` +
+    `${lines}<img src="/missing-picture.png"><img referrerpolicy="unsafe-url" src="${elsewhere.url}icon.svg">最後の行`);
   await waitForPreview(page, '最後の行');
   // A picture or style sheet from another site (served without cache headers) is asked for
   // once, however often the page changes, and without saying where the listing is made
@@ -580,6 +584,14 @@ test('named elements of a listing cannot change how the page is measured or chec
   await page.waitForTimeout(300);
   assert.equal(await page.evaluate(`${sheet}.ownerNode.bidquillMark`), 1);
   assert.deepEqual(elsewhere.requests.sort(), ['/icon.svg', '/style.css']);
+  // As buyers' browsers show it (no <noscript>), and no link opens with a way back.
+  const shown = await page.evaluate(() => {
+    const doc = document.getElementById('WBrowser').contentDocument;
+    return [doc.body.textContent, doc.getElementById('back').rel];
+  });
+  assert.ok(!shown[0].includes('スクリプトのない人だけに'));
+  assert.match(shown[1], /noopener/);
+  assert.doesNotMatch(shown[1], /(^|\s)opener/);
   assert.equal(elsewhere.referers.get('/icon.svg'), undefined);
   elsewhere.close();
   // The frame grows to the whole page, so the last line can be scrolled to.
@@ -653,6 +665,9 @@ test('each tab keeps its own work; the work of closed tabs is offered in 前回�
   await c.locator('#dlgDrafts').waitFor();
   const offered = c.locator('#dlgDrafts button.draft');
   assert.equal(await offered.count(), 2);
+  // Each says what it holds, so two drafts of the same second are told apart.
+  assert.match(await offered.nth(0).innerText(), /タブBの見出し/);
+  assert.match(await offered.nth(1).innerText(), /タブAの見出し/);
   await offered.nth(1).click();
   await ready(c);
   assert.equal(await c.inputValue('#txtTitle2'), 'タブAの見出し');

@@ -16,7 +16,7 @@ class App {
   constructor(engine) {
     this.engine = engine;
     this.files = new Files(engine);
-    this.storage = new Storage(engine, (text) => this.status(text));
+    this.storage = new Storage(engine, (text) => this.status(text), () => this.firstWords());
     this.modified = false;
     this.previewWindow = null;
   }
@@ -30,6 +30,7 @@ class App {
       return;
     }
     const controls = new Map(first.state.changed.map((c) => [c.name, c]));
+    this.newListing = new Map(first.state.changed.map((c) => [c.name, c.text]));
     this.binder = new Binder(controls, (args) => this.run(args),
       (box, text) => this.engine.pastedText(box, text));
     this.windowDescription = first.window;
@@ -105,6 +106,21 @@ class App {
       return p.mode === 'open' ? this.files.pickToOpen() : this.files.pickToSave(p.fileName);
     }
     return ask(p);
+  }
+
+  // The first title or body the seller wrote (not a new listing's own), shortened: what tells
+  // one draft from another.
+  firstWords() {
+    for (const kind of ['txtTitle', 'txtEdit']) {
+      for (let i = 1; i <= 8; i++) {
+        const text = this.binder?.controls.get(`${kind}${i}`)?.text ?? '';
+        if (text === this.newListing?.get(`${kind}${i}`)) continue;
+        const words = text.replace(/<[^>]*>/g, ' ')
+          .replace(/\s+/g, ' ').trim();
+        if (words) return words.length > 24 ? `${words.slice(0, 24)}…` : words;
+      }
+    }
+    return '';
   }
 
   // What the engine changed, shown at once.

@@ -78,7 +78,7 @@ export function chooseDraft(drafts) {
   let pick = drafts[0].id;  // 続ける goes on with the newest
   const list = el('div', { class: 'box-text drafts', role: 'list' }, drafts.map((d) => {
     const b = el('button', { type: 'button', class: 'draft', 'data-draft': d.id,
-      text: `${name(d)}${d.modified ? '（保存していない変更あり）' : ''}　${when(d)}` });
+      text: `${name(d)}${d.words ? `「${d.words}」` : ''}${d.modified ? '（保存していない変更あり）' : ''}　${when(d)}` });
     b.addEventListener('click', () => { pick = d.id; b.closest('dialog').querySelector('[data-key="go"]').click(); });
     return b;
   }));

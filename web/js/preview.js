@@ -14,7 +14,7 @@
 // The frame is as tall as its page and the box around it scrolls: the seller's place is the
 // box's, and a new page does not move it.
 import {
-  brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, parsePage, rootOf, updateDocument,
+  asBuyersSeeIt, brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, parsePage, rootOf, updateDocument,
 } from './shown_page.js';
 
 // The head every shown page gets: links open tabs, and a fetched picture or style sheet does not
@@ -75,6 +75,7 @@ export class LivePreview {
     if (!this.doc) return;
     const parsed = parsePage(HEAD + this.html);
     keepOnlyFirst(parsed, 'meta[name="referrer" i]');
+    asBuyersSeeIt(parsed);
     updateDocument(this.doc, parsed);
     // The page's root grows and shrinks with what arrives; one it replaced is let go.
     const root = rootOf(this.doc);

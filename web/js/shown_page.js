@@ -78,6 +78,19 @@ export function keepOnlyFirst(doc, selector) {
   Array.prototype.slice.call(querySelectorAll.call(doc, selector), 1).forEach((e) => remove.call(e));
 }
 
+// What buyers' browsers do with a listing, and what keeps the preview to itself: <noscript> is
+// hidden where scripts run (the buyers' browsers), an element's own referrer policy is taken out
+// (no fetch says where the listing is made), and no link opens a window with a way back here.
+export function asBuyersSeeIt(doc) {
+  Array.prototype.forEach.call(querySelectorAll.call(doc, 'noscript'), (e) => remove.call(e));
+  Array.prototype.forEach.call(querySelectorAll.call(doc, '[referrerpolicy]'),
+    (e) => removeAttribute.call(e, 'referrerpolicy'));
+  Array.prototype.forEach.call(querySelectorAll.call(doc, 'a, area, form'), (e) => {
+    const rel = (getAttribute.call(e, 'rel') || '').split(/\s+/).filter((t) => t && !/^opener$/i.test(t));
+    setAttribute.call(e, 'rel', [...rel, 'noopener', 'noreferrer'].join(' '));
+  });
+}
+
 // A text or comment takes only the changed stretch: the browser lays out again what changed,
 // and a long body's untouched text is not copied.
 function updateText(shown, fresh) {

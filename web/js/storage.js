@@ -12,7 +12,7 @@ import { inStore } from './idb.js';
 
 const PREFIX = 'bidquill.draft.';
 const TAB = 'bidquill.tab';
-const PARTS = ['recovery', 'file', 'base', 'when'];
+const PARTS = ['recovery', 'file', 'base', 'when', 'words'];
 // Where a single tab kept its work before drafts had ids.
 const LEGACY = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bidquill.base' };
 // The two files: in localStorage in base64, or, when larger than IN_PLACE_BYTES, in IndexedDB
@@ -46,7 +46,8 @@ function drafts() {
     return [];
   }
   return [...ids].map((id) => ({ id, file: get(key(id, 'file')) || '',
-    modified: get(key(id, 'recovery')) !== null, when: Number(get(key(id, 'when')) || 0) }))
+    modified: get(key(id, 'recovery')) !== null, when: Number(get(key(id, 'when')) || 0),
+    words: get(key(id, 'words')) || '' }))
     .filter((d) => d.modified || d.file)
     .sort((a, b) => b.when - a.when);
 }
@@ -59,14 +60,16 @@ async function heldDrafts() {
 }
 
 export class Storage {
-  constructor(engine, tell) {
+  constructor(engine, tell, describe = () => '') {
     this.engine = engine;
     this.tell = tell;  // a note in the status bar
+    this.describe = describe;  // the listing's first words, which tell drafts apart
     this.timer = null;
     this.failing = false;
     this.file = '';
     this.id = null;
     this.since = null;  // when the first change not yet kept was made
+    this.kept = false;  // whether the draft holds the file's name and bytes
     this.turns = {};    // per part: how often it was written or removed
   }
 
@@ -182,17 +185,17 @@ export class Storage {
     if (this.stopped || !this.id) return;
     if (doc.file !== this.file || saved.length) {
       this.file = doc.file;
-      this.put(key(this.id, 'file'), doc.file);
-      this.put(key(this.id, 'when'), String(Date.now()));
-      const bytes = doc.file ? this.engine.readFile(doc.file) : null;
-      if (bytes) this.writeBlob('base', bytes);
-      else this.removePart(this.id, 'base');
+      this.kept = false;
     }
     clearTimeout(this.timer);
     this.timer = null;
+    // Work that is saved (or was never changed) leaves no draft behind: the browser keeps only
+    // what a change not yet saved needs, and a page opened from disk shares its storage with
+    // every other local page.
     if (!doc.modified) {
       this.since = null;
-      this.removePart(this.id, 'recovery');
+      this.discard(this.id);
+      this.kept = false;
       return;
     }
     // After a pause in the typing, and at least every few seconds while it goes on.
@@ -214,9 +217,18 @@ export class Storage {
     this.since = null;
     if (this.stopped || !this.id || !this.engine.keepState()) return;
     const bytes = this.engine.readFile(STATE);
+    if (bytes && !this.kept) {
+      // The file the changes are to (its other programs' lines a later save keeps).
+      this.put(key(this.id, 'file'), this.file);
+      const base = this.file ? this.engine.readFile(this.file) : null;
+      if (base) this.writeBlob('base', base);
+      else this.removePart(this.id, 'base');
+      this.kept = true;
+    }
     if (bytes) {
       this.writeBlob('recovery', bytes);
       this.put(key(this.id, 'when'), String(Date.now()));
+      this.put(key(this.id, 'words'), this.describe());
     }
   }
 

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Puts a release a seller can download into dist/, the version in every name:
+#   bidquill-VERSION.html           the single-file browser edition: download, double-click
+#   bidquill-web-VERSION.zip        the site, for any static web host
+#   bidquill_VERSION_amd64.deb      the desktop program for Debian 12
+#   SHA256SUMS                      to check the downloads
+set -euo pipefail
+cd "$(dirname "$0")/.."
+version=$(sed -n 's/^project(Bidquill VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
+scripts/deps.sh zip
+scripts/web.sh --no-serve
+scripts/deb.sh
+rm -rf dist
+mkdir -p dist
+cp build-web/site/bidquill.html "dist/bidquill-$version.html"
+# The site without the single file, which is a download of its own.
+(cd build-web/site && zip -qrX "../../dist/bidquill-web-$version.zip" . -x bidquill.html)
+cp build-deb/bidquill_"$version"_*.deb dist/
+(cd dist && sha256sum -- * >SHA256SUMS)
+ls -l dist
