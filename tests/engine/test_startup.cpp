@@ -107,6 +107,10 @@ TEST_F(Startup, UnusablePageFoldersFallThroughAndNoneLeavesNoLivePreview) {
   fs::create_directory_symlink(dir / "elsewhere", dir / "cache" / "bidquill");
   setenv("XDG_RUNTIME_DIR", (dir / "run-file").c_str(), 1);
   setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+  // The shared temporary folder is the last place: the test's own, not the machine's.
+  std::string tmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  fs::create_directories(dir / "tmp");
+  setenv("TMPDIR", (dir / "tmp").c_str(), 1);
   AppPaths p = AppPaths::resolve(dir);
   EXPECT_EQ(p.temp.parent_path(), fs::temp_directory_path());
   EXPECT_EQ(p.temp.filename().string().rfind("bidquill-", 0), 0u);
@@ -114,7 +118,11 @@ TEST_F(Startup, UnusablePageFoldersFallThroughAndNoneLeavesNoLivePreview) {
   // With nowhere to write, the seller is told once and the page is still made.
   setenv("TMPDIR", (dir / "run-file").c_str(), 1);
   start();
-  unsetenv("TMPDIR");
+  if (tmp.empty()) {
+    unsetenv("TMPDIR");
+  } else {
+    setenv("TMPDIR", tmp.c_str(), 1);
+  }
   unsetenv("XDG_CACHE_HOME");
   EXPECT_TRUE(form->paths().temp.empty());
   ASSERT_EQ(platform.messages.size(), 1u);
