@@ -247,6 +247,28 @@ class GuiTest : public QObject {
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QStringLiteral(", "))));
   }
 
+  // A question by keyboard: Tab reaches each button in order and Enter takes the focused one.
+  void aQuestionGoesByKeyboard() {
+    Question q{"保存しますか？",
+               "Bidquill",
+               {{"save", "保存"}, {"discard", "保存しない"}, {"cancel", "キャンセル"}},
+               "cancel"};
+    QStringList order;
+    QTimer::singleShot(100, [&order] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (!box) return;
+      for (int k = 0; k < 3; ++k) {
+        auto* b = qobject_cast<QPushButton*>(box->focusWidget());
+        if (b) order << b->text();
+        QTest::keyClick(box->focusWidget(), Qt::Key_Tab);
+      }
+      QTest::keyClick(box->focusWidget(), Qt::Key_Return);  // the first again: 保存
+    });
+    QCOMPARE(gui::qs(platform_->ask(q)), QStringLiteral("save"));
+    QCOMPARE(order, (QStringList{QStringLiteral("保存"), QStringLiteral("保存しない"),
+                                 QStringLiteral("キャンセル")}));
+  }
+
   void typingATitleReachesThePageAndItsFile() {
     auto* title = window_->findChild<QPlainTextEdit*>(QStringLiteral("txtTitle2"));
     title->selectAll();
