@@ -698,6 +698,12 @@ test('on a phone (375 px) every control is within reach and the preview window h
   await page.locator('#dlgMessage button').click();
   const frame = await page.locator('#frmWebBrowser').evaluate((f) => f.getBoundingClientRect().width);
   assert.ok(frame >= 300, `the preview window's page is ${frame} px wide`);
+  // The phone check is whole on the screen, and the checks are on it, not under the page.
+  const placed = await page.evaluate(() => {
+    const box = (s) => document.querySelector(s).getBoundingClientRect();
+    return { phoneRight: box('#frmWeb .tab-bar label').right, checksTop: box('#pnlChecks').top };
+  });
+  assert.ok(placed.phoneRight <= 375.5 && placed.checksTop < 667, JSON.stringify(placed));
   await context.close();
 });
 
