@@ -40,7 +40,8 @@ class LinkCatcher : public QWebEnginePage {
 
 // The project's module for shown pages (web/js/shown_page.js, the browser edition's own), as a
 // script of the preview's own world: its exports become the members of `shownPage`. The
-// module imports nothing, so taking the word "export" away is all it takes.
+// module imports nothing, so taking the word "export" away is all it takes (the same rule
+// tools/single_file.py applies when it bundles the browser edition).
 QWebEngineScript shownPageScript() {
   QFile file(QStringLiteral(":/js/shown_page.js"));
   if (!file.open(QIODevice::ReadOnly))
