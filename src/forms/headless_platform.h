@@ -20,7 +20,14 @@ struct RecordedMessage {
 
 class HeadlessBrowser : public Browser {
  public:
-  void navigate(const std::filesystem::path& file) override { navigations.push_back(file); }
+  void navigate(const std::filesystem::path& file) override {
+    navigations.push_back(file);
+    edits.emplace_back();
+  }
+  void showEdit(const std::filesystem::path& file, const PageEdit& edit) override {
+    navigations.push_back(file);
+    edits.emplace_back(edit);
+  }
   ScrollPosition scrollPosition() override { return position; }
   void scrollTo(ScrollPosition p) override {
     position = p;
@@ -28,6 +35,7 @@ class HeadlessBrowser : public Browser {
   }
 
   std::vector<std::filesystem::path> navigations;
+  std::vector<std::optional<PageEdit>> edits;  // one per navigation: what it said changed
   ScrollPosition position;
   int scrollRestores = 0;
 };

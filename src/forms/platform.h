@@ -43,10 +43,22 @@ struct ScrollPosition {
   int top = 0;
 };
 
+// What changed in a page file since the version shown before, in the page's text as a browser
+// decodes the file, counted in UTF-16 code units as browsers' strings count: the `removed`
+// units from `start` give way to `inserted` (UTF-8).
+struct PageEdit {
+  std::size_t start = 0;
+  std::size_t removed = 0;
+  std::string inserted;
+};
+
 class Browser {
  public:
   virtual ~Browser() = default;
   virtual void navigate(const std::filesystem::path& file) = 0;
+  // The file again, changed by `edit` since the version of the last call for it: a browser that
+  // keeps the text it shows puts the change in place without reading the file.
+  virtual void showEdit(const std::filesystem::path& file, const PageEdit&) { navigate(file); }
   // The position of the document shown now; 0, 0 when there is none.
   virtual ScrollPosition scrollPosition() = 0;
   // Scrolls the document (once it has loaded) to the position.

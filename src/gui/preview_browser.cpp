@@ -11,7 +11,6 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
-#include "checks/markup_reader.h"
 #include "core/app_folder.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_text.h"
@@ -151,6 +150,19 @@ void QtBrowser::attach(QWebEngineView* view) {
 
 void QtBrowser::navigate(const std::filesystem::path& file) {
   pending_ = file;
+  pendingWhole_ = true;
+  pendingEdits_.clear();
+  if (view_ && !busy_) startUpdate();
+}
+
+void QtBrowser::showEdit(const std::filesystem::path& file, const PageEdit& edit) {
+  // A version still to be read from the file will hold this change too.
+  if (pending_ && (pendingWhole_ || *pending_ != file)) {
+    navigate(file);
+    return;
+  }
+  pending_ = file;
+  pendingEdits_.push_back(edit);
   if (view_ && !busy_) startUpdate();
 }
 
@@ -159,19 +171,36 @@ void QtBrowser::startUpdate() {
   ++loadsStarted_;
   std::filesystem::path file = *pending_;
   pending_.reset();
+  std::vector<PageEdit> edits = std::move(pendingEdits_);
+  pendingEdits_.clear();
+  bool whole = pendingWhole_ || !textKept_;
+  pendingWhole_ = false;
   QUrl url = pageUrl(file);
-  std::optional<std::string> bytes;
-  if (replaceInPlace_ && url == shown_) bytes = readWholeFile(file);
-  if (bytes) checks::disarmRefresh(*bytes);
+  if (replaceInPlace_ && url == shown_) {
+    ++inPlace_;
+    if (whole) {
+      sendWhole(file, url);
+    } else {
+      sendEdits(file, edits);
+    }
+    return;
+  }
+  shown_.clear();
+  textKept_ = false;
+  view_->load(url);
+}
+
+void QtBrowser::sendWhole(const std::filesystem::path& file, const QUrl& url) {
+  std::optional<std::string> bytes = readWholeFile(file);
   if (!bytes) {
     shown_.clear();
+    textKept_ = false;
     view_->load(url);
     return;
   }
-  // The same bytes the page scheme would serve, decoded as the browser decodes them, put into
-  // the shown document by the program's own world (the page's scripts stay off), which keeps
+  // The page file decoded as the browser decodes it, put into the shown document by the
+  // program's own world (the page's scripts stay off, a refresh is disarmed there), which keeps
   // the seller's place: one round trip, one new frame.
-  ++inPlace_;
   QByteArray page =
       QJsonDocument(QJsonArray{qs(text::cp932ToUtf8(*bytes))}).toJson(QJsonDocument::Compact);
   callShownPage(view_->page(),
@@ -181,8 +210,37 @@ void QtBrowser::startUpdate() {
                   // The page may answer after this browser is gone (it outlives its view).
                   if (alive.expired()) return;
                   shown_ = url;
+                  textKept_ = true;
                   finished(true, true);
                 });
+}
+
+void QtBrowser::sendEdits(const std::filesystem::path& file, const std::vector<PageEdit>& edits) {
+  ++edited_;
+  QJsonArray list;
+  for (const PageEdit& e : edits) {
+    list.append(
+        QJsonArray{static_cast<qint64>(e.start), static_cast<qint64>(e.removed), qs(e.inserted)});
+  }
+  QByteArray json = QJsonDocument(list).toJson(QJsonDocument::Compact);
+  callShownPage(
+      view_->page(),
+      QStringLiteral("editWindowPage(window, ") + QString::fromUtf8(json) + QStringLiteral(")"),
+      [this, file, alive = std::weak_ptr<int>(alive_)](const QVariant& put) {
+        if (alive.expired()) return;
+        if (put.toBool()) {
+          finished(true, true);
+          return;
+        }
+        // The page kept no text these fit (a document the view made anew): the
+        // newest version from its file, which holds every change since.
+        textKept_ = false;
+        busy_ = false;
+        if (!pending_) pending_ = file;
+        pendingWhole_ = true;
+        pendingEdits_.clear();
+        startUpdate();
+      });
 }
 
 void QtBrowser::finished(bool ok, bool inPlace) {

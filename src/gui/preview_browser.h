@@ -28,14 +28,17 @@ class PreviewPage : public QWebEnginePage {
 // Shows only the newest page: while one update runs, further navigations replace the waiting
 // one, so typing never waits for the browser. The first time a page file is shown it is loaded;
 // after that, a new version of the same file replaces the shown document in place (no
-// navigation, no new document), which takes a fraction of a reload. The scroll position is
-// restored after each.
+// navigation, no new document), which takes a fraction of a reload. A version told as an edit
+// crosses to the page as only that change, which the page puts into the text it keeps; the
+// edits that wait while an update runs cross together. The scroll position is restored after
+// each.
 class QtBrowser : public Browser {
  public:
   explicit QtBrowser(QWebEngineView* view = nullptr);
   void attach(QWebEngineView* view);
 
   void navigate(const std::filesystem::path& file) override;
+  void showEdit(const std::filesystem::path& file, const PageEdit& edit) override;
   ScrollPosition scrollPosition() override;
   void scrollTo(ScrollPosition p) override { restore_ = p; }
 
@@ -43,6 +46,8 @@ class QtBrowser : public Browser {
   // Updates started: loads and replacements in place.
   int loadsStarted() const { return loadsStarted_; }
   int inPlaceUpdates() const { return inPlace_; }
+  // Of those, the ones that crossed as edits.
+  int editUpdates() const { return edited_; }
   // Pages shown so far (loaded or replaced).
   int pagesShown() const { return shownCount_; }
   // Whether later versions of a page replace it in place (on by default).
@@ -52,16 +57,22 @@ class QtBrowser : public Browser {
 
  private:
   void startUpdate();
+  void sendWhole(const std::filesystem::path& file, const QUrl& url);
+  void sendEdits(const std::filesystem::path& file, const std::vector<PageEdit>& edits);
   void finished(bool ok, bool inPlace);
 
   QPointer<QWebEngineView> view_;
   std::optional<std::filesystem::path> pending_;
+  std::vector<PageEdit> pendingEdits_;  // what changed since the page sent last
+  bool pendingWhole_ = false;           // the waiting version must be read from its file
+  bool textKept_ = false;               // the shown document's text is kept by the page
   bool busy_ = false;
   QUrl shown_;  // the page file the view shows, once it loaded well
   ScrollPosition restore_;
   bool replaceInPlace_ = true;
   int loadsStarted_ = 0;
   int inPlace_ = 0;
+  int edited_ = 0;
   int shownCount_ = 0;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what late answers check
 };

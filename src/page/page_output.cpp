@@ -64,7 +64,9 @@ void PageOutput::refreshSteps() {
   auto parts = pieces();
   std::size_t total = 0;
   for (const std::string* s : parts) total += s->size();
-  encoder_.encode(parts);
+  // The browser is told only what changed when it shows the page that change starts from.
+  bool showsLast = !paths_.temp.empty() && encoder_.pageHash() == lastWritten_;
+  encoder_.encode(parts, showsLast);
   // The same pieces as last time make the same page: it is not built again (a long body would
   // be held once more meanwhile).
   if (encoder_.pageHash() != assembled_ || txtTag.text().size() != total) {
@@ -83,7 +85,11 @@ void PageOutput::refreshSteps() {
       (encoder_.pageHash() != lastWritten_ || !std::filesystem::exists(tempPage(), ec))) {
     if (writePage(tempPage(), encoder_.bytes())) {
       lastWritten_ = encoder_.pageHash();
-      browser.navigate(tempPage());
+      if (encoder_.edit()) {
+        browser.showEdit(tempPage(), *encoder_.edit());
+      } else {
+        browser.navigate(tempPage());
+      }
     }
   }
   platform_.processEvents();

@@ -136,6 +136,31 @@ bool encodeChar(std::string& out, char32_t c) {
 
 }  // namespace
 
+namespace {
+
+// The character at `i` (every one in the Basic Multilingual Plane), and where the next begins.
+char32_t decodeAt(std::string_view bytes, std::size_t& i) {
+  auto b = static_cast<unsigned char>(bytes[i]);
+  if (b < 0x80) {
+    ++i;
+    return b;
+  }
+  int lead = leadIndex(b);
+  if (lead >= 0 && i + 1 < bytes.size()) {
+    int trail = trailIndex(static_cast<unsigned char>(bytes[i + 1]));
+    char32_t u = trail >= 0 ? kDoubleByte[lead * kTrails + trail] : 0;
+    if (u != 0) {
+      i += 2;
+      return u;
+    }
+  }
+  ++i;
+  char32_t u = lead >= 0 ? 0 : singleByte(b);
+  return u != 0 ? u : kReplacement;
+}
+
+}  // namespace
+
 std::string cp932ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 2);
@@ -144,23 +169,28 @@ std::string cp932ToUtf8(std::string_view bytes) {
     if (b < 0x80) {
       out += static_cast<char>(b);
       ++i;
-      continue;
+    } else {
+      appendUtf8(out, decodeAt(bytes, i));
     }
-    int lead = leadIndex(b);
-    if (lead >= 0 && i + 1 < bytes.size()) {
-      int trail = trailIndex(static_cast<unsigned char>(bytes[i + 1]));
-      char32_t u = trail >= 0 ? kDoubleByte[lead * kTrails + trail] : 0;
-      if (u != 0) {
-        appendUtf8(out, u);
-        i += 2;
-        continue;
-      }
-    }
-    char32_t u = lead >= 0 ? 0 : singleByte(b);
-    appendUtf8(out, u != 0 ? u : kReplacement);
-    ++i;
   }
   return out;
+}
+
+std::size_t cp932CharEnd(std::string_view bytes, std::size_t i) {
+  decodeAt(bytes, i);
+  return i;
+}
+
+std::size_t cp932Units(std::string_view bytes) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++n) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+    } else {
+      decodeAt(bytes, i);
+    }
+  }
+  return n;
 }
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8) {

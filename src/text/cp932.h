@@ -10,6 +10,11 @@ namespace bq::text {
 
 // Bytes in code page 932 to UTF-8; an invalid or unmapped sequence becomes U+FFFD.
 std::string cp932ToUtf8(std::string_view bytes);
+// Where the character at byte `i` of code page 932 bytes ends, as cp932ToUtf8 steps.
+std::size_t cp932CharEnd(std::string_view bytes, std::size_t i);
+// The UTF-16 code units cp932ToUtf8 makes of the bytes: one per character, each in the Basic
+// Multilingual Plane.
+std::size_t cp932Units(std::string_view bytes);
 
 // UTF-8 to code page 932, or nothing when a character cannot be held exactly (encoding and
 // decoding again would not give the same character: emoji, U+301C, U+00A5 and the like).

@@ -248,6 +248,10 @@ std::string WebSession::resume(const fs::path& file) {
   return result({});
 }
 
+std::string WebSession::mainPage() const {
+  return mainFile_.empty() ? std::string() : readPage(mainFile_);
+}
+
 std::string WebSession::sourceText() const {
   return platform_.preview ? platform_.preview->sourceText : std::string();
 }
@@ -262,10 +266,20 @@ bool WebSession::keepState() {
 }
 
 void WebSession::readNavigations() {
-  if (platform_.main.navigations.size() != mainNavigations_) {
-    mainNavigations_ = platform_.main.navigations.size();
-    mainPage_ = readPage(platform_.main.navigations.back());
+  // The main page crosses as what changed while every new version says so; else whole, read
+  // from its file when the page asks.
+  HeadlessBrowser& main = platform_.main;
+  for (std::optional<PageEdit>& edit : main.edits) {
+    if (edit && !mainWhole_) {
+      mainEdits_.push_back(std::move(*edit));
+    } else {
+      mainWhole_ = true;
+      mainEdits_.clear();
+    }
   }
+  if (!main.navigations.empty()) mainFile_ = main.navigations.back();
+  main.navigations.clear();
+  main.edits.clear();
   if (platform_.preview && platform_.preview->browser_.navigations.size() != framedNavigations_) {
     framedNavigations_ = platform_.preview->browser_.navigations.size();
     framedPage_ = readPage(platform_.preview->browser_.navigations.back());
@@ -396,8 +410,20 @@ std::string WebSession::result(const std::string& error) {
   }
   platform_.setAnswers({});
 
-  j.key("mainPage").value(mainNavigations_ > 0 && mainPageSent_ != mainNavigations_);
-  mainPageSent_ = mainNavigations_;
+  j.key("mainPage").value(mainWhole_);
+  if (!mainEdits_.empty()) {
+    j.key("mainEdits").beginArray();
+    for (const PageEdit& e : mainEdits_) {
+      j.beginArray();
+      j.value(static_cast<long long>(e.start));
+      j.value(static_cast<long long>(e.removed));
+      j.value(e.inserted);
+      j.endArray();
+    }
+    j.endArray();
+  }
+  mainWhole_ = false;
+  mainEdits_.clear();
   j.key("preview").beginObject();
   bool shown = platform_.preview && platform_.preview->timesShown != previewShown_;
   if (platform_.preview) previewShown_ = platform_.preview->timesShown;

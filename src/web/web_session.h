@@ -61,8 +61,9 @@ class WebSession {
   std::string resume(const std::filesystem::path& file);
 
   // The pages last shown in the main preview and in the preview window (decoded from the page
-  // files, as a browser reads them); the preview window's HTML tab.
-  std::string mainPage() const { return mainPage_; }
+  // files, as a browser reads them); the preview window's HTML tab. A result says `mainPage`
+  // when the main page must be taken whole, else gives `mainEdits` to put into the last one.
+  std::string mainPage() const;
   std::string framedPage() const { return framedPage_; }
   std::string sourceText() const;
   // What pasting the text into a title or body box puts there.
@@ -90,13 +91,13 @@ class WebSession {
   std::vector<std::size_t> changedOrder_;
   std::size_t messagesSeen_ = 0;
   std::size_t statusesSeen_ = 0;
-  std::size_t mainNavigations_ = 0;
   std::size_t framedNavigations_ = 0;
-  std::size_t mainPageSent_ = 0;
+  std::filesystem::path mainFile_;
+  bool mainWhole_ = false;
+  std::vector<PageEdit> mainEdits_;
   std::size_t framedPageSent_ = 0;
   std::size_t urlsSeen_ = 0;
   int previewShown_ = 0;
-  std::string mainPage_;
   std::string framedPage_;
   std::vector<std::string> saved_;
   // The box and text of the action being run when it is `type`: a box that holds just what the

@@ -141,6 +141,35 @@ TEST_F(Page, AFailedPageWriteIsToldOnceAndSoIsTheRecovery) {
   EXPECT_EQ(platform.main.navigations.size(), navigations + 1);
 }
 
+// What the browser is told changed, put into the text it shows, gives the page file as a
+// browser decodes it: a change inside a double-byte character whose second byte reads as ASCII
+// ("ソ" 83 5C to "ゾ" 83 5D), tails alike in bytes but not in characters ("アA" 83 41 41 to
+// "AA"), characters the code page lacks, several pieces at once, a text emptied.
+TEST_F(Page, EachEditRebuildsThePageFileAsABrowserDecodesIt) {
+  start();
+  auto shown = [&] { return text::cp932ToUtf8(readFile(form->output.tempPage())); };
+  std::string kept = shown();
+  std::size_t seen = platform.main.edits.size();
+  auto step = [&](const std::function<void()>& act) {
+    act();
+    ASSERT_GT(platform.main.edits.size(), seen);
+    for (; seen < platform.main.edits.size(); ++seen) {
+      const std::optional<PageEdit>& e = platform.main.edits[seen];
+      ASSERT_TRUE(e);
+      // Every character of a page file is one UTF-16 unit, so units count characters here.
+      std::size_t from = text::utf8Offset(kept, e->start);
+      kept.replace(from, text::utf8Offset(kept, e->start + e->removed) - from, e->inserted);
+    }
+    EXPECT_EQ(kept, shown());
+  };
+  for (const char* body : {"表ソ能", "表ゾ能", "表ゾ能😀", "表ゾ😀能", "xアA", "xAA", "", "〜～∥‖"}) {
+    step([&] { type("txtEdit1", body); });
+  }
+  step([&] { click("chkTitle3"); });
+  step([&] { click("chkFirst"); });
+  step([&] { type("txtTitle2", "見出し"); });
+}
+
 TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
   start();
   auto& box = c<TextBox>("txtEdit1");

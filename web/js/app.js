@@ -127,7 +127,11 @@ class App {
   apply(r) {
     if (r.error) console.error('bidquill:', r.error);
     for (const control of r.changed) this.binder?.update(control);
-    if (r.mainPage && this.preview) this.preview.show(this.engine.mainPage());
+    if (this.preview && (r.mainPage || r.mainEdits)) {
+      const whole = () => this.engine.mainPage();
+      if (r.mainPage) this.preview.show(whole());
+      else this.preview.edit(r.mainEdits, whole);
+    }
     if (r.preview.page || r.preview.shown) {
       const w = this.previewWindow ??= new PreviewWindow(() => this.run(['fix']));
       if (r.preview.page) w.showPage(this.engine.framedPage());

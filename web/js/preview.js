@@ -14,7 +14,8 @@
 // The frame is as tall as its page and the box around it scrolls: the seller's place is the
 // box's, and a new page does not move it.
 import {
-  asBuyersSeeIt, brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, parsePage, rootOf, updateDocument,
+  applyEdits, asBuyersSeeIt, brokenImageSources, keepOnlyFirst, onAnyLoad, pageHeight, parsePage, rootOf,
+  updateDocument,
 } from './shown_page.js';
 
 // The head every shown page gets: links open tabs, and a fetched picture or style sheet does not
@@ -69,6 +70,13 @@ export class LivePreview {
     // so that keys are never held up behind pages nobody will see.
     if (html.length > LONG_PAGE) this.later = setTimeout(() => this.put(), PAUSE_MS);
     else this.put();
+  }
+
+  // What changed since the page last shown (the engine's edits); the page is taken whole from
+  // `whole` when there is none to change or the edits do not fit it.
+  edit(edits, whole) {
+    const html = this.html === null ? null : applyEdits(this.html, edits);
+    this.show(html ?? whole());
   }
 
   put() {

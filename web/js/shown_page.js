@@ -163,6 +163,32 @@ export function updateDocument(doc, fresh) {
 // A page parsed inert: nothing in it runs or loads until it is put into a shown document.
 export const parsePage = (html) => new DOMParser().parseFromString(html, 'text/html');
 
+// A page's text changed by the engine's edits ([start, removed, inserted], in UTF-16 units),
+// or null when one does not fit it (the page must then be taken whole).
+export function applyEdits(text, edits) {
+  for (const [start, removed, inserted] of edits) {
+    if (start + removed > text.length) return null;
+    text = text.slice(0, start) + inserted + text.slice(start + removed);
+  }
+  return text;
+}
+
+// A refresh the page asks for (<meta http-equiv="refresh">) is made a word browsers do not act
+// on, its length kept: the desktop's preview shows a page and never leaves it.
+function disarmRefresh(doc) {
+  Array.prototype.forEach.call(querySelectorAll.call(doc, 'meta[http-equiv]'), (m) => {
+    const v = getAttribute.call(m, 'http-equiv');
+    const word = v.replace(/^[\t\n\f\r ]+|[\t\n\f\r ]+$/g, '');
+    if (word.toLowerCase() === 'refresh') {
+      const at = v.indexOf(word);
+      setAttribute.call(m, 'http-equiv', `${v.slice(0, at)}x${v.slice(at + 1)}`);
+    }
+  });
+}
+
+// The text of the page last put into each of the desktop's documents.
+const shownText = new WeakMap();
+
 // The desktop's preview: the new page into the window's document, the seller's place kept; a
 // preview kept at its bottom stays there, so a new last line is seen whole.
 export function updateWindowPage(win, html) {
@@ -171,9 +197,22 @@ export function updateWindowPage(win, html) {
   const y = win.scrollY;
   let se = scrollingElement.call(doc);
   const atBottom = se && y > 0 && y + win.innerHeight >= scrollHeight.call(se) - 2;
-  updateDocument(doc, parsePage(html));
+  const fresh = parsePage(html);
+  disarmRefresh(fresh);
+  updateDocument(doc, fresh);
+  shownText.set(doc, html);
   se = scrollingElement.call(doc);
   win.scrollTo(x, atBottom && se ? scrollHeight.call(se) : y);
+}
+
+// The same with the engine's edits to the page last put there; false when there is none or they
+// do not fit it (the page must then be given whole).
+export function editWindowPage(win, edits) {
+  const before = shownText.get(win.document);
+  const html = before === undefined ? null : applyEdits(before, edits);
+  if (html === null) return false;
+  updateWindowPage(win, html);
+  return true;
 }
 
 // A loaded page to the seller's place, given in device pixels (the window scrolls in CSS
