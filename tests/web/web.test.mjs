@@ -786,16 +786,22 @@ nodeTest('a body of 3 MB can be typed in, is shown, and comes back after the tab
   await context.close();
 });
 
-test('a long body tells the engine only what changed, and the engine holds what the box shows', async () => {
+test('a long body tells the engine only what changed, and the preview gets only what changed in the page', async () => {
   const { page, context, errors } = await openApp(browser, server);
   const body = Array.from({ length: 2000 }, (_, i) => `行${i}。`).join('');
   await page.fill('#txtEdit2', body);
   await page.evaluate(() => {
     window.sent = [];
-    const act = window.bidquill.engine.act.bind(window.bidquill.engine);
-    window.bidquill.engine.act = (args, answers) => {
+    const { engine } = window.bidquill;
+    const act = engine.act.bind(engine);
+    engine.act = (args, answers) => {
       window.sent.push(args[0]);
       return act(args, answers);
+    };
+    const whole = engine.mainPage.bind(engine);
+    engine.mainPage = () => {
+      window.sent.push('whole page');
+      return whole();
     };
     document.getElementById('txtEdit2').setSelectionRange(5000, 5000);
   });
@@ -810,9 +816,10 @@ test('a long body tells the engine only what changed, and the engine holds what 
   const value = await page.inputValue('#txtEdit2');
   assert.notEqual(value, body);
   // The page is code page 932: the emoji stands there as a character reference.
-  const shown = await page.evaluate(() => window.bidquill.engine.mainPage());
-  assert.ok(shown.includes(value.replace('🎉', '&#127881;')));
   assert.deepEqual([...new Set(await page.evaluate(() => window.sent))], ['edit']);
+  const [shown, kept] = await page.evaluate(() => [window.bidquill.engine.mainPage(), window.bidquill.preview.html]);
+  assert.ok(shown.includes(value.replace('🎉', '&#127881;')));
+  assert.equal(kept, shown);
   assert.deepEqual(errors, []);
   await context.close();
 });

@@ -127,16 +127,25 @@ function updateNode(doc, parent, shown, fresh) {
   }
 }
 
-// The children equal at both ends stay as they are (a style sheet or picture there is never
-// fetched or applied again); those between are updated pairwise, and the rest added or taken out.
+// Children are updated pairwise, so an unchanged one (a style sheet or picture) is never fetched
+// or applied again. Where children came or went, or there are many (a long body's lines), those
+// equal at both ends are found by the browser's own comparison and left as they are; those
+// between are paired, the rest added or taken out. A few children (the table, row and cell
+// around a body) are paired as they stand: comparing each first would walk the changed one
+// again at every level above a change.
+const MANY = 8;
 function updateChildren(doc, shown, fresh) {
   const a = Array.from(childNodes(shown));
   const b = Array.from(childNodes(fresh));
   let head = 0;
-  while (head < a.length && head < b.length && isEqualNode.call(a[head], b[head])) ++head;
   let tail = 0;
-  while (tail < a.length - head && tail < b.length - head &&
-         isEqualNode.call(a[a.length - 1 - tail], b[b.length - 1 - tail])) ++tail;
+  if (a.length !== b.length || a.length > MANY) {
+    while (head < a.length && head < b.length && isEqualNode.call(a[head], b[head])) ++head;
+    // With as many on each side, the pair the first scan stopped at is known to differ.
+    const known = a.length === b.length && head < a.length ? 1 : 0;
+    while (tail < a.length - head - known && tail < b.length - head - known &&
+           isEqualNode.call(a[a.length - 1 - tail], b[b.length - 1 - tail])) ++tail;
+  }
   const oldMiddle = a.length - head - tail;
   const newMiddle = b.length - head - tail;
   const paired = Math.min(oldMiddle, newMiddle);
