@@ -143,8 +143,10 @@ QtBrowser::QtBrowser(QWebEngineView* view) {
 void QtBrowser::attach(QWebEngineView* view) {
   view_ = view;
   if (!view) return;
-  QObject::connect(view, &QWebEngineView::loadFinished, view,
-                   [this](bool ok) { finished(ok, false); });
+  QObject::connect(view, &QWebEngineView::loadFinished, view, [this](bool ok) {
+    textKept_ = false;  // a document of its own, made from the file
+    finished(ok, false);
+  });
   if (pending_) startUpdate();
 }
 
@@ -236,6 +238,7 @@ void QtBrowser::sendEdits(const std::filesystem::path& file, const std::vector<P
         // newest version from its file, which holds every change since.
         textKept_ = false;
         busy_ = false;
+        if (!view_) return;
         if (!pending_) pending_ = file;
         pendingWhole_ = true;
         pendingEdits_.clear();
