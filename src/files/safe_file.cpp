@@ -361,11 +361,26 @@ std::optional<std::string> writePrivateFile(const fs::path& file,
   Fd fd;
   int err = createBeside(folderOf(file), file, ".tmp", tmp, fd);
   if (err) return osReason(err, Access::Write);
+  // Small parts go out together (a long page is hundreds of chunks), large ones as they are.
+  constexpr std::size_t kBatch = 64 * 1024;
   off_t at = 0;
+  std::string batch;
+  auto put = [&](std::string_view bytes) {
+    if (!err) err = writeAt(fd.get(), bytes, at);
+    at += static_cast<off_t>(bytes.size());
+  };
   for (std::string_view part : parts) {
-    if (!err) err = writeAt(fd.get(), part, at);
-    at += static_cast<off_t>(part.size());
+    if (batch.size() + part.size() > kBatch && !batch.empty()) {
+      put(batch);
+      batch.clear();
+    }
+    if (part.size() >= kBatch) {
+      put(part);
+    } else {
+      batch.append(part);
+    }
   }
+  if (!batch.empty()) put(batch);
   if (!err) err = fd.close();
   if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
   if (!err) return std::nullopt;

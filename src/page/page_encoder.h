@@ -1,9 +1,10 @@
 // Turns the assembled page into the bytes of the temporary file: code page 932, with numeric
 // character references for what the code page cannot hold. The page is a few dozen pieces of
-// which one changes per keystroke, so each piece's bytes are kept and only changed pieces are
-// encoded again. Only the encoded bytes are kept (a piece is recognised by its hash), and the
-// page is written piece by piece, so a long body is not held twice more. The change from one
-// page to the next is told as an edit of the decoded text, so a preview gets only what changed.
+// which one changes per keystroke, and a piece is kept as chunks of a few kilobytes of its text,
+// each with its encoded bytes and a hash of its text: a keystroke encodes again only the chunks
+// it touched, in a body of any length. Only the encoded bytes are kept, and the page is written
+// chunk by chunk, so a long body is not held twice more. The change from one page to the next
+// is told as an edit of the decoded text, so a preview gets only what changed.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +19,10 @@ namespace bq {
 
 class PageEncoder {
  public:
-  // Encodes the pieces that changed since the last call; with `describe`, also says what changed
-  // in the page since then (edit()).
+  // Encodes what changed since the last call; with `describe`, also says what changed in the
+  // page since then (edit()).
   void encode(const std::vector<const std::string*>& pieces, bool describe = false);
-  // The page's bytes: the encoded pieces in order.
+  // The page's bytes, in order.
   std::vector<std::string_view> bytes() const;
   // Differs whenever any piece differs (a 64-bit hash of the pieces' texts).
   std::uint64_t pageHash() const { return pageHash_; }
@@ -29,21 +30,25 @@ class PageEncoder {
   const std::optional<PageEdit>& edit() const { return edit_; }
 
  private:
-  struct Cached {
-    std::uint64_t sourceHash = 0;
-    std::size_t sourceSize = static_cast<std::size_t>(-1);
-    std::string bytes;
-    std::size_t units = 0;  // of the decoded text
+  struct Chunk {
+    std::uint64_t hash = 0;  // of its text
+    std::size_t size = 0;    // of its text, in bytes
+    std::string bytes;       // encoded
+    std::size_t units = 0;   // of the decoded bytes
   };
-  // A piece that changed, with what it held before.
-  struct Before {
-    std::size_t index;
-    std::string bytes;
-    std::size_t units;
+  using Chunks = std::vector<Chunk>;
+  // Where a piece changed: its chunks from `first` on, but for the last `kept`, were `before`.
+  struct Change {
+    std::size_t piece;
+    std::size_t first;
+    std::size_t kept;
+    Chunks before;
   };
-  PageEdit describe(const std::vector<Before>& changed) const;
+  // Brings a piece's chunks up to `text`; false when nothing changed.
+  bool update(Chunks& chunks, std::string_view text, Change& change);
+  PageEdit describe(const std::vector<Change>& changes) const;
 
-  std::vector<Cached> cache_;
+  std::vector<Chunks> pieces_;
   std::uint64_t pageHash_ = 0;
   std::optional<PageEdit> edit_;
 };

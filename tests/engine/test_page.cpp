@@ -1,4 +1,5 @@
 #include "engine/engine_fixture.h"
+#include "page/page_encoder.h"
 
 namespace bq::test {
 namespace {
@@ -168,6 +169,60 @@ TEST_F(Page, EachEditRebuildsThePageFileAsABrowserDecodesIt) {
   step([&] { click("chkTitle3"); });
   step([&] { click("chkFirst"); });
   step([&] { type("txtTitle2", "見出し"); });
+  // A long body is kept in chunks: keys at its start, middle and end, a stretch across several
+  // cut out, a chunk's first byte changed, and the file is still the whole page encoded.
+  std::string body;
+  while (body.size() < 40000) body += "説明文の行です。abc😀<BR>\n";
+  step([&] { type("txtEdit1", body); });
+  for (std::size_t at : {std::size_t{0}, body.size() / 2, body.size()}) {
+    body.insert(at, "あ");
+    step([&] { type("txtEdit1", body); });
+  }
+  body.erase(5000, 12000);
+  step([&] { type("txtEdit1", body); });
+  body[4096] = 'Z';
+  step([&] { type("txtEdit1", body); });
+  EXPECT_EQ(readFile(form->output.tempPage()), text::utf8ToCp932Html(page()));
+}
+
+// The encoder against itself on any bytes, valid UTF-8 or not (a lead byte left alone may meet
+// its continuation only after an edit): after random edits of random pieces, the page is the
+// pieces encoded whole, and the edit turns the page decoded before into the page decoded now.
+TEST(PageEncoderTest, RandomEditsOfAnyBytesKeepThePageAndItsEdit) {
+  std::mt19937 rng(7);
+  const std::string alphabet[] = {"a", "<", "\n", "あ", "ソ", "😀", "\xE3", "\x81", "\xF0", "\x9F"};
+  auto some = [&](std::size_t n) {
+    std::string s;
+    while (s.size() < n) s += alphabet[rng() % std::size(alphabet)];
+    return s;
+  };
+  std::vector<std::string> texts{some(10), some(20000), some(9000)};
+  std::vector<const std::string*> pieces{&texts[0], &texts[1], &texts[2]};
+  PageEncoder encoder;
+  auto decoded = [&] {
+    std::string page;
+    for (std::string_view b : encoder.bytes()) page += b;
+    return page;
+  };
+  encoder.encode(pieces, true);
+  std::string shown = text::cp932ToUtf8(decoded());
+  for (int round = 0; round < 300; ++round) {
+    for (int k = round % 7 == 0 ? 2 : 1; k > 0; --k) {
+      std::string& t = texts[rng() % texts.size()];
+      std::size_t at = t.empty() ? 0 : rng() % t.size();
+      std::size_t cut = std::min<std::size_t>(t.size() - at, rng() % (round % 5 == 0 ? 6000 : 4));
+      t.replace(at, cut, some(rng() % 4));
+    }
+    encoder.encode(pieces, true);
+    std::string whole;
+    for (const std::string& t : texts) whole += text::utf8ToCp932Html(t);
+    ASSERT_EQ(decoded(), whole) << round;
+    if (const std::optional<PageEdit>& e = encoder.edit()) {  // none when nothing changed
+      std::size_t from = text::utf8Offset(shown, e->start);
+      shown.replace(from, text::utf8Offset(shown, e->start + e->removed) - from, e->inserted);
+    }
+    ASSERT_EQ(shown, text::cp932ToUtf8(whole)) << round;
+  }
 }
 
 TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
