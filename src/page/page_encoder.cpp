@@ -89,10 +89,15 @@ bool PageEncoder::update(Chunks& chunks, std::string_view text, Change& change) 
     to -= chunks[n - 1 - kept++].size;
   }
   while (kept > 0 && !startsCharacter(text, to)) to += chunks[n - kept--].size;
-  // Between them, new chunks.
+  // A small chunk beside the change joins it, so that keys in one place do not leave a trail
+  // of small chunks behind.
+  if (first > 0 && chunks[first - 1].size < kChunk / 2) from -= chunks[--first].size;
+  if (kept > 0 && chunks[n - kept].size < kChunk / 2) to += chunks[n - kept--].size;
+  // Between them, new chunks of about equal size.
   Chunks fresh;
+  std::size_t size = (to - from) / ((to - from + kChunk - 1) / kChunk + (to == from)) + 1;
   for (std::size_t at = from; at < to;) {
-    std::size_t end = std::min(to, at + kChunk);
+    std::size_t end = std::min(to, at + size);
     while (!startsCharacter(text, end)) ++end;
     std::string_view part = text.substr(at, end - at);
     Chunk c{hashOf(part), part.size(), text::utf8ToCp932Html(part), 0};

@@ -223,6 +223,13 @@ TEST(PageEncoderTest, RandomEditsOfAnyBytesKeepThePageAndItsEdit) {
     }
     ASSERT_EQ(shown, text::cp932ToUtf8(whole)) << round;
   }
+  // Keys in one place leave no trail of small chunks behind.
+  texts[1] = some(40000);
+  for (int k = 0; k < 2000; ++k) {
+    texts[1].insert(4000 + k, "x");
+    encoder.encode(pieces);
+  }
+  EXPECT_LT(encoder.bytes().size(), (texts[0].size() + texts[1].size() + texts[2].size()) / 1024);
 }
 
 TEST_F(Page, EnterPutsALineBreakTagAtTheCaret) {
