@@ -22,8 +22,9 @@ class HeadlessBrowser : public Browser {
  public:
   void navigate(const std::filesystem::path& file) override {
     navigations.push_back(file);
-    edits.emplace_back();
+    if (recordsEdits) edits.emplace_back();
   }
+  bool takesEdits() const override { return recordsEdits; }
   void showEdit(const std::filesystem::path& file, const PageEdit& edit) override {
     navigations.push_back(file);
     edits.emplace_back(edit);
@@ -35,7 +36,9 @@ class HeadlessBrowser : public Browser {
   }
 
   std::vector<std::filesystem::path> navigations;
-  std::vector<std::optional<PageEdit>> edits;  // one per navigation: what it said changed
+  // What each navigation said changed, when asked for (a long run would keep every text).
+  bool recordsEdits = false;
+  std::vector<std::optional<PageEdit>> edits;
   ScrollPosition position;
   int scrollRestores = 0;
 };

@@ -56,8 +56,10 @@ class Browser {
  public:
   virtual ~Browser() = default;
   virtual void navigate(const std::filesystem::path& file) = 0;
-  // The file again, changed by `edit` since the version of the last call for it: a browser that
-  // keeps the text it shows puts the change in place without reading the file.
+  // Whether the browser keeps the text it shows, and so takes a new version as an edit.
+  virtual bool takesEdits() const { return false; }
+  // The file again, changed by `edit` since the version of the last call for it: the browser
+  // puts the change into the text it keeps without reading the file.
   virtual void showEdit(const std::filesystem::path& file, const PageEdit&) { navigate(file); }
   // The position of the document shown now; 0, 0 when there is none.
   virtual ScrollPosition scrollPosition() = 0;

@@ -38,6 +38,7 @@ class QtBrowser : public Browser {
   void attach(QWebEngineView* view);
 
   void navigate(const std::filesystem::path& file) override;
+  bool takesEdits() const override { return true; }
   void showEdit(const std::filesystem::path& file, const PageEdit& edit) override;
   ScrollPosition scrollPosition() override;
   void scrollTo(ScrollPosition p) override { restore_ = p; }

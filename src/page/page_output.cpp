@@ -65,7 +65,8 @@ void PageOutput::refreshSteps() {
   std::size_t total = 0;
   for (const std::string* s : parts) total += s->size();
   // The browser is told only what changed when it shows the page that change starts from.
-  bool showsLast = !paths_.temp.empty() && encoder_.pageHash() == lastWritten_;
+  bool showsLast =
+      !paths_.temp.empty() && browser.takesEdits() && encoder_.pageHash() == lastWritten_;
   encoder_.encode(parts, showsLast);
   // The same pieces as last time make the same page: it is not built again (a long body would
   // be held once more meanwhile).

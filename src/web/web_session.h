@@ -24,6 +24,8 @@ namespace bq::web {
 // The headless platform answering each dialog from the answers given for its kind.
 class WebPlatform : public HeadlessPlatform {
  public:
+  // The page keeps the preview's text, so it is given what changed in it.
+  WebPlatform() { main.recordsEdits = true; }
   // "SIGNATURE VALUE": "colour 255", "file:open /files/a.ini", "question:save|discard|cancel save".
   void setAnswers(std::vector<std::string> answers);
   std::optional<std::int32_t> chooseColour(std::int32_t initial, std::int32_t remembered) override;

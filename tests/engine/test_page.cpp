@@ -147,6 +147,7 @@ TEST_F(Page, AFailedPageWriteIsToldOnceAndSoIsTheRecovery) {
 // ("ソ" 83 5C to "ゾ" 83 5D), tails alike in bytes but not in characters ("アA" 83 41 41 to
 // "AA"), characters the code page lacks, several pieces at once, a text emptied.
 TEST_F(Page, EachEditRebuildsThePageFileAsABrowserDecodesIt) {
+  platform.main.recordsEdits = true;
   start();
   auto shown = [&] { return text::cp932ToUtf8(readFile(form->output.tempPage())); };
   std::string kept = shown();
