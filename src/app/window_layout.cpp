@@ -137,8 +137,8 @@ Piece shippingPage() {
   return box(Kind::Page,
              {titleHead(kShippingSection),
               line({label("品名"), spoken("chkE5B_1", Look::Toggle, "発送方法の名前を太字にする"),
-                    spoken("cmdE5FC_1", Look::Button, "発送方法の名前のフォントの色"), label("料金"),
-                    spoken("chkE5B_2", Look::Toggle, "発送方法の料金を太字にする"),
+                    spoken("cmdE5FC_1", Look::Button, "発送方法の名前のフォントの色"),
+                    label("料金"), spoken("chkE5B_2", Look::Toggle, "発送方法の料金を太字にする"),
                     spoken("cmdE5FC_2", Look::Button, "発送方法の料金のフォントの色")}),
               line({spoken("cmdE5BC", Look::Button, "発送方法の表の背景の色"),
                     spoken("cmbE5FS", Look::Combo, "発送方法の表の文字の大きさ"),
@@ -189,12 +189,14 @@ Piece tableGroup() {
 }
 
 Piece bulkGroup() {
-  Piece grid = box(Kind::Grid, {at(label("見出し"), 0, 0),
-                                at(spoken("cmdTBC", Look::Button, "すべての見出しの背景の色（一括設定）"), 0, 1),
-                                at(spoken("cmdTFC", Look::Button, "すべての見出しのフォントの色（一括設定）"), 0, 2),
-                                at(label("本文"), 1, 0),
-                                at(spoken("cmdEBC", Look::Button, "すべての本文の背景の色（一括設定）"), 1, 1),
-                                at(spoken("cmdEFC", Look::Button, "すべての本文のフォントの色（一括設定）"), 1, 2)});
+  Piece grid =
+      box(Kind::Grid,
+          {at(label("見出し"), 0, 0),
+           at(spoken("cmdTBC", Look::Button, "すべての見出しの背景の色（一括設定）"), 0, 1),
+           at(spoken("cmdTFC", Look::Button, "すべての見出しのフォントの色（一括設定）"), 0, 2),
+           at(label("本文"), 1, 0),
+           at(spoken("cmdEBC", Look::Button, "すべての本文の背景の色（一括設定）"), 1, 1),
+           at(spoken("cmdEFC", Look::Button, "すべての本文のフォントの色（一括設定）"), 1, 2)});
   return box(Kind::Group, {std::move(grid)}, "fraBulk", "一括設定");
 }
 
