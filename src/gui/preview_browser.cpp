@@ -187,17 +187,18 @@ void QtBrowser::startUpdate() {
     }
     return;
   }
+  load(url);
+}
+
+void QtBrowser::load(const QUrl& url) {
   shown_.clear();
-  textKept_ = false;
   view_->load(url);
 }
 
 void QtBrowser::sendWhole(const std::filesystem::path& file, const QUrl& url) {
   std::optional<std::string> bytes = readWholeFile(file);
   if (!bytes) {
-    shown_.clear();
-    textKept_ = false;
-    view_->load(url);
+    load(url);
     return;
   }
   // The page file decoded as the browser decodes it, put into the shown document by the
@@ -238,11 +239,7 @@ void QtBrowser::sendEdits(const std::filesystem::path& file, const std::vector<P
         // newest version from its file, which holds every change since.
         textKept_ = false;
         busy_ = false;
-        if (!view_) return;
-        if (!pending_) pending_ = file;
-        pendingWhole_ = true;
-        pendingEdits_.clear();
-        startUpdate();
+        navigate(pending_.value_or(file));
       });
 }
 

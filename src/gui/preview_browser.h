@@ -58,6 +58,7 @@ class QtBrowser : public Browser {
 
  private:
   void startUpdate();
+  void load(const QUrl& url);  // a document of its own, from the file (it keeps no text)
   void sendWhole(const std::filesystem::path& file, const QUrl& url);
   void sendEdits(const std::filesystem::path& file, const std::vector<PageEdit>& edits);
   void finished(bool ok, bool inPlace);
