@@ -1,9 +1,10 @@
-// Whether the page fits a phone's screen: laid out 375 CSS px wide, as a phone gives a page
-// that says width=device-width, does anything make it wider, so that the buyer scrolls
-// sideways? The model is the one browsers use for the page's table: each column is at least as
-// wide as the widest thing in it that cannot break (a title that may not wrap, a long word or
-// address, a picture, an element of a fixed width), and the table at least as wide as its own
-// width unless it is fitted to the screen.
+// Whether the page fits a phone's screen: laid out on the narrowest phone in common use, as a
+// phone gives a page that says width=device-width, does anything make it wider, so that the
+// buyer scrolls sideways? The model is the one browsers use for a page's minimum width: every
+// box is at least as wide as the widest thing in it that cannot break (a line that may not
+// wrap, a long word or address where words may not be broken, a picture, an element of a
+// fixed width, the columns of a table side by side). A page fitted to the screen stacks each
+// title above its body on a phone; a fixed one keeps its two columns and its width.
 #pragma once
 
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace bq::checks {
 
-inline constexpr int kPhoneWidth = 375;
+inline constexpr int kPhoneWidth = 320;
 
 // One cell's text as the checks' sources hold it, and the size it is drawn at.
 struct PhoneCell {
@@ -32,6 +33,7 @@ struct PhoneSection {
 struct PhoneLayout {
   bool fitted = false;  // 画面の幅に合わせる
   int tableWidth = 750;
+  int titleWidth = 100, shippingNameWidth = 100;
   int cellSpacing = 1, cellPadding = 3;
   std::vector<PhoneSection> sections;  // the shown ones
 };

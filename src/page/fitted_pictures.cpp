@@ -6,9 +6,9 @@
 namespace bq {
 namespace {
 
+// Within the screen and in its own shape: a height of its own is kept as the most it may take,
+// since together with a narrowed width it would squeeze the picture.
 constexpr std::string_view kFit = "max-width:100%;height:auto";
-// Only a height of its own: "height:auto" would throw it away.
-constexpr std::string_view kFitWidthOnly = "max-width:100%";
 
 const checks::MarkupAttribute* attribute(const checks::Markup& m, std::string_view name) {
   for (const checks::MarkupAttribute& a : m.attributes) {
@@ -47,8 +47,15 @@ std::string fitPictures(std::string_view text) {
       next = close == std::string_view::npos ? text.size() : close;
     }
     if (!m.closing && m.name == "img") {
-      bool heightOnly = attribute(m, "height") && !attribute(m, "width");
-      std::string_view fit = heightOnly ? kFitWidthOnly : kFit;
+      std::string fit(kFit);
+      const checks::MarkupAttribute* height = attribute(m, "height");
+      if (height && !attribute(m, "width")) {
+        std::string_view h = text.substr(height->valueBegin, height->valueEnd - height->valueBegin);
+        std::size_t digits = 0;
+        while (digits < h.size() && digits < 6 && text::ascii::isDigit(h[digits])) ++digits;
+        bool pixels = digits == h.size() || h.substr(digits) == "px";
+        if (digits > 0 && pixels) fit += ";max-height:" + std::string(h.substr(0, digits)) + "px";
+      }
       const checks::MarkupAttribute* style = attribute(m, "style");
       if (style && style->valueEnd > style->valueBegin) {
         out.append(text.substr(copied, style->valueBegin - copied));

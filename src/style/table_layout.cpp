@@ -1,28 +1,11 @@
 #include "style/table_layout.h"
 
+#include "style/fitted_forms.h"
 #include "style/fragment.h"
 #include "style/mdl_color.h"
 
 namespace bq {
 namespace {
-
-// What the fitted page carries in place of the fixed one. The table shrinks to the screen and
-// breaks words too long for it; a title or name that may not wrap keeps its one line as long
-// as it takes at most 40 % of the screen, and wraps beyond that. Attributes and inline styles
-// only: the auction site removes style sheets.
-constexpr const char* kFixedTable = "<table width=";
-// The colour and size markers inside the cell's <font> stay as they are: the line is held by a
-// span around it.
-constexpr const char* kFixedNameCell = "nowrap><font ";
-constexpr const char* kFittedNameCell =
-    "nowrap><span style=\"display:inline-block;width:max-content;max-width:40vw;"
-    "white-space:normal\"><font ";
-constexpr const char* kFixedNameEnd = "</font></td>";
-constexpr const char* kFittedNameEnd = "</font></span></td>";
-
-std::string fittedTable(const std::string& width) {
-  return "<table style=\"width:100%;max-width:" + width + "px;overflow-wrap:anywhere\" width=";
-}
 
 std::vector<std::string> numbers(int last) {
   std::vector<std::string> items;
@@ -40,18 +23,19 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders,
       width("txtWidth", "updnWidth", 750, "説明全体を囲む表の横幅（ピクセル）", platform,
             [this](const std::string& w) {
               // The "商品について" banner is as wide as the table it heads.
-              if (style_.TableFitted) {
-                replaceAll(tables(), fittedTable(style_.TableWidth), fittedTable(w));
-              }
-              rewriteAll(tables(), "width=", style_.TableWidth, w);
-              style_.TableWidth = w;
+              refitting([&] {
+                rewriteAll(tables(), "width=", style_.TableWidth, w);
+                style_.TableWidth = w;
+              });
               actions_.RefreshPreview();
             }),
       height("txtHeight", "updnHeight", 200,
              "表の最小の高さ（ピクセル）。文章が長ければ表はそれより伸びます", platform,
              [this](const std::string& h) {
-               rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
-               style_.TableHeight = h;
+               refitting([&] {
+                 rewriteAll({holders_.rtxtTagHead}, "height=", style_.TableHeight, h);
+                 style_.TableHeight = h;
+               });
                actions_.RefreshPreview();
              }),
       titleWidth("txtTW", "updnTW", 100, "各欄の左側、見出しの列の幅（ピクセル）", platform,
@@ -69,9 +53,12 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders,
       style_(style),
       actions_(actions) {
   cmbCellspacing.onClick([this] {
-    if (rewriteChoice(cmbCellspacing, {holders_.rtxtTagHead}, "cellspacing=", style_.CellSpacing)) {
-      actions_.RefreshPreview();
-    }
+    bool chosen = false;
+    refitting([&] {
+      chosen = rewriteChoice(cmbCellspacing, {holders_.rtxtTagHead}, "cellspacing=",
+                             style_.CellSpacing);
+    });
+    if (chosen) actions_.RefreshPreview();
   });
   cmbCellpadding.onClick([this] {
     if (rewriteChoice(cmbCellpadding, {holders_.rtxtTagHead}, "cellpadding=", style_.CellPadding)) {
@@ -139,7 +126,8 @@ void TableLayout::fitBanner() {
   first.setText(RewriteMarker(first.text(), "width=", kDeliveredWidth, style_.TableWidth));
   first.setText(ReplaceAll(first.text(), kDeliveredAlignAttr, style_.TableAlignAttr));
   if (style_.TableFitted) {
-    first.setText(ReplaceAll(first.text(), kFixedTable, fittedTable(style_.TableWidth)));
+    fitted::Piece table = fitted::table(style_.TableWidth);
+    first.setText(ReplaceAll(first.text(), table.fixed, table.fitted));
   }
 }
 
@@ -147,28 +135,39 @@ Fragments TableLayout::tables() const {
   return {holders_.rtxtTagHead, holders_.rtxtFirst};
 }
 
-Fragments TableLayout::nameCells(bool ends) {
-  Fragments cells;
+std::vector<TableLayout::Swap> TableLayout::swaps() {
+  Fragments rows, bodies;
   for (int i = 1; i <= kSections; ++i) {
-    Section& s = page_.section(i);
-    cells.emplace_back(ends ? s.txtTag2 : s.txtTag1);
+    rows.emplace_back(page_.section(i).txtTag1);
+    bodies.emplace_back(page_.section(i).txtTag2);
   }
-  const Fragments& rows = ends ? shippingRows_.mids : shippingRows_.leads;
-  cells.insert(cells.end(), rows.begin(), rows.end());
-  return cells;
+  return {{tables(), fitted::table(style_.TableWidth)},
+          {{holders_.rtxtTagHead}, fitted::sectionList(style_.CellSpacing, style_.TableHeight)},
+          {rows, fitted::sectionRow()},
+          {bodies, fitted::sectionBody()},
+          {{holders_.rtxtSendHead}, fitted::shippingTable()},
+          {shippingRows_.leads, fitted::shippingRow()},
+          {shippingRows_.mids, fitted::shippingPrice()}};
+}
+
+void TableLayout::swapForms(bool fit) {
+  for (const Swap& s : swaps()) {
+    replaceAll(s.where, fit ? s.piece.fixed : s.piece.fitted, fit ? s.piece.fitted : s.piece.fixed);
+  }
 }
 
 void TableLayout::applyFit() {
   bool fit = chkFit.value() == 1;
   if (fit == style_.TableFitted) return;
-  std::string fixed = kFixedTable, fitted = fittedTable(style_.TableWidth);
-  replaceAll(tables(), fit ? fixed : fitted, fit ? fitted : fixed);
-  replaceAll(nameCells(false), fit ? kFixedNameCell : kFittedNameCell,
-             fit ? kFittedNameCell : kFixedNameCell);
-  replaceAll(nameCells(true), fit ? kFixedNameEnd : kFittedNameEnd,
-             fit ? kFittedNameEnd : kFixedNameEnd);
+  swapForms(fit);
   style_.TableFitted = fit;
   page_.fitPictures(fit);
+}
+
+void TableLayout::refitting(const std::function<void()>& change) {
+  if (style_.TableFitted) swapForms(false);
+  change();
+  if (style_.TableFitted) swapForms(true);
 }
 
 void TableLayout::applyTitleAlign() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "core/actions.h"
@@ -12,6 +13,7 @@
 #include "page/page_model.h"
 #include "page/page_output.h"
 #include "style/dimension_box.h"
+#include "style/fitted_forms.h"
 #include "style/fragment.h"
 #include "style/style_state.h"
 
@@ -50,9 +52,16 @@ class TableLayout {
   CheckBox chkFit{"chkFit", "画面の幅に合わせる", 0};
 
  private:
+  // A fitted piece carries some of the values the fixed forms hold after their markers: a
+  // change of one of them is made to the fixed forms, which are fitted again afterwards.
+  void refitting(const std::function<void()>& change);
+  struct Swap {
+    Fragments where;
+    fitted::Piece piece;
+  };
   Fragments tables() const;  // the sections' table and the banner above it
-  // The titles' and shipping methods' name cells: where they open, or where they end.
-  Fragments nameCells(bool ends);
+  std::vector<Swap> swaps();  // with the values in force
+  void swapForms(bool fit);
   const ShippingRowPieces& shippingRows_;
   PageModel& page_;
   PageHolders& holders_;

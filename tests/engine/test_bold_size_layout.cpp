@@ -161,16 +161,31 @@ TEST_F(Layout, FittingToTheScreenFollowsTheWidthAndComesBackByteForByte) {
   click("chkFit");
   type("txtWidth", "700");
   std::string page = text("txtTag");
+  // Without its style the table is as wide as its contents; the title stacks on a phone.
   EXPECT_NE(page.find("<table style=\"width:100%;max-width:700px;overflow-wrap:anywhere\" "
-                      "width=700 height=200"),
+                      "data-width=700 height=200"),
+            std::string::npos);
+  EXPECT_NE(page.find("border=0><tbody style=\"display:flex;flex-direction:column;gap:1px;"
+                      "min-height:200px\">"),
+            std::string::npos);
+  EXPECT_NE(page.find("<tr style=\"display:flex;flex-wrap:wrap;gap:inherit;flex:1 0 auto\">\n"
+                      "<td style=\"box-sizing:border-box;min-width:min(100%,calc((480px - 100%)*999))"),
             std::string::npos);
   EXPECT_NE(page.find("<IMG style=\"max-width:100%;height:auto;border:0\" src=a.png"),
             std::string::npos);
-  EXPECT_NE(page.find("<img style=\"max-width:100%\" height=40"), std::string::npos);
+  // A height of its own is the most it takes: its shape is kept.
+  EXPECT_NE(page.find("<img style=\"max-width:100%;height:auto;max-height:40px\" height=40"),
+            std::string::npos);
   // The seller's text stays as typed; the colour and size markers still rewrite the fitted cells.
   EXPECT_EQ(text("txtEdit2").rfind("<IMG style=\"border:0\"", 0), 0u);
   click("chkT1B");
   click("chkT1B");
+  // Values the fitted forms carry as well change in both.
+  c<ComboBox>("cmbCellspacing").setListIndex(4);
+  type("txtHeight", "300");
+  EXPECT_NE(text("txtTag").find("gap:5px;min-height:300px"), std::string::npos);
+  c<ComboBox>("cmbCellspacing").setListIndex(0);
+  type("txtHeight", "200");
   type("txtWidth", "750");
   click("chkFit");
   EXPECT_EQ(text("txtTag"), fixed);
