@@ -11,8 +11,7 @@ const std::string kFullWidthBelow =
 // A title or name keeps its width and its text centred upright, as a table cell does, but
 // wraps: stacked it is the whole row's width anyway.
 const std::string kNameCell = "<td style=\"" + kFullWidthBelow +
-                              ";display:flex;flex-direction:column;justify-content:center;"
-                              "white-space:normal\" ";
+                              ";display:flex;flex-direction:column;justify-content:center\" ";
 
 }  // namespace
 
@@ -38,6 +37,8 @@ Piece sectionRow() {
 Piece sectionBody() {
   return {"</td>\n<td ", "</td>\n<td style=\"" + kFullWidthBelow + ";flex:1 1 0\" "};
 }
+
+Piece nameMayWrap() { return {" nowrap><font ", "><font "}; }
 
 Piece shippingTable() {
   // The cells draw their own lines once they are no longer table cells; the table's would

@@ -28,6 +28,8 @@ Piece sectionList(const std::string& spacing, const std::string& height);
 // A section's row, its title cell, and where the title cell ends and the body begins.
 Piece sectionRow();
 Piece sectionBody();
+// A title's or a method's name's one line: a fitted page lets it wrap, with or without styles.
+Piece nameMayWrap();
 // The shipping table, a method's row with its name cell, and where its price begins.
 Piece shippingTable();
 Piece shippingRow();

@@ -144,9 +144,11 @@ std::vector<TableLayout::Swap> TableLayout::swaps() {
   return {{tables(), fitted::table(style_.TableWidth)},
           {{holders_.rtxtTagHead}, fitted::sectionList(style_.CellSpacing, style_.TableHeight)},
           {rows, fitted::sectionRow()},
+          {rows, fitted::nameMayWrap()},
           {bodies, fitted::sectionBody()},
           {{holders_.rtxtSendHead}, fitted::shippingTable()},
           {shippingRows_.leads, fitted::shippingRow()},
+          {shippingRows_.leads, fitted::nameMayWrap()},
           {shippingRows_.mids, fitted::shippingPrice()}};
 }
 

@@ -49,7 +49,7 @@ async function lay(html, width, { strip = false } = {}) {
 }
 
 const listings = { 'the sample listing': `open ${sample}` };
-for (const d of designs) listings[`the sample in ${d}`] = `open ${sample}\nopen-design data/designs/${d}`;
+for (const d of designs) listings[`the sample in ${d}`] = `open ${sample}\nopen-design ${path.join(path.dirname(cli), "data/designs", d)}`;
 
 for (const [name, script] of Object.entries(listings)) {
   test(`${name}: stacked on every phone, side by side on a computer`, async () => {
@@ -122,7 +122,7 @@ const cases = {
   'fitted, every shipping row ticked': ['click chkFit\n' +
     Array.from({ length: 12 }, (_, i) => `click chkSend${i + 1}` + (i === 2 ? '' : `\ntype txtMoney${i + 1} "全国一律 1,000円"`)).join('\n'), false],
 };
-for (const d of designs) cases[`the sample in ${d}`] = [`open ${sample}\nopen-design data/designs/${d}`, false];
+for (const d of designs) cases[`the sample in ${d}`] = [`open ${sample}\nopen-design ${path.join(path.dirname(cli), "data/designs", d)}`, false];
 
 test('the phone check speaks exactly when a 320-px phone scrolls sideways', async () => {
   const wrong = [];
