@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/web.sh --no-serve
 
 # node and npm may come from elsewhere than Debian; Debian's are installed only when missing.
-browser_test=(chromium g++ cmake ninja-build)
+browser_test=(chromium g++ cmake ninja-build webkit2gtk-driver python3-selenium xvfb)
 command -v node >/dev/null || browser_test+=(nodejs)
 command -v npm >/dev/null || browser_test+=(npm)
 scripts/deps.sh "${browser_test[@]}"
@@ -33,3 +33,6 @@ echo "Browser tests with node $(LD_LIBRARY_PATH="$node_lib" "$node_bin/node" --v
 BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" \
   BIDQUILL_WINDOW_PLACES="$PWD/../../build-test/bin/bidquill_window_places" LD_LIBRARY_PATH="$node_lib" \
   "$node_bin/node" --test web.test.mjs phone.test.mjs accessibility.test.mjs
+
+# The phone layout in WebKit too (Safari's engine), driven by Debian's WebKitWebDriver.
+BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" xvfb-run -a /usr/bin/python3 webkit_phone.py

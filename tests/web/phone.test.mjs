@@ -5,7 +5,7 @@
 // say 「スマートフォンの画面…」 exactly when chromium scrolls sideways.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readdirSync } from 'node:fs';
+import { readdirSync, readFileSync } from 'node:fs';
 import path from 'node:path';
 import { launch, runCli, sample, cli } from './harness.mjs';
 
@@ -17,6 +17,7 @@ const photo = 'data:image/svg+xml,' + encodeURIComponent(
 const pictures = ['', 'width=1200', 'height=600', 'width=600 height=450']
   .map((size) => `<img class=photo src='${photo}' ${size}>`).join('<br>');
 
+const phoneLayout = readFileSync(new URL('phone_layout.js', import.meta.url), 'utf8');
 const run = (script, what) => runCli(['run', '-'], `${script}\nprint ${what}\n`).toString('utf8');
 
 let browser;
@@ -31,19 +32,7 @@ async function lay(html, width, { strip = false } = {}) {
     `<meta name="viewport" content="width=device-width"></head><body>${html}</body></html>`);
   if (strip) await page.evaluate(() => document.querySelectorAll('[style]').forEach((e) => e.removeAttribute('style')));
   await page.evaluate(() => Promise.all([...document.images].map((i) => i.decode().catch(() => {}))));
-  // The sections' rows, each title and body; the Yu-Pack zone list; the pictures.
-  const laid = await page.evaluate(() => {
-    const box = (e) => { const r = e.getBoundingClientRect(); return { left: r.left, right: r.right, top: r.top, bottom: r.bottom, width: r.width, height: r.height }; };
-    const inner = (e) => { const s = getComputedStyle(e); return e.clientWidth - parseFloat(s.paddingLeft) - parseFloat(s.paddingRight); };
-    const sections = document.querySelector('tbody[style*="flex"]')?.parentElement;
-    const rows = [...(sections?.querySelectorAll(':scope > tbody > tr') ?? [])].map((tr) => {
-      const [title, body] = tr.children;
-      return { title: box(title), body: box(body), bodyLine: inner(body) };
-    });
-    const zone = [...document.querySelectorAll('td')].find((td) => td.textContent.startsWith('＜') && td.children.length < 20);
-    return { scroll: document.documentElement.scrollWidth, table: sections && box(sections), rows,
-      zone: zone && inner(zone), photos: [...document.querySelectorAll('img.photo')].map(box) };
-  });
+  const laid = await page.evaluate(`(${phoneLayout})(document, ${width})`);
   await context.close();
   return laid;
 }
@@ -54,21 +43,10 @@ for (const d of designs) listings[`the sample in ${d}`] = `open ${sample}\nopen-
 for (const [name, script] of Object.entries(listings)) {
   test(`${name}: stacked on every phone, side by side on a computer`, async () => {
     const html = run(script, 'txtTag');
-    for (const width of phones) {
-      const at = `${name} at ${width}`;
+    for (const width of [...phones, 1366]) {
       const laid = await lay(html, width);
-      assert.ok(laid.scroll <= width, `${at}: the page is ${laid.scroll} px wide`);
-      assert.ok(laid.rows.length >= 5, at);
-      for (const r of laid.rows) {
-        assert.ok(r.title.bottom <= r.body.top + 0.5, `${at}: a title beside its body`);
-        assert.ok(r.bodyLine >= 0.8 * width, `${at}: a body's lines ${r.bodyLine} px`);
-      }
-      assert.ok(laid.zone >= 0.7 * width, `${at}: the zone list's lines ${laid.zone} px`);
-    }
-    const wide = await lay(html, 1366);
-    assert.ok(wide.table.width >= 700 && wide.table.width <= 770, `${name}: ${wide.table.width} px on a computer`);
-    for (const r of wide.rows) {
-      assert.ok(r.title.right <= r.body.left + 0.5 && Math.abs(r.title.top - r.body.top) < 0.5, `${name}: a title above its body on a computer`);
+      assert.deepEqual(laid.faults, [], name);
+      assert.ok(laid.rows.length >= 5, `${name} at ${width}: the sections' table`);
     }
     // A site that removes every style attribute still leaves a page a phone can show.
     assert.ok((await lay(html, 375, { strip: true })).scroll <= 375, `${name} without styles`);
@@ -79,11 +57,8 @@ test('pictures take the screen\'s width at most and keep their shape, with a wid
   const html = run(`open ${sample}\ntype txtEdit2 "${pictures}"`, 'txtTag');
   for (const width of [...phones, 1366]) {
     const laid = await lay(html, width);
-    assert.ok(laid.scroll <= width, `at ${width}: ${laid.scroll} px`);
-    for (const p of laid.photos) {
-      assert.ok(Math.abs(p.width / p.height / (4 / 3) - 1) < 0.03, `at ${width}: ${p.width}×${p.height}`);
-      if (width < 600) assert.ok(p.width >= 0.8 * width, `at ${width}: ${p.width} px wide`);
-    }
+    assert.equal(laid.photos.length, 4);
+    assert.deepEqual(laid.faults, []);
   }
 });
 
