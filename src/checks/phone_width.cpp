@@ -123,6 +123,8 @@ std::optional<std::string> styleValue(std::string_view style, std::string_view n
   return value;
 }
 
+std::string px(double w) { return std::to_string(static_cast<int>(std::ceil(w))); }
+
 // Why a box is as wide as it is.
 struct Reason {
   enum What { None, Line, Word, Picture, Element, Table } what = None;
@@ -402,7 +404,9 @@ class Measure {
                                       self > f.width.px
                                   ? f.minWidth
                                   : f.width;
-      w = {self, {Reason::Element, f.at, f.name, written.written}};
+      std::string said = written.written;
+      if (said != px(self)) said += "、約 " + px(self);
+      w = {self, {Reason::Element, f.at, f.name, said}};
     }
     Frame* t = table();
     if (isOneOf(f.name, {"td", "th"}) && t) {
@@ -436,8 +440,6 @@ std::string quote(std::string_view t, std::size_t at) {
   return std::string(rest.substr(0, cut)) + (cut < rest.size() ? "…" : "");
 }
 
-std::string px(double w) { return std::to_string(static_cast<int>(std::ceil(w))); }
-
 // What to tell the seller of the thing that makes a cell `w` wide.
 std::string say(const Width& w, std::string_view t, bool fitted, bool titleCell) {
   const Reason& r = w.why;
@@ -457,7 +459,7 @@ std::string say(const Width& w, std::string_view t, bool fitted, bool titleCell)
       return "画像の幅（" + r.written + "）が画面に収まりません。" + advice +
              "画像の幅を小さくしてください。";
     case Reason::Element:
-      return "<" + r.name + "> の幅の指定（" + r.written + (r.written == px(w.px) ? "" : "、約 " + px(w.px)) +
+      return "<" + r.name + "> の幅の指定（" + r.written +
              "）が画面に収まりません。幅を小さくするか、指定を外してください。";
     case Reason::Table:
       return "表（<table>）の列が横に並んで、幅が約 " + px(w.px) +

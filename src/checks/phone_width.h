@@ -14,7 +14,11 @@
 
 namespace bq::checks {
 
-inline constexpr int kPhoneWidth = 320;
+// The phone widths (CSS px) the previews offer: the narrowest phone in common use, the most
+// common, the widest. The check lays the page out at the narrowest: what fits it fits them all.
+inline constexpr int kPhoneWidths[] = {320, 375, 430};
+inline constexpr int kCommonPhoneWidth = kPhoneWidths[1];
+inline constexpr int kPhoneWidth = kPhoneWidths[0];
 
 // One cell's text as the checks' sources hold it, and the size it is drawn at.
 struct PhoneCell {

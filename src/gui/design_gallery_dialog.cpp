@@ -17,6 +17,7 @@
 #include "app/design_gallery.h"
 #include "app/frm_main.h"
 #include "checks/markup_reader.h"
+#include "checks/phone_width.h"
 #include "files/safe_file.h"
 #include "gui/flow_layout.h"
 #include "gui/page_scheme.h"
@@ -28,9 +29,9 @@
 namespace bq::gui {
 namespace {
 
-// Both samples are drawn at this scale: a computer's 750 CSS px beside a phone's 375.
+// Both samples are drawn at this scale: a computer's 750 CSS px beside the most common phone's.
 constexpr double kZoom = 0.36;
-constexpr int kComputerWidth = 750, kPhoneWidth = 375, kSampleHeight = 560;
+constexpr int kComputerWidth = 750, kPhoneWidth = checks::kCommonPhoneWidth, kSampleHeight = 560;
 
 // One design: its name and the seller's listing in it, as a computer shows it and as a phone
 // lays it out. The card, not its pictures, takes the focus: Tab goes from card to card in

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "checks/phone_width.h"
 #include "gui/qt_text.h"
 
 namespace bq::gui {
@@ -31,11 +32,29 @@ frmWeb::frmWeb() {
   centre->addWidget(WBrowser);
   tabWeb->addTab(page, QStringLiteral("プレビュー"));
   tabWeb->addTab(rtxtTag, QStringLiteral("HTMLタグ"));
-  chkPhone = new QCheckBox(QStringLiteral("スマートフォンの幅（375px）で見る"));
+  chkPhone = new QCheckBox(QStringLiteral("スマートフォンの幅で見る"));
   chkPhone->setObjectName(QStringLiteral("chkPhone"));
   chkPhone->setToolTip(QStringLiteral("購入者がスマートフォンで見る幅でページを表示します"));
-  connect(chkPhone, &QCheckBox::toggled, this, [this] { fitPhoneWidth(2); });
-  tabWeb->setCornerWidget(chkPhone, Qt::TopRightCorner);
+  cmbPhoneWidth = new QComboBox;
+  cmbPhoneWidth->setObjectName(QStringLiteral("cmbPhoneWidth"));
+  cmbPhoneWidth->setAccessibleName(QStringLiteral("スマートフォンの画面の幅"));
+  for (int w : checks::kPhoneWidths) cmbPhoneWidth->addItem(QStringLiteral("%1px").arg(w), w);
+  cmbPhoneWidth->setCurrentIndex(cmbPhoneWidth->findData(checks::kCommonPhoneWidth));
+  cmbPhoneWidth->setEnabled(false);
+  connect(chkPhone, &QCheckBox::toggled, this, [this](bool on) {
+    cmbPhoneWidth->setEnabled(on);
+    fitPhoneWidth(2);
+  });
+  connect(cmbPhoneWidth, &QComboBox::currentIndexChanged, this, [this] {
+    if (chkPhone->isChecked()) WBrowser->setMaximumWidth(QWIDGETSIZE_MAX);
+    fitPhoneWidth(2);
+  });
+  auto* phone = new QWidget;
+  auto* phoneRow = new QHBoxLayout(phone);
+  phoneRow->setContentsMargins(0, 0, 0, 0);
+  phoneRow->addWidget(chkPhone);
+  phoneRow->addWidget(cmbPhoneWidth);
+  tabWeb->setCornerWidget(phone, Qt::TopRightCorner);
   pnlChecks = new ListingPanel;
   auto* split = new QSplitter(Qt::Horizontal);
   split->addWidget(tabWeb);
@@ -74,10 +93,11 @@ void frmWeb::fitPhoneWidth(int rounds) {
     WBrowser->setMaximumWidth(QWIDGETSIZE_MAX);
     return;
   }
-  // The page gets 375 CSS px, as on a phone, whose scroll bar takes no room: the view is wider
-  // by what its scroll bar takes. CSS pixels are the view's device-independent pixels at zoom 1.
+  // The page gets the phone's CSS px, as on a phone, whose scroll bar takes no room: the view is
+  // wider by what its scroll bar takes. CSS pixels are the view's device-independent pixels at
+  // zoom 1.
   if (WBrowser->maximumWidth() == QWIDGETSIZE_MAX) {
-    WBrowser->setMaximumWidth(qRound(375 * WBrowser->zoomFactor()));
+    WBrowser->setMaximumWidth(qRound(phoneWidth() * WBrowser->zoomFactor()));
   }
   callShownPage(WBrowser->page(), QStringLiteral("scrollBarWidth(window)"),
                 [self = QPointer<frmWeb>(this), rounds](const QVariant& bar) {
@@ -88,11 +108,15 @@ void frmWeb::fitPhoneWidth(int rounds) {
 
 void frmWeb::fitPhoneWidthTo(int bar, int rounds) {
   if (!chkPhone->isChecked()) return;
-  int width = qRound((375 + bar) * WBrowser->zoomFactor());
+  int width = qRound((phoneWidth() + bar) * WBrowser->zoomFactor());
   if (width == WBrowser->maximumWidth()) return;
   WBrowser->setMaximumWidth(width);
   // Narrower or wider, the page may gain or lose its scroll bar: measure again.
   if (rounds > 0) QTimer::singleShot(50, this, [this, rounds] { fitPhoneWidth(rounds - 1); });
+}
+
+int frmWeb::phoneWidth() const {
+  return cmbPhoneWidth->currentData().toInt();
 }
 
 void frmWeb::showReport(ReportMaker make, std::function<void()> fix) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QWidget>
@@ -27,17 +28,19 @@ class frmWeb : public QWidget, public PreviewWindow {
   QTabWidget* tabWeb;
   QWebEngineView* WBrowser;
   QPlainTextEdit* rtxtTag;
-  QCheckBox* chkPhone;  // the page 375 CSS px wide, as a phone shows it
+  QCheckBox* chkPhone;         // the page as wide as a phone's screen
+  QComboBox* cmbPhoneWidth;    // which phone: its width in CSS px
   ListingPanel* pnlChecks;
 
  protected:
   void changeEvent(QEvent* event) override;
 
  private:
-  // The phone view's width: 375 CSS px for the page, besides the scroll bar; measured again at
-  // most `rounds` times while the width changes.
+  // The phone view's width: the phone's CSS px for the page, besides the scroll bar; measured
+  // again at most `rounds` times while the width changes.
   void fitPhoneWidth(int rounds);
   void fitPhoneWidthTo(int scrollBar, int rounds);
+  int phoneWidth() const;
   // Lists the images of shown page number `page` that did not load, asking again up to `tries`
   // times while some are still loading.
   void findBrokenImages(int page, int tries);

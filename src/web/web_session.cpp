@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/window_layout.h"
+#include "checks/phone_width.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "text/cp932.h"
@@ -182,6 +183,10 @@ std::string WebSession::start() {
   j.key("window").beginObject();
   j.key("toolStrip").raw(layoutJson(layout::toolStrip()));
   j.key("editingArea").raw(layoutJson(layout::editingArea()));
+  j.key("phoneWidths").beginArray();
+  for (int w : checks::kPhoneWidths) j.value(static_cast<long long>(w));
+  j.endArray();
+  j.key("commonPhoneWidth").value(static_cast<long long>(checks::kCommonPhoneWidth));
   j.endObject();
   j.endObject();
   return j.str();

@@ -703,8 +703,12 @@ class GuiTest : public QObject {
         !list->findItems(QStringLiteral("missing-picture.png"), Qt::MatchContains).isEmpty(),
         20000);
     preview->chkPhone->setChecked(true);
-    // The page itself is 375 CSS px wide; the scroll bar comes on top of that.
+    // The page itself is the phone's CSS px wide; the scroll bar comes on top of that.
     QTRY_COMPARE_WITH_TIMEOUT(pageWidth(preview->WBrowser), 375, 5000);
+    preview->cmbPhoneWidth->setCurrentIndex(0);
+    QTRY_COMPARE_WITH_TIMEOUT(pageWidth(preview->WBrowser), 320, 5000);
+    preview->cmbPhoneWidth->setCurrentIndex(2);
+    QTRY_COMPARE_WITH_TIMEOUT(pageWidth(preview->WBrowser), 430, 5000);
     preview->chkPhone->setChecked(false);
     QApplication::processEvents();
     QVERIFY(preview->WBrowser->width() > 375);

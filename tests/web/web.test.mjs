@@ -701,9 +701,15 @@ test('on a phone (375 px) every control is within reach and the preview window h
   // The phone check is whole on the screen, and the checks are on it, not under the page.
   const placed = await page.evaluate(() => {
     const box = (s) => document.querySelector(s).getBoundingClientRect();
-    return { phoneRight: box('#frmWeb .tab-bar label').right, checksTop: box('#pnlChecks').top };
+    return { phoneRight: Math.max(box('#frmWeb .tab-bar label').right, box('#cmbPhoneWidth').right),
+      checksTop: box('#pnlChecks').top };
   });
   assert.ok(placed.phoneRight <= 375.5 && placed.checksTop < 667, JSON.stringify(placed));
+  // The phone widths on offer, the narrowest chosen: the page is laid out at it.
+  assert.deepEqual(await page.locator('#cmbPhoneWidth option').allTextContents(), ['320px', '375px', '430px']);
+  await page.check('#chkPhone');
+  await page.selectOption('#cmbPhoneWidth', '320');
+  assert.equal(await page.locator('#frmWebBrowser').evaluate((f) => f.getBoundingClientRect().width), 320);
   await context.close();
 });
 

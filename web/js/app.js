@@ -133,7 +133,7 @@ class App {
       else this.preview.edit(r.mainEdits, whole);
     }
     if (r.preview.page || r.preview.shown) {
-      const w = this.previewWindow ??= new PreviewWindow(() => this.run(['fix']));
+      const w = this.previewWindow ??= new PreviewWindow(() => this.run(['fix']), this.windowDescription);
       if (r.preview.page) w.showPage(this.engine.framedPage());
       if (r.preview.shown) {
         w.setSourceText(this.engine.sourceText());

@@ -4,14 +4,24 @@ import { el } from './binder.js';
 import { LivePreview } from './preview.js';
 
 export class PreviewWindow {
-  constructor(fix) {
+  // `window`: the engine's description of the window (the phone widths on offer).
+  constructor(fix, window) {
     const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー',
       sandbox: 'allow-same-origin allow-popups allow-popups-to-escape-sandbox',
       scrolling: 'no', referrerpolicy: 'no-referrer' });
     const scroll = el('div', { class: 'preview-scroll framed' }, [frame]);
     this.source = el('textarea', { id: 'rtxtTag', readonly: '', spellcheck: 'false' });
     const phone = el('input', { id: 'chkPhone', type: 'checkbox' });
-    phone.addEventListener('change', () => frame.classList.toggle('phone', phone.checked));
+    const phoneWidth = el('select', { id: 'cmbPhoneWidth', 'aria-label': 'スマートフォンの画面の幅', disabled: '' },
+      window.phoneWidths.map((w) => el('option', { value: String(w), text: `${w}px` })));
+    phoneWidth.value = String(window.commonPhoneWidth);
+    const showPhone = () => {
+      phoneWidth.disabled = !phone.checked;
+      frame.classList.toggle('phone', phone.checked);
+      frame.style.width = phone.checked ? `${phoneWidth.value}px` : '';
+    };
+    phone.addEventListener('change', showPhone);
+    phoneWidth.addEventListener('change', showPhone);
     const pages = [['プレビュー', scroll], ['HTMLタグ', this.source]];
     // The list of tabs holds the tabs only; the phone check stands beside it.
     const tabs = el('div', { class: 'tabs', role: 'tablist' });
@@ -25,7 +35,7 @@ export class PreviewWindow {
     const bar = el('div', { class: 'tab-bar' }, [tabs]);
     bar.append(el('span', { class: 'stretch' }), el('label', { class: 'check',
       title: '購入者がスマートフォンで見る幅でページを表示します' },
-    [phone, el('span', { text: 'スマートフォンの幅（375px）で見る' })]));
+    [phone, el('span', { text: 'スマートフォンの幅で見る' })]), phoneWidth);
     this.pages = pages;
     this.tabs = tabs;
     this.findings = el('ul', { id: 'lstChecks' });
