@@ -123,7 +123,9 @@ std::optional<std::string> styleValue(std::string_view style, std::string_view n
   return value;
 }
 
-std::string px(double w) { return std::to_string(static_cast<int>(std::ceil(w))); }
+std::string px(double w) {
+  return std::to_string(static_cast<int>(std::ceil(w)));
+}
 
 // Why a box is as wide as it is.
 struct Reason {
@@ -298,7 +300,8 @@ class Measure {
     bool hasWidthAttribute = false, nowrapAttribute = false;
     for (const MarkupAttribute& a : m.attributes) {
       if (a.name == "style" && !style) style = std::string(value(a));
-      if (a.name == "width" && !hasWidthAttribute) hasWidthAttribute = true, widthAttribute = value(a);
+      if (a.name == "width" && !hasWidthAttribute)
+        hasWidthAttribute = true, widthAttribute = value(a);
       if (a.name == "nowrap") nowrapAttribute = true;
       if (a.name == "cellspacing") f.spacing = length(value(a), 0, true).px;
       if (a.name == "cellpadding") f.padding = length(value(a), 0, true).px;
@@ -333,11 +336,12 @@ class Measure {
 
     bool sized = isOneOf(n, {"table", "td", "th", "hr", "col", "colgroup", "iframe", "video",
                              "canvas", "embed", "object", "img"});
-    bool inlineOnly = isOneOf(n, {"span", "font", "a", "b", "strong", "i", "em", "u", "s",
-                                  "small", "big", "nobr", "sub", "sup", "code", "label", "strike",
-                                  "tt", "mark", "abbr", "cite", "q", "ruby", "rt"});
-    if (display == "inline-block" || display == "block" || display == "flex" ||
-        display == "grid" || display == "table" || display == "inline-table")
+    bool inlineOnly =
+        isOneOf(n, {"span",   "font",  "a",    "b",    "strong", "i",   "em",   "u",
+                    "s",      "small", "big",  "nobr", "sub",    "sup", "code", "label",
+                    "strike", "tt",    "mark", "abbr", "cite",   "q",   "ruby", "rt"});
+    if (display == "inline-block" || display == "block" || display == "flex" || display == "grid" ||
+        display == "table" || display == "inline-table")
       inlineOnly = false;
     if (display == "none") inlineOnly = true;
     if (hasWidthAttribute && sized) f.width = length(widthAttribute, f.fontPx, true);
@@ -362,7 +366,7 @@ class Measure {
       }
       return;
     }
-    static const char* voids[] = {"wbr",  "input", "col",   "meta",  "link",  "area",
+    static const char* voids[] = {"wbr",  "input", "col",    "meta",  "link",  "area",
                                   "base", "embed", "source", "track", "param", "hr"};
     bool isVoid = std::find(std::begin(voids), std::end(voids), n) != std::end(voids);
     f.block = !inlineOnly;
@@ -400,10 +404,9 @@ class Measure {
     Width w = content;
     double self = own(f);
     if (self > content.px) {
-      const Length& written = f.minWidth.set && f.minWidth.px + f.minWidth.percent > 0 &&
-                                      self > f.width.px
-                                  ? f.minWidth
-                                  : f.width;
+      const Length& written =
+          f.minWidth.set && f.minWidth.px + f.minWidth.percent > 0 && self > f.width.px ? f.minWidth
+                                                                                        : f.width;
       std::string said = written.written;
       if (said != px(self)) said += "、約 " + px(self);
       w = {self, {Reason::Element, f.at, f.name, said}};
@@ -450,8 +453,10 @@ std::string say(const Width& w, std::string_view t, bool fitted, bool titleCell)
         return "見出し「" + quote(t, r.at) + "」は折り返さないため、幅が約 " + px(w.px) +
                " になります。" + advice + "短くしてください。";
       }
-      return "「" + quote(t, r.at) + "」は折り返さない指定（<pre>、<nobr>、nowrap、white-space）"
-             "の中にあり、幅が約 " + px(w.px) + " になります。指定を外すか、改行を入れてください。";
+      return "「" + quote(t, r.at) +
+             "」は折り返さない指定（<pre>、<nobr>、nowrap、white-space）"
+             "の中にあり、幅が約 " +
+             px(w.px) + " になります。指定を外すか、改行を入れてください。";
     case Reason::Word:
       return "「" + quote(t, r.at) + "」は途中で折り返せない長い語やアドレスで、幅が約 " +
              px(w.px) + " になります。" + advice + "空白で区切ってください。";
@@ -463,7 +468,8 @@ std::string say(const Width& w, std::string_view t, bool fitted, bool titleCell)
              "）が画面に収まりません。幅を小さくするか、指定を外してください。";
     case Reason::Table:
       return "表（<table>）の列が横に並んで、幅が約 " + px(w.px) +
-             " になります。列を減らすか、折り返さない指定（nowrap）や列の幅の指定を外してください。";
+             " になります。列を減らすか、折り返さない指定（nowrap）や列の幅の指定を外してください"
+             "。";
     case Reason::None:
       break;
   }
@@ -499,10 +505,11 @@ std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const P
     Width w = Measure(*s.text, cell.fontPx, fitted, nowrap, room).run();
     w.px += extra;
     if (w.px <= 0) return nullptr;
-    needs.push_back({std::max(w.px, least), title,
-                     {Kind::TooWide, s.where,
-                      w.why.what == Reason::None ? 0 : lineOf(*s.text, w.why.at),
-                      kTooWide + say(w, *s.text, fitted, title), s.control}});
+    needs.push_back(
+        {std::max(w.px, least),
+         title,
+         {Kind::TooWide, s.where, w.why.what == Reason::None ? 0 : lineOf(*s.text, w.why.at),
+          kTooWide + say(w, *s.text, fitted, title), s.control}});
     return &needs.back();
   };
   const double titleLeast = fitted ? page.titleWidth : page.titleWidth + pad;
@@ -533,7 +540,8 @@ std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const P
         needs[k].width += (k < prices ? widestPrice : widestName) - pad;
     }
   }
-  for (const Need& n : needs) (n.title ? titles : bodies) = std::max(n.title ? titles : bodies, n.width);
+  for (const Need& n : needs)
+    (n.title ? titles : bodies) = std::max(n.title ? titles : bodies, n.width);
 
   // The table: fitted, each cell as wide as the screen and the lines beside it; fixed, as
   // wide as set and at least its two columns side by side with the lines between them.

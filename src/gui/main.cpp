@@ -86,7 +86,8 @@ struct Options {
   QCommandLineOption screenshots{
       QStringLiteral("screenshots"),
       QStringLiteral("With the sample listing open, save main.png, shipping-tab.png, "
-                     "payment-tab.png, preview.png and gallery.png into DIR, then quit (for the "
+                     "payment-tab.png, preview.png, preview-phone.png and gallery.png into DIR, "
+                     "then quit (for the "
                      "documentation)."),
       QStringLiteral("DIR")};
   Options() {
@@ -258,19 +259,25 @@ int main(int argc, char** argv) {
             });
             form.output.cmdPreviewClick();
             QTimer::singleShot(1500, [&window, &form, &platform, shots] {
-              if (bq::gui::frmWeb* w = platform.existingPreview()) {
+              bq::gui::frmWeb* w = platform.existingPreview();
+              if (w) {
                 w->resize(1100, 700);
                 w->grab().save(shots + QStringLiteral("/preview.png"));
+                // The same page as a phone shows it.
+                w->chkPhone->setChecked(true);
               }
-              // デザインを選ぶ… with the sample's texts, once its samples are painted.
-              QTimer::singleShot(3000, [shots] {
-                if (QWidget* box = QApplication::activeModalWidget()) {
-                  box->grab().save(shots + QStringLiteral("/gallery.png"));
-                  box->close();
-                }
+              QTimer::singleShot(1500, [&window, &form, w, shots] {
+                if (w) w->grab().save(shots + QStringLiteral("/preview-phone.png"));
+                // デザインを選ぶ… with the sample's texts, once its samples are painted.
+                QTimer::singleShot(3000, [shots] {
+                  if (QWidget* box = QApplication::activeModalWidget()) {
+                    box->grab().save(shots + QStringLiteral("/gallery.png"));
+                    box->close();
+                  }
+                });
+                bq::gui::chooseDesign(&window, form);
+                QApplication::quit();
               });
-              bq::gui::chooseDesign(&window, form);
-              QApplication::quit();
             });
           });
         });

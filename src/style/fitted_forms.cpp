@@ -5,9 +5,8 @@ namespace {
 
 // A cell as wide as its row below the breakpoint (so it wraps to a line of its own) and no
 // minimum above it: the Fab Four technique, which needs no media query.
-const std::string kFullWidthBelow =
-    "box-sizing:border-box;min-width:min(100%,calc((" + std::to_string(kStackBelow) +
-    "px - 100%)*999))";
+const std::string kFullWidthBelow = "box-sizing:border-box;min-width:min(100%,calc((" +
+                                    std::to_string(kStackBelow) + "px - 100%)*999))";
 // A title or name keeps its width and its text centred upright, as a table cell does, but
 // wraps: stacked it is the whole row's width anyway.
 const std::string kNameCell = "<td style=\"" + kFullWidthBelow +
@@ -16,16 +15,15 @@ const std::string kNameCell = "<td style=\"" + kFullWidthBelow +
 }  // namespace
 
 Piece table(const std::string& width) {
-  return {"<table width=",
-          "<table style=\"width:100%;max-width:" + width +
-              "px;overflow-wrap:anywhere\" data-width="};
+  return {"<table width=", "<table style=\"width:100%;max-width:" + width +
+                               "px;overflow-wrap:anywhere\" data-width="};
 }
 
 Piece sectionList(const std::string& spacing, const std::string& height) {
   // The lines between sections are the table's colour showing through the gaps, as the
   // spacing between cells shows it on a fixed page.
-  return {"border=0>", "border=0><tbody style=\"display:flex;flex-direction:column;gap:" +
-                           spacing + "px;min-height:" + height + "px\">"};
+  return {"border=0>", "border=0><tbody style=\"display:flex;flex-direction:column;gap:" + spacing +
+                           "px;min-height:" + height + "px\">"};
 }
 
 Piece sectionRow() {
@@ -38,7 +36,9 @@ Piece sectionBody() {
   return {"</td>\n<td ", "</td>\n<td style=\"" + kFullWidthBelow + ";flex:1 1 0\" "};
 }
 
-Piece nameMayWrap() { return {" nowrap><font ", "><font "}; }
+Piece nameMayWrap() {
+  return {" nowrap><font ", "><font "};
+}
 
 Piece shippingTable() {
   // The cells draw their own lines once they are no longer table cells; the table's would
@@ -53,8 +53,7 @@ Piece shippingRow() {
 }
 
 Piece shippingPrice() {
-  return {"</td><td ",
-          "</td><td style=\"" + kFullWidthBelow + ";flex:1 1 0;margin-bottom:-1px\" "};
+  return {"</td><td ", "</td><td style=\"" + kFullWidthBelow + ";flex:1 1 0;margin-bottom:-1px\" "};
 }
 
 }  // namespace bq::fitted

@@ -55,8 +55,8 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders,
   cmbCellspacing.onClick([this] {
     bool chosen = false;
     refitting([&] {
-      chosen = rewriteChoice(cmbCellspacing, {holders_.rtxtTagHead}, "cellspacing=",
-                             style_.CellSpacing);
+      chosen =
+          rewriteChoice(cmbCellspacing, {holders_.rtxtTagHead}, "cellspacing=", style_.CellSpacing);
     });
     if (chosen) actions_.RefreshPreview();
   });

@@ -59,7 +59,7 @@ class TableLayout {
     Fragments where;
     fitted::Piece piece;
   };
-  Fragments tables() const;  // the sections' table and the banner above it
+  Fragments tables() const;   // the sections' table and the banner above it
   std::vector<Swap> swaps();  // with the values in force
   void swapForms(bool fit);
   const ShippingRowPieces& shippingRows_;

@@ -168,9 +168,10 @@ TEST_F(Layout, FittingToTheScreenFollowsTheWidthAndComesBackByteForByte) {
   EXPECT_NE(page.find("border=0><tbody style=\"display:flex;flex-direction:column;gap:1px;"
                       "min-height:200px\">"),
             std::string::npos);
-  EXPECT_NE(page.find("<tr style=\"display:flex;flex-wrap:wrap;gap:inherit;flex:1 0 auto\">\n"
-                      "<td style=\"box-sizing:border-box;min-width:min(100%,calc((480px - 100%)*999))"),
-            std::string::npos);
+  EXPECT_NE(
+      page.find("<tr style=\"display:flex;flex-wrap:wrap;gap:inherit;flex:1 0 auto\">\n"
+                "<td style=\"box-sizing:border-box;min-width:min(100%,calc((480px - 100%)*999))"),
+      std::string::npos);
   EXPECT_NE(page.find("<IMG style=\"max-width:100%;height:auto;border:0\" src=a.png"),
             std::string::npos);
   // A height of its own is the most it takes: its shape is kept.

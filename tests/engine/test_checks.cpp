@@ -213,12 +213,15 @@ TEST_F(ListingChecksOnTheWindow, APhoneOfThreeHundredAndTwentyPixelsIsTheMeasure
   EXPECT_EQ(wide(), "");
   // What may not wrap, widths in em, and a style that overrides the width attribute.
   type("txtEdit2", "一行目\n<pre>" + std::string(60, 'a') + "</pre>");
-  EXPECT_NE(wide().find("「aaaaaaaaaaaaaaaaaaaa…」は折り返さない指定"), std::string::npos) << wide();
+  EXPECT_NE(wide().find("「aaaaaaaaaaaaaaaaaaaa…」は折り返さない指定"), std::string::npos)
+      << wide();
   type("txtEdit2", "<div style=\"width:40em\">枠</div>");
   EXPECT_NE(wide().find("<div> の幅の指定（40em、約 520）"), std::string::npos) << wide();
   type("txtEdit2", "<table width=700 style=\"width:100%\"><tr><td>表</td></tr></table>");
   EXPECT_EQ(wide(), "");
-  type("txtEdit2", "<table><tr><td nowrap>サイズ（縦×横×高さ）</td><td nowrap>24cm × 15cm × 18cm（箱を含む）</td></tr>");
+  type("txtEdit2",
+       "<table><tr><td nowrap>サイズ（縦×横×高さ）</td><td nowrap>24cm × 15cm × "
+       "18cm（箱を含む）</td></tr>");
   EXPECT_NE(wide().find("表（<table>）の列が横に並んで"), std::string::npos) << wide();
 }
 
