@@ -22,6 +22,7 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
   actions.BuildPaymentSection = [this] { payment.BuildPaymentSection(); };
   actions.ShowListingChecks = [this] { showListingChecks(); };
   actions.FitBanner = [this] { layout.fitBanner(); };
+  actions.Refitting = [this](const std::function<void()>& change) { layout.refitting(change); };
   cmdHome.onClick([this] {
     std::string url = homePageUrl();
     if (url.empty()) {

@@ -21,8 +21,6 @@ void gather(frmMain& form, std::vector<Source>& sources, std::vector<Colours>& c
   phone.tableWidth = toPixels(st.TableWidth, 750);
   phone.cellSpacing = toPixels(st.CellSpacing, 1);
   phone.cellPadding = toPixels(st.CellPadding, 3);
-  phone.titleWidth = toPixels(st.TitleWidth, 100);
-  phone.shippingNameWidth = toPixels(st.ShippingTableWidth, 100);
   auto cell = [&](int px) { return PhoneCell{sources.size() - 1, px}; };
   for (int i = 1; i <= kSections; ++i) {
     Section& s = form.page.section(i);

@@ -499,42 +499,39 @@ std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const P
   const double room = kPhoneWidth - 2 * kPageMargin - 2.0 * page.cellSpacing - pad;
   std::vector<Need> needs;
   // The widest thing in one text, as the cell lays it out, `extra` added.
-  auto measure = [&](const PhoneCell& cell, double extra, bool title, bool nowrap,
-                     double least) -> Need* {
+  auto measure = [&](const PhoneCell& cell, double extra, bool title, bool nowrap) -> Need* {
     const Source& s = sources.at(cell.source);
     Width w = Measure(*s.text, cell.fontPx, fitted, nowrap, room).run();
     w.px += extra;
     if (w.px <= 0) return nullptr;
     needs.push_back(
-        {std::max(w.px, least),
+        {w.px,
          title,
          {Kind::TooWide, s.where, w.why.what == Reason::None ? 0 : lineOf(*s.text, w.why.at),
           kTooWide + say(w, *s.text, fitted, title), s.control}});
     return &needs.back();
   };
-  const double titleLeast = fitted ? page.titleWidth : page.titleWidth + pad;
-  const double nameLeast = page.shippingNameWidth + (fitted ? 0 : kShippingCell);
-  double titles = titleLeast, bodies = pad + 13;
+  // A column's width as set is no minimum: a table narrower than its columns narrows them.
+  double titles = pad + 13, bodies = pad + 13;
   for (const PhoneSection& sec : page.sections) {
-    measure(sec.title, pad, true, !fitted, titleLeast);
-    for (const PhoneCell& c : sec.body) measure(c, pad, false, false, 0);
+    measure(sec.title, pad, true, !fitted);
+    for (const PhoneCell& c : sec.body) measure(c, pad, false, false);
     // The shipping table: on a fitted page each name stands above its price; on a fixed one
     // the two columns stand side by side.
     double widestName = 0, widestPrice = 0;
     std::size_t names = needs.size();
     for (const PhoneCell& c : sec.shippingNames) {
-      if (Need* n = measure(c, kShippingCell + pad, false, !fitted, 0))
+      if (Need* n = measure(c, kShippingCell + pad, false, !fitted))
         widestName = std::max(widestName, n->width);
     }
     std::size_t prices = needs.size();
     for (const PhoneCell& c : sec.shippingPrices) {
-      if (Need* n = measure(c, kShippingCell + pad, false, false, 0))
+      if (Need* n = measure(c, kShippingCell + pad, false, false))
         widestPrice = std::max(widestPrice, n->width);
     }
-    if (!sec.shippingNames.empty()) {
-      widestName = std::max(widestName, nameLeast + pad);
-      widestPrice = std::max(widestPrice, pad + kShippingCell + 13);
-    }
+    // A column holds at least one character.
+    widestName = std::max(widestName, pad + kShippingCell + 13);
+    widestPrice = std::max(widestPrice, pad + kShippingCell + 13);
     if (!fitted) {
       for (std::size_t k = names; k < needs.size(); ++k)
         needs[k].width += (k < prices ? widestPrice : widestName) - pad;

@@ -37,7 +37,6 @@ struct PhoneSection {
 struct PhoneLayout {
   bool fitted = false;  // 画面の幅に合わせる
   int tableWidth = 750;
-  int titleWidth = 100, shippingNameWidth = 100;
   int cellSpacing = 1, cellPadding = 3;
   std::vector<PhoneSection> sections;  // the shown ones
 };

@@ -21,10 +21,12 @@ ShippingTable::ShippingTable(PageModel& page, PageHolders& holders, StyleState& 
     : width("txtSendW", "updnSendW", 100, "発送方法の表で、発送方法の名前の列の幅（ピクセル）",
             platform,
             [this](const std::string& w) {
-              Fragments leads;
-              appendMembers(leads, ShipRowLead, 1, kShippingRows);
-              rewriteAll(leads, "width=", style_.ShippingTableWidth, w);
-              style_.ShippingTableWidth = w;
+              actions_.Refitting([&] {
+                Fragments leads;
+                appendMembers(leads, ShipRowLead, 1, kShippingRows);
+                rewriteAll(leads, "width=", style_.ShippingTableWidth, w);
+                style_.ShippingTableWidth = w;
+              });
               BuildShippingSection();
               actions_.RefreshPreview();
             }),

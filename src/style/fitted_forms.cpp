@@ -7,10 +7,12 @@ namespace {
 // minimum above it: the Fab Four technique, which needs no media query.
 const std::string kFullWidthBelow = "box-sizing:border-box;min-width:min(100%,calc((" +
                                     std::to_string(kStackBelow) + "px - 100%)*999))";
-// A title or name keeps its width and its text centred upright, as a table cell does, but
-// wraps: stacked it is the whole row's width anyway.
-const std::string kNameCell = "<td style=\"" + kFullWidthBelow +
-                              ";display:flex;flex-direction:column;justify-content:center\" ";
+// A title or name keeps its width (never more than the row's: the table would grow past the
+// screen) and its text centred upright, as a table cell does; stacked it is the whole row's.
+std::string nameCell(const std::string& width, const std::string& more) {
+  return "<td style=\"" + kFullWidthBelow + ";width:min(100%," + width +
+         "px);display:flex;flex-direction:column;justify-content:center" + more + "\" ";
+}
 
 }  // namespace
 
@@ -26,10 +28,10 @@ Piece sectionList(const std::string& spacing, const std::string& height) {
                            "px;min-height:" + height + "px\">"};
 }
 
-Piece sectionRow() {
+Piece sectionRow(const std::string& titleWidth) {
   // Rows share what the table's height leaves, as a table's rows do.
-  return {"<tr>\n<td ",
-          "<tr style=\"display:flex;flex-wrap:wrap;gap:inherit;flex:1 0 auto\">\n" + kNameCell};
+  return {"<tr>\n<td ", "<tr style=\"display:flex;flex-wrap:wrap;gap:inherit;flex:1 0 auto\">\n" +
+                            nameCell(titleWidth, "")};
 }
 
 Piece sectionBody() {
@@ -46,10 +48,10 @@ Piece shippingTable() {
   return {"style=\"border-collapse:collapse\">", "style=\"border-collapse:collapse;border:0\">"};
 }
 
-Piece shippingRow() {
+Piece shippingRow(const std::string& nameWidth) {
   // Each cell's lines overlap those beside and below by one pixel, as collapsed borders do.
   return {"<tr><td ", "<tr style=\"display:flex;flex-wrap:wrap\">" +
-                          kNameCell.substr(0, kNameCell.size() - 2) + ";margin:0 -1px -1px 0\" "};
+                          nameCell(nameWidth, ";margin:0 -1px -1px 0")};
 }
 
 Piece shippingPrice() {

@@ -25,14 +25,15 @@ Piece table(const std::string& width);
 // Just inside the sections' table: the sections one under another with lines between them,
 // together at least as tall as the table's height.
 Piece sectionList(const std::string& spacing, const std::string& height);
-// A section's row, its title cell, and where the title cell ends and the body begins.
-Piece sectionRow();
+// A section's row and its title cell, never wider than the row (`titleWidth`, as txtTW says),
+// and where the title cell ends and the body begins.
+Piece sectionRow(const std::string& titleWidth);
 Piece sectionBody();
 // A title's or a method's name's one line: a fitted page lets it wrap, with or without styles.
 Piece nameMayWrap();
 // The shipping table, a method's row with its name cell, and where its price begins.
 Piece shippingTable();
-Piece shippingRow();
+Piece shippingRow(const std::string& nameWidth);
 Piece shippingPrice();
 
 }  // namespace bq::fitted

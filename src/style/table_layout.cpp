@@ -43,8 +43,10 @@ TableLayout::TableLayout(PageModel& page, PageHolders& holders,
                    Fragments titles;
                    for (int i = 1; i <= kSections; ++i)
                      titles.emplace_back(page_.section(i).txtTag1);
-                   rewriteAll(titles, "width=", style_.TitleWidth, w);
-                   style_.TitleWidth = w;
+                   refitting([&] {
+                     rewriteAll(titles, "width=", style_.TitleWidth, w);
+                     style_.TitleWidth = w;
+                   });
                    actions_.RefreshPreview();
                  }),
       shippingRows_(shippingRows),
@@ -143,11 +145,11 @@ std::vector<TableLayout::Swap> TableLayout::swaps() {
   }
   return {{tables(), fitted::table(style_.TableWidth)},
           {{holders_.rtxtTagHead}, fitted::sectionList(style_.CellSpacing, style_.TableHeight)},
-          {rows, fitted::sectionRow()},
+          {rows, fitted::sectionRow(style_.TitleWidth)},
           {rows, fitted::nameMayWrap()},
           {bodies, fitted::sectionBody()},
           {{holders_.rtxtSendHead}, fitted::shippingTable()},
-          {shippingRows_.leads, fitted::shippingRow()},
+          {shippingRows_.leads, fitted::shippingRow(style_.ShippingTableWidth)},
           {shippingRows_.leads, fitted::nameMayWrap()},
           {shippingRows_.mids, fitted::shippingPrice()}};
 }

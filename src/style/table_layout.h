@@ -35,6 +35,9 @@ class TableLayout {
   void applyTitleAlign();
   // Makes the fragments fitted to the screen, or fixed, as chkFit says (without the refresh).
   void applyFit();
+  // A change of a value the fitted forms carry as well, made to the fixed forms, which are
+  // fitted again afterwards (without the refresh).
+  void refitting(const std::function<void()>& change);
 
   void registerIn(Registry& r);
 
@@ -52,9 +55,6 @@ class TableLayout {
   CheckBox chkFit{"chkFit", "画面の幅に合わせる", 0};
 
  private:
-  // A fitted piece carries some of the values the fixed forms hold after their markers: a
-  // change of one of them is made to the fixed forms, which are fitted again afterwards.
-  void refitting(const std::function<void()>& change);
   struct Swap {
     Fragments where;
     fitted::Piece piece;

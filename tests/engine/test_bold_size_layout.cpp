@@ -184,9 +184,15 @@ TEST_F(Layout, FittingToTheScreenFollowsTheWidthAndComesBackByteForByte) {
   // Values the fitted forms carry as well change in both.
   c<ComboBox>("cmbCellspacing").setListIndex(4);
   type("txtHeight", "300");
+  type("txtTW", "120");
+  type("txtSendW", "90");
   EXPECT_NE(text("txtTag").find("gap:5px;min-height:300px"), std::string::npos);
+  EXPECT_EQ(count(text("txtTag"), "width:min(100%,120px)"), 6u);  // the shown titles
+  EXPECT_EQ(count(text("txtTag"), "width:min(100%,90px)"), 1u);   // the ticked method
   c<ComboBox>("cmbCellspacing").setListIndex(0);
   type("txtHeight", "200");
+  type("txtTW", "100");
+  type("txtSendW", "100");
   type("txtWidth", "750");
   click("chkFit");
   EXPECT_EQ(text("txtTag"), fixed);

@@ -70,6 +70,8 @@ const cases = {
   'fixed 300': ['type txtWidth 300', false],
   'fixed 330': ['type txtWidth 330', true],
   'fixed 300, a long title that may not wrap': [`type txtWidth 300\ntype txtTitle1 "${long}"`, true],
+  'fixed 300, a title column 290 wide': ['type txtWidth 300\ntype txtTW 290', false],
+  'fitted, title and shipping name columns 400 wide': ['click chkFit\ntype txtTW 400\nclick chkSend1\ntype txtSendW 400', false],
   'fixed 300, a 120-character address': [`type txtWidth 300\ntype txtEdit3 "https://example.com/${'a'.repeat(100)}"`, true],
   fitted: ['click chkFit', false],
   'fitted, a long title': [`click chkFit\ntype txtTitle1 "${long}"`, false],
