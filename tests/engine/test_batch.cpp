@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/design_gallery.h"
+#include "app/listing_report.h"
 #include "app/offscreen_form.h"
 #include "batch/batch_files.h"
 #include "batch/batch_job.h"
@@ -319,6 +320,24 @@ TEST_F(Batch, TheGalleryShowsEveryDesignWithTheSellersTextsAndChangesNothing) {
   EXPECT_EQ(f().output.assembleNow(), samples[0].page);
   EXPECT_TRUE(f().document.modified());
   EXPECT_EQ(value("cdgINI"), file("mine.ini").string());
+
+  // Every design passes the checks, and every coloured text stands out from what it is on.
+  click("chkSend1");
+  for (const DesignSample& d : samples) {
+    platform.queueFile(d.file.string());
+    click("cmdOpenDesign");
+    EXPECT_TRUE(checks::checkListing(f()).empty()) << d.name;
+    const StyleState& st = f().style;
+    std::vector<std::pair<std::string, std::string>> texts = {
+        {st.ShippingNameFontColor, st.EditBackColor[5]},
+        {st.ShippingPriceFontColor, st.EditBackColor[5]}};
+    for (int i = 1; i <= kSections; ++i) {
+      texts.emplace_back(st.TitleFontColor[i], st.TitleBackColor[i]);
+      if (i != kShippingSection) texts.emplace_back(st.EditFontColor[i], st.EditBackColor[i]);
+    }
+    for (const auto& [ink, paper] : texts)
+      EXPECT_GE(checks::contrastRatio(ink, paper), 4.5) << d.name << " " << ink << "/" << paper;
+  }
 }
 
 }  // namespace
