@@ -1,10 +1,12 @@
 #include "batch/batch_files.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,10 +30,137 @@ std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {
 
 namespace {
 
-// A private folder a run that no longer runs left in `folder` ("…-PID-NUMBER", ours, a real
-// folder): removed, with what it holds.
-void removeLeftStaging(const fs::path& folder) {
+std::function<void(std::size_t)>& placingHook() {
+  static std::function<void(std::size_t)> hook;
+  return hook;
+}
+
+// The journal of a placing, in the private folder: which pages are being placed and which new
+// sheet makes them final. A run that dies while it places leaves it for the next run.
+constexpr const char* kJournal = "journal";
+constexpr const char* kJournalHead = "bidquill batch journal 1";
+
+// A path on one line: "%" and line breaks written as %25, %0A, %0D.
+std::string oneLine(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '%')
+      out += "%25";
+    else if (c == '\n')
+      out += "%0A";
+    else if (c == '\r')
+      out += "%0D";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string fromOneLine(std::string_view line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '%' && line.substr(i, 3) == "%25")
+      out += '%', i += 2;
+    else if (line[i] == '%' && line.substr(i, 3) == "%0A")
+      out += '\n', i += 2;
+    else if (line[i] == '%' && line.substr(i, 3) == "%0D")
+      out += '\r', i += 2;
+    else
+      out += line[i];
+  }
+  return out;
+}
+
+int syncFolder(const fs::path& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int err = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return err;
+}
+
+// Writes the journal and makes it, and the staged pages before it, reach the disk.
+int writeJournal(const fs::path& staging, const std::string& text) {
+  int dir = ::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return errno;
+  int err = ::syncfs(dir) == 0 ? 0 : errno;  // the staged pages, in one call
+  ::close(dir);
+  if (err) return err;
+  fs::path file = staging / kJournal, tmp = staging / "journal.tmp";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return errno;
+  std::size_t done = 0;
+  while (!err && done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno != EINTR) err = errno;
+    if (n > 0) done += static_cast<std::size_t>(n);
+  }
+  if (!err && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
+  if (!err) err = syncFolder(staging);
+  if (err) ::unlink(tmp.c_str());
+  return err;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// What a run that died while placing its pages left: if its new sheet was not yet in place,
+// every page it placed goes and every page it replaced comes back; if it was, its pages stay.
+void recover(const fs::path& folder, const fs::path& staging) {
+  files::ReadResult journal = files::readRegularFile(staging / kJournal, {1 << 26, 1 << 26});
+  if (journal.error != files::ReadError::None) return;  // it died before it placed anything
+  std::vector<std::string> names;
+  std::string sheet, temporary;
+  struct stat newSheet {};
+  bool head = false;
+  std::size_t at = 0;
+  const std::string& t = journal.bytes;
+  while (at < t.size()) {
+    std::size_t end = t.find('\n', at);
+    if (end == std::string::npos) break;  // a journal cut short was never made whole: unused
+    std::string_view line(t.data() + at, end - at);
+    at = end + 1;
+    auto value = [&](std::string_view key) {
+      return line.rfind(key, 0) == 0 ? line.substr(key.size()) : std::string_view();
+    };
+    if (line == kJournalHead) head = true;
+    if (auto v = value("sheet-id "); !v.empty()) {
+      unsigned long long dev = 0, ino = 0;
+      if (std::sscanf(std::string(v).c_str(), "%llu %llu", &dev, &ino) == 2) {
+        newSheet.st_dev = static_cast<dev_t>(dev);
+        newSheet.st_ino = static_cast<ino_t>(ino);
+      }
+    }
+    if (auto v = value("sheet "); !v.empty()) sheet = fromOneLine(v);
+    if (auto v = value("temporary "); !v.empty()) temporary = fromOneLine(v);
+    if (auto v = value("page "); !v.empty()) names.emplace_back(v);
+  }
+  if (!head) return;
+  struct stat st;
+  if (!sheet.empty() && ::stat(sheet.c_str(), &st) == 0 && sameFile(st, newSheet)) return;
+  for (const std::string& name : names) {
+    if (name.find('/') != std::string::npos || name == "." || name == "..") continue;
+    fs::path target = folder / name, kept = staging / ("replaced-" + name);
+    if (::lstat(kept.c_str(), &st) == 0) {
+      ::rename(kept.c_str(), target.c_str());
+    } else if (::lstat((staging / name).c_str(), &st) != 0) {
+      ::unlink(target.c_str());  // a page of its own, where there was none before
+    }
+  }
+  if (!temporary.empty() && ::lstat(temporary.c_str(), &st) == 0 && sameFile(st, newSheet)) {
+    ::unlink(temporary.c_str());
+  }
+  syncFolder(folder);
+}
+
+// The private folders that runs no longer running left in `folder` ("…-PID-NUMBER", ours, real
+// folders): what they were placing is put right, then they go, with what they hold.
+void recoverLeftStaging(const fs::path& folder) {
   std::error_code ec;
+  std::vector<fs::path> left;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
     if (name.rfind(kStagingPrefix, 0) != 0) continue;
@@ -42,8 +171,12 @@ void removeLeftStaging(const fs::path& folder) {
       continue;
     }
     if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+    left.push_back(it->path());
+  }
+  for (const fs::path& staging : left) {
+    recover(folder, staging);
     std::error_code removed;
-    fs::remove_all(it->path(), removed);
+    fs::remove_all(staging, removed);
   }
 }
 
@@ -55,7 +188,7 @@ std::optional<std::string> PageFolder::open(const fs::path& folder) {
   if (!fs::is_directory(folder, ec)) {
     return "HTMLファイルのフォルダーを作れません: " + displayPath(folder);
   }
-  removeLeftStaging(folder);
+  recoverLeftStaging(folder);
   std::random_device random;
   for (int attempt = 0; attempt < 8; ++attempt) {
     fs::path staging =
@@ -88,8 +221,22 @@ std::optional<std::string> PageFolder::check() const {
   return std::nullopt;
 }
 
-std::optional<std::string> PageFolder::place() {
+std::optional<std::string> PageFolder::place(const files::ReplacementFile& sheet,
+                                             const fs::path& output) {
   if (auto why = check()) return why;
+  struct stat id;
+  if (!sheet.identify(id)) {
+    return displayPath(output) + ": " + files::osReason(EBADF, files::Access::Write);
+  }
+  std::string journal = std::string(kJournalHead) + "\nsheet-id " +
+                        std::to_string(static_cast<unsigned long long>(id.st_dev)) + " " +
+                        std::to_string(static_cast<unsigned long long>(id.st_ino)) + "\nsheet " +
+                        oneLine(fs::absolute(output).string()) + "\ntemporary " +
+                        oneLine(fs::absolute(sheet.temporary()).string()) + "\n";
+  for (const std::string& name : names_) journal += "page " + name + "\n";
+  if (int err = writeJournal(staging_, journal)) {
+    return displayPath(folder_) + ": " + files::osReason(err, files::Access::Write);
+  }
   // The staged files are private; in place they get what the seller's other new files get.
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -111,7 +258,10 @@ std::optional<std::string> PageFolder::place() {
       return displayPath(target) + ": " + files::osReason(err, files::Access::Write);
     }
     placed_.push_back(name);
+    if (placingHook()) placingHook()(placed_.size());
   }
+  // The renames reach the disk before the sheet that makes them final.
+  syncFolder(folder_);
   return std::nullopt;
 }
 
@@ -124,6 +274,17 @@ void PageFolder::putBack() {
   }
   placed_.clear();
   replaced_.clear();
+  finished();
+}
+
+void PageFolder::finished() {
+  if (staging_.empty()) return;
+  ::unlink((staging_ / kJournal).c_str());
+  syncFolder(staging_);
+}
+
+void setPlacingHook(std::function<void(std::size_t)> hook) {
+  placingHook() = std::move(hook);
 }
 
 void PageFolder::drop() {
@@ -137,18 +298,31 @@ void PageFolder::drop() {
 
 std::optional<std::string> saveBatch(BatchJob& job, const fs::path& output, PageFolder* pages,
                                      files::ReplacementFile* streamed) {
-  if (pages) {
-    if (auto why = pages->place()) {
-      return "HTMLファイルを置けませんでした。" + *why +
-             "\n何も書き込んでいません（元のファイルはそのままです）。";
-    }
+  if (!pages) {
+    auto failure = streamed ? streamed->commit() : files::saveFileSafely(output, job.output());
+    if (failure) return displayPath(output) + ": " + failure->reason + "\n何も書き込んでいません。";
+    return std::nullopt;
   }
-  auto failure = streamed ? streamed->commit() : files::saveFileSafely(output, job.output());
-  if (failure) {
-    if (pages) pages->putBack();
+  // The new sheet waits beside the old one while the pages are placed; its rename is what makes
+  // the pages final, so whenever the run dies the next one finds the old files or the new ones.
+  files::ReplacementFile own;
+  files::ReplacementFile& sheet = streamed ? *streamed : own;
+  if (!streamed) {
+    auto why = own.open(output);
+    if (!why) why = own.append(job.output());
+    if (why) return displayPath(output) + ": " + *why + "\n何も書き込んでいません。";
+  }
+  if (auto why = pages->place(sheet, output)) {
+    pages->putBack();
+    return "HTMLファイルを置けませんでした。" + *why +
+           "\n何も書き込んでいません（元のファイルはそのままです）。";
+  }
+  if (auto failure = sheet.commit()) {
+    pages->putBack();
     return displayPath(output) + ": " + failure->reason + "\n何も書き込んでいません。";
   }
-  if (pages) pages->drop();  // what the pages replaced goes with the private folder
+  pages->finished();
+  pages->drop();  // what the pages replaced goes with the private folder
   return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,10 +33,15 @@ class PageFolder {
   // Whether every file can go into place: nothing but a regular file stands at a name.
   std::optional<std::string> check() const;
   // Moves every file into the folder, with the permissions the seller's new files get, keeping
-  // the files they replace aside; when one cannot be placed, everything is put back.
-  std::optional<std::string> place();
+  // the files they replace aside; when one cannot be placed, everything is put back. A journal
+  // names them and `sheet`, the new sheet for `output` whose rename makes them final, first:
+  // the next open() of the folder after a run that died puts right what it left.
+  std::optional<std::string> place(const files::ReplacementFile& sheet,
+                                   const std::filesystem::path& output);
   // Puts back what place() replaced (the sheet could not be saved after all).
   void putBack();
+  // The sheet is in place: the journal goes.
+  void finished();
   // Removes what is not in place, and what was replaced.
   void drop();
 
@@ -45,6 +51,9 @@ class PageFolder {
   std::vector<std::string> placed_;    // moved into the folder
   std::vector<std::string> replaced_;  // the seller's files they replaced, kept in staging_
 };
+
+// Called after each page placed (with how many are), so that tests can stop a run there.
+void setPlacingHook(std::function<void(std::size_t)> hook);
 
 // The prefix of the private folders, with the process's number: a run that was killed is known
 // by its number no longer running.

@@ -475,6 +475,10 @@ std::optional<std::string> ReplacementFile::open(const fs::path& target) {
   return std::nullopt;
 }
 
+bool ReplacementFile::identify(struct stat& st) const {
+  return fd_ >= 0 && ::fstat(fd_, &st) == 0;
+}
+
 std::optional<std::string> ReplacementFile::append(std::string_view bytes) {
   if (fd_ < 0) return osReason(EBADF, Access::Write);
   if (int e = run(SaveStep::WriteTemp, [&] { return writeAt(fd_, bytes, size_); })) {

@@ -2,6 +2,7 @@
 // after a failure or a power cut, and links, permissions and ownership survive a save.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -70,6 +71,10 @@ class ReplacementFile {
   std::optional<std::string> append(std::string_view bytes);
   std::optional<SaveFailure> commit();
   void discard();
+  // The new file as the system knows it (device and inode), and where it waits: what a journal
+  // records to tell afterwards whether commit() renamed it into place. False before open().
+  bool identify(struct stat& st) const;
+  const std::filesystem::path& temporary() const { return tmp_; }
 
  private:
   std::filesystem::path target_, tmp_;

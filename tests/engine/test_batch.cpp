@@ -2,6 +2,9 @@
 // can stop it between rows), the seller's own window untouched, nothing made before every row
 // is read, and file names that any system takes.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -115,6 +118,66 @@ TEST_F(Batch, PagesAndSheetAreWrittenAllOrNothingAndLeftoversOfAKilledRunGo) {
   for (const auto& e : fs::directory_iterator(html)) {
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();  // nothing private left
   }
+}
+
+// A run killed while it places its pages or renames its sheet: the next run into the folder
+// finds the old pages and sheet, or the new ones, never a mix.
+TEST_F(Batch, ARunKilledWhilePlacingLeavesTheOldFilesOrTheNewOnes) {
+  fs::path html = dir / "html", out = dir / "out.csv";
+  const std::string sheet = "番号,説明\r\n1,一\r\n2,二\r\n3,三\r\n4,四\r\n";
+  auto killedAt = [&](std::function<void()> arm) {
+    fs::remove_all(html);
+    fs::create_directories(html);
+    for (int i = 1; i <= 3; ++i) std::ofstream(html / (std::to_string(i) + ".html")) << "old";
+    std::ofstream(out) << "old sheet";
+    auto copy = copyOfWindow();
+    BatchJob job(copy->form(), sheet, numberedBodies());
+    EXPECT_FALSE(job.prepare());
+    std::vector<batch::HtmlFile> files;
+    job.finish(files);
+    pid_t child = ::fork();
+    if (child == 0) {
+      arm();
+      batch::PageFolder pages;
+      if (pages.open(html)) ::_exit(3);
+      for (const auto& f : files) pages.add(f);
+      batch::saveBatch(job, out, &pages);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    batch::PageFolder later;  // the next run opens the folder
+    EXPECT_FALSE(later.open(html));
+    later.drop();
+    std::vector<std::string> found;
+    for (int i = 1; i <= 4; ++i) {
+      fs::path page = html / (std::to_string(i) + ".html");
+      found.push_back(!fs::exists(page) ? "-" : readFile(page) == "old" ? "old" : "new");
+    }
+    found.push_back(readFile(out) == "old sheet" ? "old" : "new");
+    std::size_t entries = 0;
+    for (auto it = fs::directory_iterator(html); it != fs::directory_iterator(); ++it) ++entries;
+    EXPECT_EQ(entries, found[3] == "-" ? 3u : 4u);  // nothing private left
+    return found;
+  };
+  using V = std::vector<std::string>;
+  const V old = {"old", "old", "old", "-", "old"}, made = {"new", "new", "new", "new", "new"};
+  auto killAfterPage = [](std::size_t n) {
+    batch::setPlacingHook([n](std::size_t placed) {
+      if (placed == n) ::raise(SIGKILL);
+    });
+  };
+  auto killAtSave = [](files::SaveStep step) {
+    files::setSaveFaultHook([step](files::SaveStep s) {
+      if (s == step) ::raise(SIGKILL);
+      return 0;
+    });
+  };
+  EXPECT_EQ(killedAt([&] { killAfterPage(1); }), old);
+  EXPECT_EQ(killedAt([&] { killAfterPage(3); }), old);
+  EXPECT_EQ(killedAt([&] { killAtSave(files::SaveStep::Rename); }), old);
+  EXPECT_EQ(killedAt([&] { killAtSave(files::SaveStep::SyncFolder); }), made);
 }
 
 // --replace: the page goes into a column the sheet has, nothing else moves; a page longer than
