@@ -210,10 +210,20 @@ std::optional<std::string> PageFolder::add(const HtmlFile& file) {
   return std::nullopt;
 }
 
-std::optional<std::string> PageFolder::check() const {
+std::optional<std::string> PageFolder::check(const fs::path& sheet) const {
+  // The sheet's own name among the pages: one would overwrite the other.
+  std::error_code ec;
+  fs::path sheetPath = fs::weakly_canonical(fs::absolute(sheet), ec);
   for (const std::string& name : names_) {
     struct stat st;
     fs::path target = folder_ / name;
+    std::error_code same;
+    if (!sheet.empty() && (fs::weakly_canonical(fs::absolute(target), same) == sheetPath ||
+                           fs::equivalent(target, sheet, same))) {
+      return displayPath(sheet) +
+             ": 出力のファイルが、作るHTMLファイルのひとつと同じです。出力のファイルに別の名前か"
+             "別のフォルダーを指定してください。";
+    }
     if (::lstat(target.c_str(), &st) != 0) continue;
     if (S_ISDIR(st.st_mode)) return displayPath(target) + ": 同じ名前のフォルダーがあります。";
     if (!S_ISREG(st.st_mode)) return displayPath(target) + ": 通常のファイルではありません。";
@@ -223,7 +233,7 @@ std::optional<std::string> PageFolder::check() const {
 
 std::optional<std::string> PageFolder::place(const files::ReplacementFile& sheet,
                                              const fs::path& output) {
-  if (auto why = check()) return why;
+  if (auto why = check(output)) return why;
   struct stat id;
   if (!sheet.identify(id)) {
     return displayPath(output) + ": " + files::osReason(EBADF, files::Access::Write);

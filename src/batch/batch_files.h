@@ -30,8 +30,9 @@ class PageFolder {
   // killed left there); why not, in Japanese.
   std::optional<std::string> open(const std::filesystem::path& folder);
   std::optional<std::string> add(const HtmlFile& file);
-  // Whether every file can go into place: nothing but a regular file stands at a name.
-  std::optional<std::string> check() const;
+  // Whether every file can go into place: nothing but a regular file stands at a name, and no
+  // name is the sheet's (when given).
+  std::optional<std::string> check(const std::filesystem::path& sheet = {}) const;
   // Moves every file into the folder, with the permissions the seller's new files get, keeping
   // the files they replace aside; when one cannot be placed, everything is put back. A journal
   // names them and `sheet`, the new sheet for `output` whose rename makes them final, first:

@@ -118,6 +118,15 @@ TEST_F(Batch, PagesAndSheetAreWrittenAllOrNothingAndLeftoversOfAKilledRunGo) {
   for (const auto& e : fs::directory_iterator(html)) {
     EXPECT_NE(e.path().filename().string()[0], '.') << e.path();  // nothing private left
   }
+
+  // The sheet named as one of the pages: refused, nothing written.
+  std::string page = readFile(html / "1.html");
+  out = html / "sub" / ".." / "1.html";
+  fs::create_directories(html / "sub");
+  why = run();
+  ASSERT_TRUE(why);
+  EXPECT_NE(why->find("作るHTMLファイルのひとつと同じ"), std::string::npos) << *why;
+  EXPECT_EQ(readFile(html / "1.html"), page);
 }
 
 // A run killed while it places its pages or renames its sheet: the next run into the folder
