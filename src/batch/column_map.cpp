@@ -8,16 +8,29 @@
 namespace bq::batch {
 namespace {
 
-// The header without blanks (ASCII and full-width), its full-width digits made ASCII.
+// The header without blanks (ASCII and full-width) and the characters nobody sees (a no-break
+// space, zero-width spaces and joiners, word joiners, byte-order marks), its full-width digits
+// made ASCII.
 std::string normalised(const std::string& h) {
+  static const char* const kUnseen[] = {"\xE3\x80\x80",  // U+3000 ideographic space
+                                        "\xC2\xA0",      // U+00A0
+                                        "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D",  // U+200B..D
+                                        "\xE2\x81\xA0",                                // U+2060
+                                        "\xEF\xBB\xBF"};                               // U+FEFF
   std::string out;
   for (std::size_t i = 0; i < h.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(h[i]);
     if (c == ' ' || c == '\t') continue;
-    if (h.compare(i, 3, "\xE3\x80\x80") == 0) {  // U+3000 ideographic space
-      i += 2;
-      continue;
+    bool unseen = false;
+    for (const char* u : kUnseen) {
+      std::size_t n = std::char_traits<char>::length(u);
+      if (h.compare(i, n, u) == 0) {
+        i += n - 1;
+        unseen = true;
+        break;
+      }
     }
+    if (unseen) continue;
     // U+FF10..U+FF19: EF BC 90..99
     if (c == 0xEF && i + 2 < h.size() && static_cast<unsigned char>(h[i + 1]) == 0xBC &&
         static_cast<unsigned char>(h[i + 2]) >= 0x90 &&

@@ -42,17 +42,28 @@ bool applyMaps(const std::vector<std::string>& maps, const std::vector<std::stri
                       "」を使います。");
     }
     targets.push_back(*target);
-    for (auto& column : plan.columns) {
-      if (column == target) column.reset();
+    std::optional<std::size_t> byHeader;  // the column whose header asked for the target
+    for (std::size_t k = 0; k < plan.columns.size(); ++k) {
+      if (plan.columns[k] == target) {
+        if (!mapped[k]) byHeader = k;
+        plan.columns[k].reset();
+      }
     }
     std::string header = m.substr(eq + 1);
-    if (header.empty()) continue;  // the listing's own text stays
-    auto c = batch::findColumn(headers, header);
-    if (!c) {
+    std::optional<std::size_t> c;
+    if (!header.empty()) c = batch::findColumn(headers, header);
+    if (!header.empty() && !c) {
       error =
           "--map 「" + m + "」: 見出しにも列の記号（A、B …）にも「" + header + "」がありません。";
       return false;
     }
+    if (byHeader && byHeader != c) {
+      notes.push_back("--map: " + batch::columnLabel(headers, *byHeader) + "の見出しは" +
+                      batch::targetName(*target) + "を指しますが、「" + m + "」のとおり" +
+                      (c ? batch::columnLabel(headers, *c) + "を使います。"
+                         : std::string("今のリストの文を使います。")));
+    }
+    if (!c) continue;  // the listing's own text stays
     if (plan.columns[*c] && !(*plan.columns[*c] == *target) && mapped[*c]) {
       notes.push_back("--map: " + batch::columnLabel(headers, *c) + "は" +
                       batch::targetName(*plan.columns[*c]) + "と" + batch::targetName(*target) +

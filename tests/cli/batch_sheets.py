@@ -156,6 +156,19 @@ run = subprocess.run([CLI, "batch", "--app-folder", WORK, big, "-o", big + ".out
                      capture_output=True)
 expect(run.returncode == 2 and "64MB" in run.stderr.decode(), "a file over 64 MB is not refused")
 
+# Headers with characters nobody sees map as their visible words do; a --map that moves what a
+# header asked for is told.
+unseen = os.path.join(WORK, "unseen.csv")
+open(unseen, "wb").write("番号,\u200b本文2\u2060,説明\ufeff\r\n1,一,いち\r\n".encode())
+run = subprocess.run([CLI, "batch", "--app-folder", WORK, unseen, "-o", unseen + ".out"],
+                     capture_output=True)
+expect(run.returncode in (0, 1) and "一" in open(unseen + ".out", encoding="utf-8").read(),
+       f"a header with invisible characters lost its column: {run.stderr.decode()}")
+run = subprocess.run([CLI, "batch", "--app-folder", WORK, unseen, "-o", unseen + ".out",
+                      "--map", "欄2 本文=説明"], capture_output=True)
+expect("B列「\u200b本文2\u2060」の見出しは欄2 本文を指しますが" in run.stderr.decode(),
+       f"a --map over a header's choice is not told: {run.stderr.decode()}")
+
 if failures:
     sys.exit(f"{len(failures)} failure(s)")
 print("every sheet's pages match the pages made one by one")
