@@ -47,7 +47,19 @@ CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view 
     --end_;
     note_ = "ファイルの終わりにある印（0x1A）は行として読まずに、そのまま残しました。";
   }
-  separator_ = decideSeparator(name);
+  // Excel's first line "sep=;" names the separator; it is no header, and is written back as it is.
+  std::string_view rest = bytes_.substr(start_, end_ - start_);
+  if (rest.size() >= 5 && (rest.compare(0, 4, "sep=") == 0 || rest.compare(0, 4, "SEP=") == 0) &&
+      (rest.size() == 5 || rest[5] == '\r' || rest[5] == '\n') &&
+      (rest[4] == ',' || rest[4] == ';' || rest[4] == '\t' || rest[4] == '|')) {
+    separator_ = rest[4];
+    start_ += 5;
+    if (start_ < end_ && bytes_[start_] == '\r') ++start_;
+    if (start_ < end_ && bytes_[start_] == '\n') ++start_;
+    at_ = start_;
+  } else {
+    separator_ = decideSeparator(name);
+  }
   stops_ = {separator_, '\r', '\n'};
 }
 
@@ -94,10 +106,17 @@ char CsvReader::decideSeparator(std::string_view name) const {
       }
     }
     if (content) lineEnds();
-    return header > 1 && same;
+    return header > 1 && same ? header : 0;
   };
-  bool tabs = table('\t'), commas = table(',');
-  if (tabs != commas) return tabs ? '\t' : ',';
+  // The separator that makes a table; of several, the one that makes the widest (a sheet
+  // separated by ";" with one "," in a cell of every line is read by ";").
+  std::size_t tabs = table('\t'), commas = table(','), semicolons = table(';');
+  std::size_t widest = std::max({tabs, commas, semicolons});
+  int tables = (tabs > 0) + (commas > 0) + (semicolons > 0);
+  if (widest > 0 &&
+      (tables == 1 || (tabs == widest) + (commas == widest) + (semicolons == widest) == 1)) {
+    return tabs == widest ? '\t' : commas == widest ? ',' : ';';
+  }
   std::string extension;
   if (std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
     for (char c : name.substr(dot))

@@ -45,7 +45,8 @@ class CsvReader {
   CsvReader& operator=(const CsvReader&) = delete;
 
   // The file's encoding, decided from the whole file (text::decideEncoding), and separator
-  // ("," or tab), the one that makes a table of the same width on every line.
+  // (",", ";" or tab), the one that makes a table of the same width on every line, or the one
+  // Excel's first line "sep=X" names (that line is no record: start() is after it).
   text::Encoding encoding() const { return encoding_; }
   char separator() const { return separator_; }
   // What the records' offsets address: the file's bytes, or a UTF-16 file's text in UTF-8.

@@ -78,6 +78,25 @@ TEST(CsvReader, Utf8WithAMarkAndTabsCopiedFromASheet) {
   EXPECT_EQ(rows[2].cells[1], ", を含む");
   EXPECT_EQ(rows[2].lineEnd, "");
   EXPECT_EQ(rejoined(tsv, sheet, rows), tsv);
+
+  // Excel in European locales and Numbers separate by ";", with "," inside cells; Excel's
+  // "sep=" line names the separator and is no header.
+  for (std::string semi : {"番号;本文2;価格\r\n1;一, 二;100\r\n2;三, 四;200\r\n",
+                           "sep=;\r\n番号;本文2;価格\r\n1;一, 二;100\r\n2;三, 四;200\r\n"}) {
+    CsvReader european(semi, true, "items.csv");
+    rows = readAll(european);
+    ASSERT_FALSE(european.error());
+    EXPECT_EQ(european.separator(), ';');
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].cells[0], "番号");
+    EXPECT_EQ(rows[1].cells[1], "一, 二");
+    std::string out;
+    ASSERT_FALSE(batch::appendColumn(
+        semi, "説明HTML", [](const CsvRecord&) { return "a;b"; }, out));
+    EXPECT_EQ(out.substr(0, out.find("\r\n1;") + 2),
+              semi.substr(0, semi.find("\r\n1;")) + ";説明HTML\r\n");
+    EXPECT_NE(out.find("100;\"a;b\""), std::string::npos) << out;
+  }
 }
 
 TEST(CsvReader, BadFilesAreRefusedWithTheirRowAndColumn) {
