@@ -213,8 +213,13 @@ void readComment(std::string_view t, Markup& m) {
 }
 
 // Up to the next ">": a bogus comment, or a DOCTYPE.
-void readToGreaterThan(std::string_view t, Markup& m, Markup::Kind kind) {
+// With `stopAtStray`, stray markup is known as such at once: where it ends is not wanted.
+void readToGreaterThan(std::string_view t, Markup& m, Markup::Kind kind, bool stopAtStray = false) {
   m.kind = kind;
+  if (stopAtStray && kind == Markup::Stray) {
+    m.end = m.begin + 2;
+    return;
+  }
   std::size_t gt = t.find('>', m.begin + 2);
   m.closed = gt != npos;
   m.end = gt == npos ? t.size() : gt + 1;
@@ -272,7 +277,7 @@ Markup MarkupReader::read(std::size_t lt, bool stopAtStray) const {
       m.end = lt + 3;
     } else {
       // A bogus comment; "</" at the end of the text takes what follows it in the page.
-      readToGreaterThan(t, m, Markup::Stray);
+      readToGreaterThan(t, m, Markup::Stray, stopAtStray);
     }
   } else if (next == '!') {
     if (t.compare(lt, 4, "<!--") == 0) {
@@ -280,10 +285,10 @@ Markup MarkupReader::read(std::size_t lt, bool stopAtStray) const {
     } else if (startsWithNoCase(t, lt + 2, "doctype")) {
       readToGreaterThan(t, m, Markup::Comment);
     } else {
-      readToGreaterThan(t, m, Markup::Stray);
+      readToGreaterThan(t, m, Markup::Stray, stopAtStray);
     }
   } else if (next == '?') {
-    readToGreaterThan(t, m, Markup::Stray);
+    readToGreaterThan(t, m, Markup::Stray, stopAtStray);
   }
   return m;
 }
@@ -318,7 +323,8 @@ std::string escapeStrayMarkup(std::string_view t) {
     std::size_t lt = t.find('<', i);
     if (lt == npos) break;
     char after = lt + 1 < t.size() ? t[lt + 1] : '\0';
-    if ((lastGreaterThan == npos || lt > lastGreaterThan) && (isAlpha(after) || after == '/')) {
+    if ((lastGreaterThan == npos || lt > lastGreaterThan) &&
+        (isAlpha(after) || after == '/' || after == '!' || after == '?')) {
       out.append(t.substr(i, lt - i)).append("&lt;");
       i = lt + 1;
       continue;
