@@ -115,14 +115,18 @@ std::vector<std::filesystem::path> frmMain::Load() {
   progress();
 
   std::vector<std::filesystem::path> missing;
-  std::string unreadable;  // templates with bytes no encoding reads, and where
+  std::string unreadable, nuls;  // templates with bytes no encoding reads, or NULs, and where
   for (std::size_t k = 0; k < kTemplateFiles.size(); ++k) {
     const TemplateFile& t = kTemplateFiles[k];
     std::filesystem::path file = paths_.tags / t.file;
-    std::size_t badLine = 0;
-    if (auto text = loadTemplate(file, nullptr, &badLine)) {
-      holders.byName(t.holder)->setText(*text);
-      if (badLine) unreadable += displayPath(file) + "（" + std::to_string(badLine) + " 行目）\r\n";
+    TemplateText read = loadTemplate(file);
+    auto where = [&](std::size_t line) {
+      return displayPath(file) + "（" + std::to_string(line) + " 行目）\r\n";
+    };
+    if (read.text) {
+      holders.byName(t.holder)->setText(*read.text);
+      if (read.badLine) unreadable += where(read.badLine);
+      if (read.nulLine) nuls += where(read.nulLine);
     } else {
       missing.push_back(file);
     }
@@ -137,6 +141,12 @@ std::vector<std::filesystem::path> frmMain::Load() {
             "で保存し"
             "直すか、Bidquill を入れ直してください。",
         "Bidquill", MessageIcon::Warning);
+  }
+  if (!nuls.empty() && !offscreen_) {
+    platform_.showMessage("テンプレートファイルに NUL 文字（0x00）があります。\r\n" + nuls +
+                              "\r\nNUL 文字は読み飛ばしてページを作ります。テンプレートを保存し"
+                              "直すか、Bidquill を入れ直してください。",
+                          "Bidquill", MessageIcon::Warning);
   }
 
   shipping.copyTemplates();

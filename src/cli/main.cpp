@@ -140,8 +140,7 @@ struct OwnPageFolder {
 bool start(bq::frmMain& form) {
   auto missing = form.Load();
   for (const auto& file : missing) {
-    std::string why;
-    bq::loadTemplate(file, &why);
+    std::string why = bq::loadTemplate(file).why;
     std::cerr << "bidquill-cli: テンプレートファイルを読み込めません: " << bq::displayPath(file)
               << (why.empty() ? "" : "（" + why + "）") << '\n';
   }

@@ -34,11 +34,15 @@ inline constexpr std::array<TemplateFile, 12> kTemplateFiles{{
 // Larger template files are refused.
 inline constexpr std::uintmax_t kMaxTemplate = 16u * 1024u * 1024u;
 
-// A template's whole text (in the encoding the whole file reads in), or nothing when the file
-// is missing, unreadable, too large or no regular file (the reason goes to `why`). `badLine`:
-// the line of the first byte that reads in no encoding (it became U+FFFD), else 0.
-std::optional<std::string> loadTemplate(const std::filesystem::path& file,
-                                        std::string* why = nullptr, std::size_t* badLine = nullptr);
+// A template read: its whole text (in the encoding the whole file reads in), or nothing when
+// the file is missing, unreadable, too large or no regular file, and why.
+struct TemplateText {
+  std::optional<std::string> text;
+  std::string why;          // why there is no text (in Japanese; may be empty)
+  std::size_t badLine = 0;  // the first byte no encoding reads (it became U+FFFD), else 0
+  std::size_t nulLine = 0;  // the first NUL byte (left out of the text), else 0
+};
+TemplateText loadTemplate(const std::filesystem::path& file);
 
 // What the seller is told when templates cannot be read.
 std::string missingTemplateMessage(const std::vector<std::filesystem::path>& files);

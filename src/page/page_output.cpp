@@ -119,7 +119,7 @@ void PageOutput::chkFirstClick() {
     holders_.rtxtFirst.setText({});
   } else {
     auto file = paths_.tags / "first.tpf";
-    if (auto text = loadTemplate(file)) {
+    if (auto text = loadTemplate(file).text) {
       holders_.rtxtFirst.setText(*text);
       actions_.FitBanner();
     } else {

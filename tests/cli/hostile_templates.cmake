@@ -22,3 +22,16 @@ foreach(expected "head.tpf（フォルダーです。）" "tag1.tpf（通常の�
     message(FATAL_ERROR "stderr does not say '${expected}':\n${err}")
   endif()
 endforeach()
+
+# A NUL in a template is left out of the page and told, with the file and its line.
+file(MAKE_DIRECTORY ${WORK}/nul/data)
+file(COPY ${TEMPLATES} DESTINATION ${WORK}/nul/data)
+execute_process(COMMAND printf "<!/strong></font></td>\\n<td bgcolor=#FFFFFF>\\000<font size=2>"
+  OUTPUT_FILE ${WORK}/nul/data/tag/tag2.tpf)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_RUNTIME_DIR=${WORK}/run
+  ${CLI} render --app-folder ${WORK}/nul
+  TIMEOUT 20 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+string(FIND "${err}" "NUL 文字（0x00）があります。\\r\\n${WORK}/nul/data/tag/tag2.tpf（2 行目）" at)
+if(NOT status EQUAL 0 OR at EQUAL -1)
+  message(FATAL_ERROR "a NUL in a template is not told (status ${status}):\n${err}")
+endif()
