@@ -382,8 +382,9 @@ Decided decideEncoding(std::string_view bytes, bool loneLeadAtLineEnd) {
                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
       text.begin());
   std::size_t cp932 = firstBadCp932(text, loneLeadAtLineEnd);
-  // Where neither reads the whole file, a UTF-8 mark is the writer's word.
-  if (utf8 > firstBeyondAscii || (mark && cp932 != kNowhere)) {
+  // Where neither reads the whole file, a UTF-8 mark is the writer's word, unless code page 932
+  // reads further than UTF-8 does (a mark put before code page 932 text with one bad byte).
+  if (utf8 > firstBeyondAscii || (mark && cp932 != kNowhere && cp932 <= utf8)) {
     return {mark ? Encoding::Utf8Bom : Encoding::Utf8, mark, at(mark, utf8)};
   }
   return {Encoding::Cp932, mark, at(mark, cp932)};

@@ -86,6 +86,9 @@ TEST(Cp932, TheWholeFileDecidesAndTheFirstByteThatDoesNotReadIsPlaced) {
   // A UTF-8 mark over code page 932 text: the text wins, the mark is kept aside.
   EXPECT_EQ(at("\xEF\xBB\xBF[Text]\r\nTitle1=\x8F\xA4\x95\x69\r\n"),
             std::make_tuple(Encoding::Cp932, 3u, 0u));
+  // …and with one bad byte: still code page 932, the bad byte's line named.
+  EXPECT_EQ(at("\xEF\xBB\xBF[Text]\r\nTitle1=\x8F\xA4\x95\x69\r\nTitle2=\xFD\r\n"),
+            std::make_tuple(Encoding::Cp932, 3u, 3u));
   // Code page 932 with a byte no program writes as text; a lone lead byte at the very end.
   EXPECT_EQ(at("\x8F\xA4\r\n\x95\x69\xFD"), std::make_tuple(Encoding::Cp932, 0u, 2u));
   EXPECT_EQ(at("\x8F\xA4\n\n\x95"), std::make_tuple(Encoding::Cp932, 0u, 3u));
