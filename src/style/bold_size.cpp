@@ -26,10 +26,11 @@ BoldAndSize::BoldAndSize(PageModel& page, PageHolders& holders, const ShippingRo
   for (int i = 1; i <= kSections; ++i) {
     Section& s = page.section(i);
     Fragments closing{s.txtTag2};
-    // Section 5's title closes a second time in the shipping head; it shows with the next
-    // rebuild of the shipping table.
+    // Section 5's title closes a second time in the shipping head: the table is built again at
+    // once, so the page shown is the page the saved file gives.
     if (i == 5) closing.emplace_back(holders.rtxtSendHead);
-    addBold("chkT" + std::to_string(i) + "B", {s.txtTag1}, closing, refresh);
+    addBold("chkT" + std::to_string(i) + "B", {s.txtTag1}, closing,
+            i == 5 ? shippingRebuild : refresh);
   }
   for (int i : {1, 2, 3, 4, 6, 7, 8}) {
     Section& s = page.section(i);

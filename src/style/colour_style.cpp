@@ -51,7 +51,9 @@ ColourStyle::ColourStyle(PageModel& page, PageHolders& holders, const ShippingRo
   for (int i = 1; i <= kSections; ++i) {
     Section& s = page.section(i);
     if (i == 5) {
-      Fragments names{s.txtTag2}, prices{s.txtTag2};
+      // The body's own font tag follows the names' colour only: were both to rewrite it, it
+      // would hold whichever was chosen last, which no settings file records.
+      Fragments names{s.txtTag2}, prices;
       names.insert(names.end(), leads.begin(), leads.end());
       prices.insert(prices.end(), mids.begin(), mids.end());
       addSlot("cmdE5FC_1", "フォントの色", names, "font color=#", style.ShippingNameFontColor,

@@ -1,3 +1,4 @@
+#include "app/offscreen_form.h"
 #include "engine/engine_fixture.h"
 #include "settings/settings_keys.h"
 
@@ -288,6 +289,49 @@ TEST_F(Settings, LoadingTheSameFileTwiceChangesNothingFurther) {
   auto once = snapshot();
   open(file("twice.ini"));
   EXPECT_EQ(snapshot(), once);
+}
+
+}  // namespace
+}  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+// Whatever the seller does, the page shown is the page the settings file then saved gives: after
+// every action of random sequences over every control the file holds.
+TEST_F(Settings, ThePageShownIsThePageItsSettingsGiveAfterEveryAction) {
+  start();
+  std::vector<Control*> controls;
+  for (const SettingKey& k : settingKeys()) {
+    if (Control* c = f().registry().find(k.control)) controls.push_back(c);
+  }
+  const std::vector<std::string> texts = {"",    "商品", "<b>太字</b>\n二行目", "500", "1,000円",
+                                          "a<b", "120"};
+  std::mt19937 rng(20261210);
+  auto pick = [&](std::size_t n) { return static_cast<int>(rng() % n); };
+  for (int step = 0; step < 300; ++step) {
+    Control* c = controls[static_cast<std::size_t>(pick(controls.size()))];
+    switch (c->kind()) {
+      case ControlKind::ComboBox: {
+        auto* box = static_cast<ComboBox*>(c);
+        if (!box->items().empty()) box->setListIndex(pick(box->items().size()));
+        break;
+      }
+      case ControlKind::TextBox:
+        static_cast<TextBox*>(c)->setText(texts[static_cast<std::size_t>(pick(texts.size()))]);
+        break;
+      case ControlKind::PushButton:
+        platform.queueColour(static_cast<std::int32_t>(rng() & 0xFFFFFF));
+        userClick(*c);
+        break;
+      default:
+        userClick(*c);
+        break;
+    }
+    OffscreenForm saved(dir);
+    ASSERT_FALSE(saved.startAsCopyOf(f()));
+    ASSERT_EQ(saved.page(), f().output.assembleNow()) << "after step " << step << ": " << c->name();
+  }
 }
 
 }  // namespace
