@@ -121,7 +121,12 @@ void History::commit() {
     changes.push_back(std::move(c));
   }
   pendingKeys_.clear();
-  if (changes.empty()) return told();  // changed and changed back: nothing more to undo
+  if (changes.empty()) {
+    // Changed and changed back, or chosen again as it was: nothing more to undo, and at the
+    // saved values nothing to save.
+    if (done_ == saved_) form_.document.markUnmodified();
+    return told();
+  }
   auto now = clock_();
   if (changes.size() == 1 && merge(changes[0], now)) return told();
   steps_.resize(done_);  // what was taken back cannot be done again after a new change

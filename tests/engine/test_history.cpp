@@ -60,6 +60,14 @@ TEST_F(HistoryTest, EveryKindOfChangeGoesBackAndForthAndADesignIsOneStep) {
   h().undo();
   act([&] { click("chkSend4"); });
   EXPECT_FALSE(h().canRedo());
+
+  // Choosing what is chosen already, or the design the listing has, changes nothing.
+  save(file("saved.ini"));
+  std::size_t steps = h().steps();
+  act([&] { c<ComboBox>("cmbT2FS").setListIndex(c<ComboBox>("cmbT2FS").listIndex()); });
+  act([&] { f().settings.openDesign(design); });
+  EXPECT_EQ(h().steps(), steps);
+  EXPECT_FALSE(f().document.modified());
 }
 
 TEST_F(HistoryTest, TypingIsTakenBackByWordsAndPausesAndTheSavedStateIsUnmodified) {
