@@ -10,12 +10,16 @@ if [ ${#packages[@]} -eq 0 ]; then
 fi
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  # A package whose triggers are still to run (another installation is under way) is there.
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null |
+    grep -Eq "install ok (installed|triggers-pending|triggers-awaited)" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  # Automatic updates may hold the package lock: wait for it (up to ten minutes), not fail.
+  wait_lock=(-o DPkg::Lock::Timeout=600)
+  $sudo apt-get "${wait_lock[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait_lock[@]}" install -y -qq "${missing[@]}"
 fi
