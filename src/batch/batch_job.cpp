@@ -200,22 +200,24 @@ void BatchJob::makeRow(const CsvRecord& record, std::vector<HtmlFile>& files) {
       findings_.push_back({0, std::move(text)});
     }
   }
-  // Excel keeps at most 32,767 characters in a cell and cuts the rest when it opens the file.
-  if (std::size_t units = text::utf16Length(page); units > kMaxCellCharacters) {
+  // The page as the sheet holds it: in code page 932 with what it lacks as references (the page
+  // encoder holds it so already, it is not encoded twice).
+  std::string encoded;
+  const bool cp932 = reader_->encoding() == text::Encoding::Cp932;
+  if (cp932) {
+    for (std::string_view piece : form_.output.encodedPage()) encoded.append(piece);
+  }
+  // Excel keeps at most 32,767 characters in a cell and cuts the rest when it opens the file:
+  // counted as the cell is written ("&#128522;" is nine).
+  std::size_t units = cp932 ? text::cp932Length(encoded) : text::utf16Length(page);
+  if (units > kMaxCellCharacters) {
     findings_.push_back(
         {record.row,
          "説明が " + std::to_string(units) + " 文字あり、Excel のセルに入る " +
              std::to_string(kMaxCellCharacters) +
              " 文字を超えます。Excel で開くと途中で切れます。本文を短くしてください。"});
   }
-  if (reader_->encoding() == text::Encoding::Cp932) {
-    // The page encoder holds the page in code page 932 already: it is not encoded twice.
-    std::string encoded;
-    for (std::string_view piece : form_.output.encodedPage()) encoded.append(piece);
-    writePage(record, encoded);
-  } else {
-    writePage(record, page);
-  }
+  writePage(record, cp932 ? encoded : page);
   if (plan_.htmlFiles) files.push_back({fileName(record), "\xEF\xBB\xBF" + page});
   ++made_;
 }

@@ -480,6 +480,14 @@ std::size_t utf16Length(std::string_view utf8) {
   return n;
 }
 
+std::size_t cp932Length(std::string_view cp932) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < cp932.size(); ++i, ++n) {
+    if (leadIndex(static_cast<unsigned char>(cp932[i])) >= 0 && i + 1 < cp932.size()) ++i;
+  }
+  return n;
+}
+
 std::size_t utf8Offset(std::string_view utf8, std::size_t chars) {
   std::size_t i = 0;
   while (i < utf8.size() && chars > 0) {

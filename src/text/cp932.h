@@ -76,6 +76,9 @@ std::size_t utf8Length(std::string_view utf8);
 // Number of UTF-16 units the text takes (what Windows programs count as characters).
 std::size_t utf16Length(std::string_view utf8);
 
+// Number of characters in code page 932 text (a lead byte and its trail byte are one).
+std::size_t cp932Length(std::string_view cp932);
+
 // Byte offset of the character with index `chars` (clamped to the end).
 std::size_t utf8Offset(std::string_view utf8, std::size_t chars);
 

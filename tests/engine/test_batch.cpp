@@ -434,6 +434,23 @@ TEST_F(Batch, ACodePage932SheetGetsThePageAsEncodedOnce) {
       sheet, batch::kDefaultHeader, [&](const batch::CsvRecord&) { return page; }, expected);
   EXPECT_EQ(job.output(), expected);
   EXPECT_NE(job.output().find("&#128512;"), std::string::npos);
+  auto cut = [](const BatchJob& j) {
+    for (const auto& f : j.findings())
+      if (f.text.find("Excel のセルに入る 32767 文字を超えます") != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_FALSE(cut(job));
+
+  // Counted as the cell is written: 3,700 emoji are 7,400 UTF-16 units but 33,300 characters.
+  std::string emoji;
+  for (int i = 0; i < 3700; ++i) emoji += "😀";
+  type("txtEdit7", emoji);
+  auto again = copyOfWindow();
+  BatchJob big(again->form(), sheet, numberedBodies());
+  ASSERT_FALSE(big.prepare());
+  files.clear();
+  ASSERT_TRUE(big.finish(files));
+  EXPECT_TRUE(cut(big));
 }
 
 }  // namespace
