@@ -155,10 +155,21 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
     if (!c) error = "unknown control '" + name + "'";
     return c;
   };
-  auto textBox = [&](const std::string& name) -> TextBox* {
+  // A box the seller can type `text` into, as in the window: shown, not read-only, and no NUL
+  // (no keyboard types one).
+  auto typedBox = [&](const std::string& name, const std::string& text,
+                      std::string& why) -> TextBox* {
     auto* box = form_.registry().find<TextBox>(name);
-    if (!box) error = "'" + name + "' is not a text box";
-    return box;
+    if (!box) {
+      why = "'" + name + "' is not a text box";
+    } else if (box->readOnly() || !box->visible()) {
+      why = "'" + name + "' does not take typing";
+    } else if (text.find('\0') != std::string::npos) {
+      why = "'" + name + "' does not take a NUL character";
+    } else {
+      return box;
+    }
+    return nullptr;
   };
 
   if (cmd == "print") {
@@ -246,7 +257,7 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
   }
   if (cmd == "paste") {
     if (!need(3)) return false;
-    TextBox* box = textBox(a[1]);
+    TextBox* box = typedBox(a[1], a[2], error);
     if (!box) return false;
     box->replaceSelection(form_.pastedText(*box, a[2]));
     return true;
@@ -277,12 +288,8 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
   }
   if (cmd == "type") {
     if (!need(3)) return false;
-    TextBox* box = textBox(a[1]);
+    TextBox* box = typedBox(a[1], a[2], error);
     if (!box) return false;
-    if (box->readOnly() || !box->visible()) {
-      error = "'" + a[1] + "' does not take typing";
-      return false;
-    }
     box->setText(a[2]);
     return true;
   }
@@ -303,6 +310,7 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
       error = "key takes a text box and 'Enter'";
       return false;
     }
+    if (!typedBox(a[1], "\n", error)) return false;
     std::int16_t code = kKeyEnter;
     form_.keyDown(*box, code);
     // What the multi-line box then does with the key itself.
@@ -329,6 +337,10 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
     bool accepted = true;
     switch (c->kind()) {
       case ControlKind::TextBox:
+        if (v.find('\0') != std::string::npos) {
+          error = "'" + a[1] + "' does not take a NUL character";
+          return false;
+        }
         static_cast<TextBox*>(c)->setText(v);
         return true;
       case ControlKind::TextHolder:
@@ -340,17 +352,23 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
       case ControlKind::ComboBox:
         accepted = numeric && static_cast<ComboBox*>(c)->setListIndex(n);
         break;
-      case ControlKind::OptionButton:
-        if (numeric) static_cast<OptionButton*>(c)->setValue(n);
-        accepted = numeric;
+      case ControlKind::OptionButton: {
+        // As in the window: an option is chosen (1), never released by itself.
+        auto* option = static_cast<OptionButton*>(c);
+        accepted = numeric && (n == 1 || (n == 0 && option->value() == 0));
+        if (accepted && n != option->value()) userClick(*c);
         break;
+      }
       case ControlKind::UpDown:
         accepted = numeric && static_cast<UpDown*>(c)->setValue(n);
         break;
-      case ControlKind::ToggleButton:
-        if (numeric) static_cast<ToggleButton*>(c)->setValue(n);
-        accepted = numeric;
+      case ControlKind::ToggleButton: {
+        // Pressed (1) or released (0), with what pressing does, as a click in the window.
+        auto* toggle = static_cast<ToggleButton*>(c);
+        accepted = numeric && (n == 0 || n == 1);
+        if (accepted && n != toggle->value()) userClick(*c);
         break;
+      }
       case ControlKind::PushButton:
         error = "'" + a[1] + "' has no value to set (click it)";
         return false;

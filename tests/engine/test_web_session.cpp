@@ -235,6 +235,22 @@ TEST_F(WebSessionTest, WidthBoxesReportRefusalAndTheMendButtonRewritesTheLessTha
   EXPECT_TRUE(has(session->framedPage(), "3&lt;x>5"));
 }
 
+// What the window cannot do, the actions the browser forwards cannot either.
+TEST_F(WebSessionTest, ActionsAreRefusedAsTheWindowRefusesThem) {
+  for (std::vector<std::string> refused : {std::vector<std::string>{"paste", "txtMoney3", "x"},
+                                           {"key", "txtMoney3", "Enter"},
+                                           {"type", "txtEdit1", std::string("a\0b", 3)},
+                                           {"set", "txtEdit1", std::string("\0", 1)},
+                                           {"set", "chkT1B", "5"},
+                                           {"set", "optTA(1)", "0"}}) {
+    EXPECT_TRUE(has(act(refused), R"("error":)")) << refused[0] << " " << refused[1];
+  }
+  // A toggle set does what pressing it does.
+  act({"set", "chkT1B", "1"});
+  act({"set", "chkT1B", "1"});
+  EXPECT_TRUE(has(session->mainPage(), "<strong>商品名</strong>"));
+}
+
 }  // namespace
 }  // namespace bq::test
 
