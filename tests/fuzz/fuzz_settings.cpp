@@ -24,6 +24,13 @@ struct Window {
   Window() {
     dir = fs::temp_directory_path() / ("bidquill-fuzz-" + std::to_string(getpid()));
     fs::create_directories(dir / "data");
+    // Folders of its own: the pages it writes never land where a running Bidquill shows its own.
+    for (const char* v : {"HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
+      fs::path own = dir / v;
+      fs::create_directories(own);
+      fs::permissions(own, fs::perms::owner_all);
+      setenv(v, own.c_str(), 1);
+    }
     std::error_code ec;
     fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
