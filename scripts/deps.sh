@@ -6,7 +6,7 @@ packages=("$@")
 if [ ${#packages[@]} -eq 0 ]; then
   packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
     libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
-    desktop-file-utils appstream python3-html5lib xvfb openbox x11-utils)
+    desktop-file-utils appstream shared-mime-info libglib2.0-bin python3-html5lib xvfb openbox x11-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do
