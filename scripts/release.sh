@@ -8,14 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(Bidquill VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
-scripts/deps.sh zip
+scripts/deps.sh python3
 scripts/web.sh --no-serve
 scripts/deb.sh
 rm -rf dist
 mkdir -p dist
 cp build-web/site/bidquill.html "dist/bidquill-$version.html"
-# The site without the single file, which is a download of its own.
-(cd build-web/site && zip -qrX "../../dist/bidquill-web-$version.zip" . -x bidquill.html)
+# The site without the single file, which is a download of its own; names marked UTF-8.
+python3 tools/zip_site.py build-web/site "dist/bidquill-web-$version.zip"
 cp build-deb/bidquill_"$version"_*.deb dist/
 (cd dist && sha256sum -- * >SHA256SUMS)
 ls -l dist

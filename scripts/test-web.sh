@@ -34,5 +34,8 @@ BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" \
   BIDQUILL_WINDOW_PLACES="$PWD/../../build-test/bin/bidquill_window_places" LD_LIBRARY_PATH="$node_lib" \
   "$node_bin/node" --test web.test.mjs phone.test.mjs accessibility.test.mjs
 
+# The release's zip of the site, unpacked by a reader that follows the zip format.
+python3 site_zip.py ../../build-web/site
+
 # The phone layout in WebKit too (Safari's engine), driven by Debian's WebKitWebDriver.
 BIDQUILL_CLI="$PWD/../../build-cli/bin/bidquill-cli" xvfb-run -a /usr/bin/python3 webkit_phone.py

@@ -1,0 +1,30 @@
+#!/usr/bin/python3
+"""The release's zip of the site, read back by Python's zipfile (which follows the format, as
+Windows' own reader does): every file comes out under its own name, the designs' Japanese names
+included, with the bytes that went in; the single file is not in it.
+
+usage: site_zip.py SITE
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+site = sys.argv[1]
+here = os.path.dirname(os.path.abspath(__file__))
+with tempfile.TemporaryDirectory() as work:
+    out = os.path.join(work, "site.zip")
+    subprocess.run([sys.executable, os.path.join(here, "../../tools/zip_site.py"), site, out],
+                   check=True)
+    with zipfile.ZipFile(out) as z:
+        names = z.namelist()
+        designs = [n for n in names if n.startswith("data/designs/") and n.endswith(".ini")]
+        assert "data/designs/シンプル.ini" in designs, names
+        assert "bidquill.html" not in names and "index.html" in names, names
+        for info in z.infolist():
+            if not info.filename.isascii():
+                assert info.flag_bits & 0x800, f"{info.filename} is not marked UTF-8"
+            with open(os.path.join(site, info.filename), "rb") as f:
+                assert z.read(info) == f.read(), info.filename
+print(f"the site's zip unpacks {len(names)} files under their own names")
