@@ -161,7 +161,9 @@ int check(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
     std::cerr << "bidquill-cli: check takes one settings file\n" << kUsage;
     return 2;
   }
-  if (!start(form) || !open(o.positional[0], form, platform)) return 2;
+  // As the manual says: 1 for a missing template, 2 for input that cannot be read.
+  if (!start(form)) return 1;
+  if (!open(o.positional[0], form, platform)) return 2;
   form.output.assembleNow();
   bq::ListingReport report = form.listingReport();
   for (const std::string& f : report.findings) std::cout << f << '\n';
@@ -175,7 +177,7 @@ int render(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) 
     return 2;
   }
   if (!start(form)) return 1;
-  if (!o.positional.empty() && !open(o.positional[0], form, platform)) return 1;
+  if (!o.positional.empty() && !open(o.positional[0], form, platform)) return 2;
   std::string page = form.output.assembleNow();
   if (o.framed) page = form.holders.rtxtYahooTag1.text() + page;
   if (o.output.empty()) {

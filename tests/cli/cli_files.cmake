@@ -13,6 +13,14 @@ foreach(script folder /dev/zero missing.script)
     message(FATAL_ERROR "${script}: status ${status}\n${err}")
   endif()
 endforeach()
+# A settings file that cannot be read is input that cannot be read, for every command.
+foreach(command render check)
+  execute_process(COMMAND ${env} ${CLI} ${command} --app-folder ${WORK} missing.ini
+    WORKING_DIRECTORY ${WORK} OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE status)
+  if(NOT status EQUAL 2)
+    message(FATAL_ERROR "${command} missing.ini: status ${status}, not 2")
+  endif()
+endforeach()
 # 「題」 in code page 932 (0x91 0xE8).
 string(ASCII 145 232 title)
 file(WRITE ${WORK}/sjis.script "type txtTitle1 ${title}\nprint txtTitle1\n")
