@@ -6,8 +6,12 @@
 namespace bq {
 
 frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
+    : frmMain(platform, appFolder, std::nullopt) {}
+
+frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder,
+                 const std::optional<std::filesystem::path>& pages)
     : platform_(platform),
-      paths_(AppPaths::resolve(appFolder)),
+      paths_(AppPaths::resolve(appFolder, pages)),
       page(actions),
       output(page, holders, platform, paths_, actions),
       zones(actions),
@@ -39,9 +43,8 @@ frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder)
 }
 
 frmMain::frmMain(Platform& platform, const std::filesystem::path& appFolder, Offscreen)
-    : frmMain(platform, appFolder) {
+    : frmMain(platform, appFolder, std::filesystem::path()) {
   offscreen_ = true;
-  paths_.temp.clear();
   output.showNothing();
 }
 

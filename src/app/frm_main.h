@@ -41,6 +41,10 @@ class frmMain {
 
  public:
   frmMain(Platform& platform, const std::filesystem::path& appFolder);
+  // The pages go to `pages` (empty: nowhere), never to the program's per-user folders, which
+  // are then not even made (the command line, the offscreen copies).
+  frmMain(Platform& platform, const std::filesystem::path& appFolder,
+          const std::optional<std::filesystem::path>& pages);
   // A copy that shows nothing and writes no page files (batches, the gallery's previews): the
   // seller's window and its preview are never touched by what it makes.
   struct Offscreen {};
@@ -73,7 +77,6 @@ class frmMain {
   const AppPaths& paths() const { return paths_; }
   // Writes this form's page files into `folder` instead of the per-user folder a running window
   // previews (the command line's own). Before Load.
-  void usePageFolder(const std::filesystem::path& folder) { paths_.temp = folder; }
 
   Actions actions;
   StyleState style;

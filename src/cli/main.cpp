@@ -271,9 +271,8 @@ int main(int argc, char** argv) {
   bq::HeadlessPlatform platform;
   platform.onMessage = printMessage;
   platform.onQuestion = printQuestion;
-  bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder);
   OwnPageFolder pages;
-  form.usePageFolder(pages.path);
+  bq::frmMain form(platform, o.appFolder.empty() ? bq::AppFolder() : o.appFolder, pages.path);
   if (o.command == "check") return check(o, form, platform);
   return o.command == "render" ? render(o, form, platform) : run(o, form, platform);
 }

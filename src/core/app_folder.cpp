@@ -36,7 +36,7 @@ fs::path AppFolder() {
 #endif
 }
 
-AppPaths AppPaths::resolve(const fs::path& appFolder) {
+AppPaths AppPaths::resolve(const fs::path& appFolder, const std::optional<fs::path>& pages) {
   AppPaths p;
   p.app = appFolder;
   std::error_code ec;
@@ -44,6 +44,10 @@ AppPaths AppPaths::resolve(const fs::path& appFolder) {
   fs::path installed = appFolder.parent_path() / "share" / "bidquill" / "data" / "tag";
   if (!fs::is_directory(p.tags, ec) && fs::is_directory(installed, ec)) p.tags = installed;
   p.designs = p.tags.parent_path() / "designs";
+  if (pages) {
+    p.temp = *pages;
+    return p;
+  }
   // The pages are read back by the preview; nobody else may put a file or a link there.
   for (const fs::path& folder : files::perUserFolders()) {
     if (files::makePrivateFolder(folder)) {

@@ -18,8 +18,10 @@ struct AppPaths {
 
   // data/tag beside the executable, else the installed share/bidquill/data/tag. The pages go
   // to a private folder (0700): $XDG_RUNTIME_DIR/bidquill, else the per-user cache folder,
-  // else /tmp/bidquill-UID; none of them usable leaves `temp` empty.
-  static AppPaths resolve(const std::filesystem::path& appFolder);
+  // else /tmp/bidquill-UID; none of them usable leaves `temp` empty. With `pages`, they go
+  // there instead (empty: nowhere), and no folder of the program's is made.
+  static AppPaths resolve(const std::filesystem::path& appFolder,
+                          const std::optional<std::filesystem::path>& pages = std::nullopt);
 };
 
 // Writes a whole file; on failure returns a message saying why (in Japanese, for the seller).

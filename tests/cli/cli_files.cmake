@@ -47,7 +47,8 @@ execute_process(COMMAND ${env} ${CLI} run --app-folder ${WORK} preview.script WO
   OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE status)
 execute_process(COMMAND ${env} ${CLI} check --app-folder ${WORK} ${TEMPLATES}/../sample/listing.ini WORKING_DIRECTORY ${WORK}
   OUTPUT_QUIET ERROR_QUIET)
-file(GLOB_RECURSE left ${WORK}/run/* ${WORK}/tmp/* ${WORK}/home/*)
+# Nothing at all: not even an empty folder of the program's.
+file(GLOB_RECURSE left LIST_DIRECTORIES true ${WORK}/run/* ${WORK}/tmp/* ${WORK}/home/*)
 if(NOT status EQUAL 0 OR left)
   message(FATAL_ERROR "pages left where a window previews or in the temporary folder: ${status} ${left}")
 endif()
