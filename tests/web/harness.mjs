@@ -97,7 +97,8 @@ export async function desktopPlaces(width, height) {
   await writeFile(screen, JSON.stringify({ screens: [{ name: 'screen', x: 0, y: 0, width, height,
     logicalDpi: 96, logicalBaseDpi: 96, dpr: 1 }] }));
   const out = execFileSync(windowPlaces, [`${width}x${height}`], {
-    env: { ...process.env, QT_QPA_PLATFORM: `offscreen:configfile=${screen}`, QT_SCALE_FACTOR: '1',
+    // A runtime folder of its own: Qt would otherwise leave /tmp/runtime-USER behind.
+    env: { ...process.env, XDG_RUNTIME_DIR: dir, QT_QPA_PLATFORM: `offscreen:configfile=${screen}`, QT_SCALE_FACTOR: '1',
       QTWEBENGINE_DISABLE_SANDBOX: '1', QTWEBENGINE_CHROMIUM_FLAGS: '--disable-gpu' },
     maxBuffer: 16 << 20, stdio: ['ignore', 'pipe', 'ignore'] });
   return JSON.parse(out.toString('utf8'));
