@@ -85,10 +85,38 @@ class OptionAccessible : public QAccessibleWidget {
   QRadioButton* button() const { return static_cast<QRadioButton*>(widget()); }
 };
 
+// A drop-down list as screen readers must hear it: named by what it sets, its choice as its
+// value. Qt's own gives a list on Linux its current text as its name, so the ten size lists
+// all said 「2」.
+class ComboAccessible : public QAccessibleWidget {
+ public:
+  explicit ComboAccessible(QComboBox* w) : QAccessibleWidget(w, QAccessible::ComboBox) {
+    addControllingSignal(QStringLiteral("currentIndexChanged(int)"));
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && !widget()->accessibleName().isEmpty()) {
+      return widget()->accessibleName();
+    }
+    if (t == QAccessible::Value || t == QAccessible::Name) return box()->currentText();
+    return QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == showMenuAction() || action == pressAction()) box()->showPopup();
+  }
+
+ private:
+  QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+};
+
 QAccessibleInterface* optionAccessible(const QString& key, QObject* object) {
-  auto* w = qobject_cast<QRadioButton*>(object);
-  if (key != QLatin1String("QRadioButton") || !w) return nullptr;
-  return new OptionAccessible(w);
+  if (auto* w = qobject_cast<QRadioButton*>(object); w && key == QLatin1String("QRadioButton")) {
+    return new OptionAccessible(w);
+  }
+  if (auto* w = qobject_cast<QComboBox*>(object); w && key == QLatin1String("QComboBox")) {
+    return new ComboAccessible(w);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -360,6 +388,9 @@ QWidget* Binder::dimension(const std::string& textName) {
     arrow->setObjectName(qs(d->updn.name() + (dir > 0 ? "Up" : "Down")));
     arrow->setFixedSize(16, 11);
     arrow->setAutoRepeat(true);
+    // Named by what it does, for screen readers: the arrow alone says nothing.
+    arrow->setAccessibleName(
+        normalTip + (dir > 0 ? QStringLiteral("を 10 増やす") : QStringLiteral("を 10 減らす")));
     connect(arrow, &QToolButton::clicked, this, [this, d, dir] {
       History::Action step(form_.history);
       d->updn.stepBy(dir);

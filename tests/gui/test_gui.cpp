@@ -35,6 +35,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWebEngineScript>
 #include <filesystem>
 #include <fstream>
@@ -208,7 +209,12 @@ class GuiTest : public QObject {
         default:  // buttons, toggles and the window's own commands
           roles = {QAccessible::Button, QAccessible::CheckBox, QAccessible::ButtonMenu};
       }
-      if (a->text(QAccessible::Name).trimmed().isEmpty()) faults << gui::qs(p->name) + ": no name";
+      const QString name = a->text(QAccessible::Name).trimmed();
+      if (name.isEmpty()) faults << gui::qs(p->name) + ": no name";
+      // Named by what it is for, never by what it holds (a size list saying 「2」).
+      if (!name.isEmpty() && name == a->text(QAccessible::Value).trimmed() &&
+          p->look != Look::Line && p->look != Look::Area && p->look != Look::Dimension)
+        faults << gui::qs(p->name) + ": named by its value";
       if (!roles.contains(a->role()))
         faults << gui::qs(p->name) + QStringLiteral(": role %1").arg(a->role());
     }
@@ -216,6 +222,19 @@ class GuiTest : public QObject {
     auto* money = window_->findChild<QLineEdit*>(QStringLiteral("txtMoney3"));
     QCOMPARE(QAccessible::queryAccessibleInterface(money)->text(QAccessible::Name),
              QStringLiteral("発送方法3の料金"));
+    auto* size = window_->findChild<QComboBox*>(QStringLiteral("cmbE3FS"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(size)->text(QAccessible::Name),
+             QStringLiteral("欄 3 本文の文字の大きさ"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(size)->text(QAccessible::Value),
+             QStringLiteral("2"));
+    // The width boxes' arrows say what they do.
+    for (auto* arrow : window_->findChildren<QToolButton*>()) {
+      if (!arrow->objectName().startsWith(QStringLiteral("updn"))) continue;
+      QString spoken = QAccessible::queryAccessibleInterface(arrow)->text(QAccessible::Name);
+      if (!spoken.endsWith(QStringLiteral("増やす")) && !spoken.endsWith(QStringLiteral("減らす")))
+        faults << arrow->objectName() + QStringLiteral(": ") + spoken;
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
   }
 
   // The whole job by keyboard: Tab goes through every control of the window and comes round.
