@@ -116,6 +116,11 @@ QAccessibleInterface* optionAccessible(const QString& key, QObject* object) {
   if (auto* w = qobject_cast<QComboBox*>(object); w && key == QLatin1String("QComboBox")) {
     return new ComboAccessible(w);
   }
+  // A widget that acts as a button though it is none (a gallery's card, which Enter takes).
+  if (auto* w = qobject_cast<QWidget*>(object);
+      w && object->property(kSpokenAsButton).toBool() && key == QLatin1String("QFrame")) {
+    return new QAccessibleWidget(w, QAccessible::Button);
+  }
   return nullptr;
 }
 

@@ -18,6 +18,9 @@
 
 namespace bq::gui {
 
+// The property that makes screen readers hear a widget as a button (the gallery's cards).
+inline constexpr const char* kSpokenAsButton = "bidquillSpokenAsButton";
+
 class Binder : public QObject {
  public:
   explicit Binder(frmMain& form, QObject* parent = nullptr);

@@ -19,6 +19,7 @@
 #include "checks/markup_reader.h"
 #include "checks/phone_width.h"
 #include "files/safe_file.h"
+#include "gui/binder.h"
 #include "gui/flow_layout.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
@@ -39,6 +40,7 @@ constexpr int kComputerWidth = 750, kPhoneWidth = checks::kCommonPhoneWidth, kSa
 class DesignCard : public QFrame {
  public:
   explicit DesignCard(std::function<void()> choose) : choose_(std::move(choose)) {
+    setProperty(kSpokenAsButton, true);  // heard as a button, named by its design
     setObjectName(QStringLiteral("designCard"));
     setFocusPolicy(Qt::StrongFocus);
     // The focus is a thick coloured frame, whatever the style draws for a frame's focus.
@@ -62,6 +64,17 @@ class DesignCard : public QFrame {
   }
   void mouseDoubleClickEvent(QMouseEvent*) override {
     if (choose_) choose_();
+  }
+  // A card the keyboard reaches is seen before Enter takes it (Tab after キャンセル, Shift+Tab
+  // from the first card reach one out of view).
+  void focusInEvent(QFocusEvent* e) override {
+    QFrame::focusInEvent(e);
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+      if (auto* area = qobject_cast<QScrollArea*>(w)) {
+        area->ensureWidgetVisible(this, 0, 0);
+        break;
+      }
+    }
   }
 
  private:

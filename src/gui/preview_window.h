@@ -28,8 +28,8 @@ class frmWeb : public QWidget, public PreviewWindow {
   QTabWidget* tabWeb;
   QWebEngineView* WBrowser;
   QPlainTextEdit* rtxtTag;
-  QCheckBox* chkPhone;         // the page as wide as a phone's screen
-  QComboBox* cmbPhoneWidth;    // which phone: its width in CSS px
+  QCheckBox* chkPhone;       // the page as wide as a phone's screen
+  QComboBox* cmbPhoneWidth;  // which phone: its width in CSS px
   ListingPanel* pnlChecks;
 
  protected:

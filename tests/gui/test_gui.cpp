@@ -1035,6 +1035,15 @@ class GuiTest : public QObject {
         }
         QCOMPARE(cards.size(), static_cast<qsizetype>(samples.size()));
         QVERIFY(cards[1]->y() == cards[0]->y());  // more than one a row
+        // A screen reader hears a card as a button named by its design.
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(cards[0]);
+        QCOMPARE(spoken->role(), QAccessible::Button);
+        QCOMPARE(spoken->text(QAccessible::Name), gui::qs(samples[0].name));
+        // The last card, reached by Shift+Tab from the first, is brought into view.
+        cards.back()->setFocus(Qt::BacktabFocusReason);
+        QRect seen(cards.back()->mapTo(area->viewport(), QPoint(0, 0)), cards.back()->size());
+        QVERIFY(area->viewport()->rect().contains(seen));
+        cards[0]->setFocus(Qt::TabFocusReason);
         for (QPushButton* b : dialog->findChildren<QPushButton*>()) QVERIFY(!b->isDefault());
         QCOMPARE(dialog->focusWidget(), cards[0]);
         for (int i = 1; i < 3; ++i) {

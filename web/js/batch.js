@@ -274,7 +274,7 @@ export function chooseDesign(engine, run) {
     };
     const cards = designs.map((s) => {
       const use = el('button', { type: 'button', class: 'design-use', text: 'このデザインにする', 'data-design': s.name,
-        'aria-label': `${s.name} にする` });
+        'aria-label': `このデザインにする（${s.name}）` });
       use.disabled = Boolean(s.error);
       use.addEventListener('click', () => finish(s.file));
       const pictures = s.error ? el('div', { class: 'box-text', text: s.error })
