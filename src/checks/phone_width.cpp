@@ -494,8 +494,9 @@ int fontSizePx(const std::string& size) {
 std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const PhoneLayout& page) {
   const bool fitted = page.fitted;
   const double pad = 2.0 * page.cellPadding;
-  // What a cell's content has on a phone: on a fitted page the screen less the page's margins,
-  // the lines and the padding; on a fixed one, about half of the table.
+  // What a percentage is taken of: a fitted cell's content on a phone, the screen less the
+  // page's margins, the lines and the padding (a fixed page's cells are narrower still, and a
+  // share over 100 % is too wide either way).
   const double room = kPhoneWidth - 2 * kPageMargin - 2.0 * page.cellSpacing - pad;
   std::vector<Need> needs;
   // The widest thing in one text, as the cell lays it out, `extra` added.
