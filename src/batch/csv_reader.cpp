@@ -12,6 +12,22 @@ std::string columnName(int column) {
   return name;
 }
 
+namespace {
+
+// Text in UTF-16 without its byte-order mark: its ASCII characters (separators, digits, line
+// ends) leave a zero byte at odd places (little-endian) or even ones (big-endian), and only
+// few characters (一, U+4E00) one at the other.
+bool looksLikeUtf16WithoutMark(std::string_view bytes) {
+  std::size_t n = std::min<std::size_t>(bytes.size() & ~std::size_t{1}, 1 << 16);
+  std::size_t zeros[2] = {0, 0};
+  for (std::size_t i = 0; i < n; ++i) zeros[i % 2] += bytes[i] == '\0';
+  std::size_t pairs = n / 2, most = std::max(zeros[0], zeros[1]);
+  std::size_t fewest = std::min(zeros[0], zeros[1]);
+  return pairs >= 4 && most * 8 >= pairs && fewest * 8 <= most;
+}
+
+}  // namespace
+
 CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view name)
     : bytes_(bytes), cellsWanted_(cellsWanted) {
   if (bytes_.size() > kMaxSpreadsheet) {
@@ -33,6 +49,12 @@ CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view 
     utf8_ = text::utf16ToUtf8(bytes_.substr(decided.mark), encoding_ == text::Encoding::Utf16BE);
     bytes_ = utf8_;
     decided = text::Decided{encoding_, 0, std::string_view::npos};
+  }
+  if (bytes_.find('\0') != std::string_view::npos && looksLikeUtf16WithoutMark(bytes_)) {
+    fail(0, 0,
+         "UTF-16 のテキストですが、先頭にその印（バイト順マーク）がないため読めません。表計算ソフト"
+         "で「Unicode テキスト」または「CSV UTF-8」として保存し直したファイルを選んでください。");
+    return;
   }
   if (bytes_.find('\0') != std::string_view::npos) {
     fail(0, 0,
