@@ -23,7 +23,7 @@ bool looksLikeUtf16WithoutMark(std::string_view bytes) {
   for (std::size_t i = 0; i < n; ++i) zeros[i % 2] += bytes[i] == '\0';
   std::size_t pairs = n / 2, most = std::max(zeros[0], zeros[1]);
   std::size_t fewest = std::min(zeros[0], zeros[1]);
-  return pairs >= 4 && most * 8 >= pairs && fewest * 8 <= most;
+  return pairs >= 4 && most >= 2 && most * 8 >= pairs && fewest * 8 <= most;
 }
 
 }  // namespace
