@@ -7,7 +7,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';
 import path from 'node:path';
-import { launch, runCli, sample, cli } from './harness.mjs';
+import { launch, runCli, sample, cli, root } from './harness.mjs';
 
 const phones = [320, 360, 375, 390, 414, 430];
 const designs = readdirSync(path.join(path.dirname(cli), 'data/designs')).filter((f) => f.endsWith('.ini'));
@@ -110,4 +110,15 @@ test('the phone check speaks exactly when a 320-px phone scrolls sideways', asyn
     if (laid.scroll > 320 !== wide || said !== wide) wrong.push(`${name}: ${laid.scroll} px wide; ${checks}`);
   }
   assert.deepEqual(wrong, []);
+});
+
+test('the guide reads on a phone: nothing in it scrolls sideways', async () => {
+  for (const width of [320, 375]) {
+    const context = await browser.newContext({ viewport: { width, height: 800 }, isMobile: true, hasTouch: true });
+    const page = await context.newPage();
+    await page.goto('file://' + path.join(root, 'docs/guide.html'));
+    const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+    await context.close();
+    assert.ok(wide <= width, `the guide is ${wide} px wide at ${width}`);
+  }
 });
