@@ -132,8 +132,9 @@ void History::commit() {
   steps_.resize(done_);  // what was taken back cannot be done again after a new change
   if (saved_ != kNowhere && saved_ > done_) saved_ = kNowhere;
   const Change& only = changes[0];
-  bool typing = changes.size() == 1 && keys[only.key].encoding == ValueEncoding::Text &&
-                (only.removed.empty() != only.inserted.empty());
+  bool typing = changes.size() == 1 && ((keys[only.key].encoding == ValueEncoding::Text &&
+                                         only.removed.empty() != only.inserted.empty()) ||
+                                        keys[only.key].encoding == ValueEncoding::Number);
   steps_.push_back(Step{std::move(changes), typing, now});
   done_ = steps_.size();
   breakTyping_ = false;
@@ -146,6 +147,19 @@ bool History::merge(const Change& c, std::chrono::steady_clock::time_point now) 
   if (!last.typing || now - last.when > kPause) return false;
   Change& p = last.changes[0];
   if (p.key != c.key) return false;
+  if (settingKeys()[p.key].encoding == ValueEncoding::Number) {
+    // A width typed digit by digit (750, 6, 60, 600) is one step, as a price typed is; a
+    // spinner's click (750, 760) is a step of its own.
+    const std::string &before = p.inserted, &after = c.inserted;
+    bool digitMore =
+        after.size() == before.size() + 1 && after.compare(0, before.size(), before) == 0;
+    bool digitLess =
+        before.size() == after.size() + 1 && before.compare(0, after.size(), after) == 0;
+    if (c.removed != before || !(digitMore || digitLess)) return false;
+    p.inserted = after;
+    last.when = now;
+    return true;
+  }
   // A line break (Enter) starts a step of its own, and so does a word after one.
   if (!p.inserted.empty() && c.removed.empty() && c.at == p.at + p.inserted.size() &&
       !endsAWord(p.inserted) && c.inserted.find('\n') == std::string::npos) {

@@ -110,6 +110,21 @@ TEST_F(HistoryTest, TypingIsTakenBackByWordsAndPausesAndTheSavedStateIsUnmodifie
   open(file("a.ini"));
   EXPECT_FALSE(h().canUndo());
   EXPECT_FALSE(h().canRedo());
+
+  // A width typed digit by digit is one step, as a price is; each spinner click is one.
+  for (const char* w : {"6", "60", "600"}) {
+    act([&] { type("txtWidth", w); });
+    now += std::chrono::milliseconds(200);
+  }
+  act([&] { c<UpDown>("updnWidth").stepBy(1); });
+  act([&] { c<UpDown>("updnWidth").stepBy(1); });
+  EXPECT_EQ(text("txtWidth"), "620");
+  h().undo();
+  h().undo();
+  EXPECT_EQ(text("txtWidth"), "600");
+  h().undo();
+  EXPECT_EQ(text("txtWidth"), "750");
+  EXPECT_FALSE(h().canUndo());
 }
 
 TEST_F(HistoryTest, AStepHoldsWhatChangedNotTheText) {
