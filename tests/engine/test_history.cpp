@@ -144,3 +144,18 @@ TEST_F(HistoryTest, AStepHoldsWhatChangedNotTheText) {
 
 }  // namespace
 }  // namespace bq::test
+
+namespace bq::test {
+namespace {
+
+// A file that is refused changes nothing, and leaves nothing to undo.
+TEST_F(HistoryTest, ARefusedFileLeavesNothingToUndo) {
+  start();
+  std::ofstream(file("bad.ini")) << "[Data]\nWidth=abc\n";
+  open(file("bad.ini"));
+  EXPECT_FALSE(h().cmdUndo.enabled());
+  EXPECT_FALSE(h().canUndo());
+}
+
+}  // namespace
+}  // namespace bq::test
