@@ -52,6 +52,9 @@ SettingsFile::SettingsFile(frmMain& form) : form_(form) {
 }
 
 bool SettingsFile::openAround(const std::function<void()>& load) {
+  // One action however it is asked for (a click, a file given at start, a drop): what it turns
+  // off and back on while a file is refused leaves nothing to undo.
+  History::Action step(form_.history);
   Document::Quiet quiet(form_.document);
   CheckBox& realTime = form_.output.chkRealTP;
   int before = realTime.value();
