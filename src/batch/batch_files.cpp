@@ -71,36 +71,15 @@ std::string fromOneLine(std::string_view line) {
   return out;
 }
 
-int syncFolder(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  int err = ::fsync(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  return err;
-}
-
-// Writes the journal and makes it, and the staged pages before it, reach the disk.
-int writeJournal(const fs::path& staging, const std::string& text) {
+// Writes the journal; it reaches the disk after the staged pages (one flush of their file
+// system) and before anything moves.
+std::optional<std::string> writeJournal(const fs::path& staging, const std::string& text) {
   int dir = ::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return errno;
-  int err = ::syncfs(dir) == 0 ? 0 : errno;  // the staged pages, in one call
+  if (dir < 0) return files::osReason(errno, files::Access::Write);
+  int err = ::syncfs(dir) == 0 ? 0 : errno;
   ::close(dir);
-  if (err) return err;
-  fs::path file = staging / kJournal, tmp = staging / "journal.tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return errno;
-  std::size_t done = 0;
-  while (!err && done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno != EINTR) err = errno;
-    if (n > 0) done += static_cast<std::size_t>(n);
-  }
-  if (!err && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && !err) err = errno;
-  if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
-  if (!err) err = syncFolder(staging);
-  if (err) ::unlink(tmp.c_str());
-  return err;
+  if (err) return files::osReason(err, files::Access::Write);
+  return files::writePrivateFile(staging / kJournal, text, true);
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -153,7 +132,7 @@ void recover(const fs::path& folder, const fs::path& staging) {
   if (!temporary.empty() && ::lstat(temporary.c_str(), &st) == 0 && sameFile(st, newSheet)) {
     ::unlink(temporary.c_str());
   }
-  syncFolder(folder);
+  files::syncFolder(folder);
 }
 
 // The private folders that runs no longer running left in `folder` ("…-PID-NUMBER", ours, real
@@ -244,9 +223,7 @@ std::optional<std::string> PageFolder::place(const files::ReplacementFile& sheet
                         oneLine(fs::absolute(output).string()) + "\ntemporary " +
                         oneLine(fs::absolute(sheet.temporary()).string()) + "\n";
   for (const std::string& name : names_) journal += "page " + name + "\n";
-  if (int err = writeJournal(staging_, journal)) {
-    return displayPath(folder_) + ": " + files::osReason(err, files::Access::Write);
-  }
+  if (auto why = writeJournal(staging_, journal)) return displayPath(folder_) + ": " + *why;
   // The staged files are private; in place they get what the seller's other new files get.
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -271,7 +248,7 @@ std::optional<std::string> PageFolder::place(const files::ReplacementFile& sheet
     if (placingHook()) placingHook()(placed_.size());
   }
   // The renames reach the disk before the sheet that makes them final.
-  syncFolder(folder_);
+  files::syncFolder(folder_);
   return std::nullopt;
 }
 
@@ -290,7 +267,7 @@ void PageFolder::putBack() {
 void PageFolder::finished() {
   if (staging_.empty()) return;
   ::unlink((staging_ / kJournal).c_str());
-  syncFolder(staging_);
+  files::syncFolder(staging_);
 }
 
 void setPlacingHook(std::function<void(std::size_t)> hook) {

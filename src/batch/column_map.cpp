@@ -14,9 +14,10 @@ namespace {
 std::string normalised(const std::string& h) {
   static const char* const kUnseen[] = {"\xE3\x80\x80",  // U+3000 ideographic space
                                         "\xC2\xA0",      // U+00A0
-                                        "\xE2\x80\x8B", "\xE2\x80\x8C", "\xE2\x80\x8D",  // U+200B..D
-                                        "\xE2\x81\xA0",                                // U+2060
-                                        "\xEF\xBB\xBF"};                               // U+FEFF
+                                        "\xE2\x80\x8B", "\xE2\x80\x8C",
+                                        "\xE2\x80\x8D",   // U+200B..D
+                                        "\xE2\x81\xA0",   // U+2060
+                                        "\xEF\xBB\xBF"};  // U+FEFF
   std::string out;
   for (std::size_t i = 0; i < h.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(h[i]);

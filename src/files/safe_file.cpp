@@ -195,12 +195,8 @@ RenameResult putInPlace(Fd& fd, const fs::path& tmp, const fs::path& file, const
   int e = fault(SaveStep::Rename);
   if (!e && ::rename(tmp.c_str(), file.c_str()) != 0) e = errno;
   if (e) return discard(e);
-  // The rename itself reaches the disk only with the folder. A file system that cannot flush a
-  // folder still has the new file in place, so that is no failure.
-  if (!fault(SaveStep::SyncFolder)) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir) ::fsync(dir.get());
-  }
+  // The rename itself reaches the disk only with the folder.
+  if (!fault(SaveStep::SyncFolder)) syncFolder(folder);
   return {};
 }
 
@@ -355,8 +351,14 @@ bool makePrivateFolder(const fs::path& folder) {
   return (st.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
 }
 
+void syncFolder(const fs::path& folder) {
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir) ::fsync(dir.get());
+}
+
 std::optional<std::string> writePrivateFile(const fs::path& file,
-                                            const std::vector<std::string_view>& parts) {
+                                            const std::vector<std::string_view>& parts,
+                                            bool flushed) {
   fs::path tmp;
   Fd fd;
   int err = createBeside(folderOf(file), file, ".tmp", tmp, fd);
@@ -381,8 +383,10 @@ std::optional<std::string> writePrivateFile(const fs::path& file,
     }
   }
   if (!batch.empty()) put(batch);
+  if (!err && flushed && ::fsync(fd.get()) != 0) err = errno;
   if (!err) err = fd.close();
   if (!err && ::rename(tmp.c_str(), file.c_str()) != 0) err = errno;
+  if (!err && flushed) syncFolder(folderOf(file));
   if (!err) return std::nullopt;
   fd.close();
   ::unlink(tmp.c_str());

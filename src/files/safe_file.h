@@ -93,13 +93,19 @@ std::vector<std::filesystem::path> perUserFolders(bool lastingFirst = false);
 bool makePrivateFolder(const std::filesystem::path& folder);
 
 // Replaces a file in a private folder: a new file that no link can redirect, renamed over the
-// old one, so a reader sees the old bytes or the new ones. Returns why it failed, or nothing.
+// old one, so a reader sees the old bytes or the new ones. `flushed`: the bytes and the rename
+// reach the disk before it returns (a journal). Returns why it failed, or nothing.
 std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
-                                            const std::vector<std::string_view>& parts);
+                                            const std::vector<std::string_view>& parts,
+                                            bool flushed = false);
 inline std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
-                                                   std::string_view bytes) {
-  return writePrivateFile(file, std::vector<std::string_view>{bytes});
+                                                   std::string_view bytes, bool flushed = false) {
+  return writePrivateFile(file, std::vector<std::string_view>{bytes}, flushed);
 }
+
+// Makes the renames in a folder reach the disk; a file system that cannot flush a folder still
+// has them, so that is no failure.
+void syncFolder(const std::filesystem::path& folder);
 
 // The steps of a save, so that tests can make any one of them fail.
 enum class SaveStep {
