@@ -1,16 +1,15 @@
 // Whether the page fits a phone's screen: laid out on the narrowest phone in common use, as a
 // phone gives a page that says width=device-width, does anything make it wider, so that the
-// buyer scrolls sideways? The model is the one browsers use for a page's minimum width: every
-// box is at least as wide as the widest thing in it that cannot break (a line that may not
-// wrap, a long word or address where words may not be broken, a picture, an element of a
-// fixed width, the columns of a table side by side). A page fitted to the screen stacks each
-// title above its body on a phone; a fixed one keeps its two columns and its width.
+// buyer scrolls sideways? Each cell is measured by the model browsers use for a page's minimum
+// width (checks/min_width). A page fitted to the screen stacks each title above its body on a
+// phone; a fixed one keeps its two columns and its width.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "checks/listing_checks.h"
+#include "checks/min_width.h"
 
 namespace bq::checks {
 
@@ -43,8 +42,5 @@ struct PhoneLayout {
 
 // What makes the page wider than a phone's screen; nothing when it fits.
 std::vector<Finding> checkPhoneWidth(const std::vector<Source>& sources, const PhoneLayout& page);
-
-// The pixel size of HTML's font size 1..7 (what the size controls write).
-int fontSizePx(const std::string& size);
 
 }  // namespace bq::checks
