@@ -4,8 +4,8 @@ import { el } from './binder.js';
 import { LivePreview } from './preview.js';
 
 export class PreviewWindow {
-  // `window`: the engine's description of the window (the phone widths on offer).
-  constructor(fix, window) {
+  // `described`: the engine's description of the window (the phone widths on offer).
+  constructor(fix, described) {
     const frame = el('iframe', { id: 'frmWebBrowser', title: 'プレビュー',
       sandbox: 'allow-same-origin allow-popups allow-popups-to-escape-sandbox',
       scrolling: 'no', referrerpolicy: 'no-referrer' });
@@ -13,8 +13,8 @@ export class PreviewWindow {
     this.source = el('textarea', { id: 'rtxtTag', readonly: '', spellcheck: 'false' });
     const phone = el('input', { id: 'chkPhone', type: 'checkbox' });
     const phoneWidth = el('select', { id: 'cmbPhoneWidth', 'aria-label': 'スマートフォンの画面の幅', disabled: '' },
-      window.phoneWidths.map((w) => el('option', { value: String(w), text: `${w}px` })));
-    phoneWidth.value = String(window.commonPhoneWidth);
+      described.phoneWidths.map((w) => el('option', { value: String(w), text: `${w}px` })));
+    phoneWidth.value = String(described.commonPhoneWidth);
     const showPhone = () => {
       phoneWidth.disabled = !phone.checked;
       frame.classList.toggle('phone', phone.checked);
