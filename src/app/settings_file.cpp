@@ -302,7 +302,9 @@ std::optional<SettingsFile::Stop> SettingsFile::readAll(IniDocument doc) {
     if (text) queries.push_back({kMultilineSection, k.section + "." + k.key, false});
   }
   auto found = doc.lookup(queries);
-  doc = IniDocument{};  // what was read is all that is needed: a long file is not held twice
+  // What was read is all that is needed: a long file is not held twice. (Assigning an empty
+  // document would keep the text's buffer: a string moved onto keeps its capacity.)
+  { IniDocument gone = std::move(doc); }
   read_.clear();
   for (std::size_t i = 0; i < queries.size(); ++i) {
     if (found[i]) read_[lookupName(queries[i].section, queries[i].key)] = std::move(*found[i]);

@@ -20,11 +20,11 @@ namespace fs = std::filesystem;
 
 namespace bq::batch {
 
-std::optional<std::string> readSheet(const fs::path& file, std::string& bytes) {
+std::optional<std::string> readSheet(const fs::path& file, Sheet& sheet) {
   files::ReadResult read = files::readRegularFile(file, {kMaxSpreadsheet, kMaxSpreadsheet});
   if (read.error == files::ReadError::TooLarge) return std::string(kSheetTooLarge);
   if (read.error != files::ReadError::None) return read.reason;
-  bytes = std::move(read.bytes);
+  sheet = sheetOf(std::move(read.bytes));
   return std::nullopt;
 }
 

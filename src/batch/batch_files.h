@@ -15,9 +15,9 @@
 
 namespace bq::batch {
 
-// Reads the spreadsheet (a regular file of at most 64 MB) into `bytes`; why not, in Japanese
-// (the caller names the file as the seller knows it).
-std::optional<std::string> readSheet(const std::filesystem::path& file, std::string& bytes);
+// Reads the spreadsheet (a regular file of at most 64 MB; UTF-16 decoded, see Sheet); why not,
+// in Japanese (the caller names the file as the seller knows it).
+std::optional<std::string> readSheet(const std::filesystem::path& file, Sheet& sheet);
 
 class PageFolder {
  public:

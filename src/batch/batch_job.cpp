@@ -84,8 +84,8 @@ std::vector<std::optional<Target>> mapColumnsFor(const std::vector<std::string>&
   return mapColumns(headers, titles, notes);
 }
 
-std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
-                                     SheetPreview& out, std::string_view name) {
+std::optional<CsvError> previewSheet(const Sheet& sheet, const frmMain& listing, SheetPreview& out,
+                                     std::string_view name) {
   CsvReader reader(sheet, true, name);
   CsvRecord record;
   while (static_cast<int>(out.rows.size()) < kPreviewRows && reader.next(record)) {
@@ -100,7 +100,7 @@ std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& list
   return std::nullopt;
 }
 
-BatchJob::BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan)
+BatchJob::BatchJob(frmMain& form, const Sheet& sheet, BatchPlan plan)
     : form_(form), sheet_(sheet), plan_(std::move(plan)) {}
 
 std::optional<CsvError> BatchJob::prepare() {

@@ -70,14 +70,15 @@ struct SheetPreview {
 inline constexpr int kPreviewRows = 5;
 // Reads the header and the first rows; the error of a file that cannot be read that far.
 // `name`: the sheet's file name.
-std::optional<CsvError> previewSheet(std::string_view sheet, const frmMain& listing,
-                                     SheetPreview& out, std::string_view name = {});
+std::optional<CsvError> previewSheet(const Sheet& sheet, const frmMain& listing, SheetPreview& out,
+                                     std::string_view name = {});
 
 class BatchJob {
  public:
   // `form` holds the listing every row starts from (an offscreen copy: the job types into it);
-  // `sheet` is the spreadsheet's bytes. Both outlive the job.
-  BatchJob(frmMain& form, std::string_view sheet, BatchPlan plan);
+  // `sheet` is the spreadsheet as read. Both outlive the job.
+  BatchJob(frmMain& form, const Sheet& sheet, BatchPlan plan);
+  BatchJob(frmMain& form, Sheet&& sheet, BatchPlan plan) = delete;
 
   // Reads the header and checks the mapping (no mapped column); quick.
   std::optional<CsvError> prepare();
@@ -118,7 +119,7 @@ class BatchJob {
   std::string fileName(const CsvRecord& record);
 
   frmMain& form_;
-  std::string_view sheet_;
+  const Sheet& sheet_;
   BatchPlan plan_;
   std::optional<CsvReader> scanner_, reader_;
   std::optional<CsvError> error_;

@@ -28,15 +28,30 @@ bool looksLikeUtf16WithoutMark(std::string_view bytes) {
 
 }  // namespace
 
-CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view name)
+Sheet sheetOf(std::string bytes) {
+  text::Decided decided = text::decideEncoding(bytes);
+  bool utf16 =
+      decided.encoding == text::Encoding::Utf16LE || decided.encoding == text::Encoding::Utf16BE;
+  if (!utf16 || !decided.clean()) return {std::move(bytes), std::nullopt};
+  std::string utf8 = text::utf16ToUtf8(std::string_view(bytes).substr(decided.mark),
+                                       decided.encoding == text::Encoding::Utf16BE);
+  std::string().swap(bytes);  // the file's bytes go before the text is read
+  return {std::move(utf8), decided.encoding};
+}
+
+CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view name,
+                     std::optional<text::Encoding> decodedFrom)
     : bytes_(bytes), cellsWanted_(cellsWanted) {
   if (bytes_.size() > kMaxSpreadsheet) {
     fail(0, 0, kSheetTooLarge);
     return;
   }
-  text::Decided decided = text::decideEncoding(bytes_);
-  encoding_ = decided.encoding;
-  if (encoding_ == text::Encoding::Utf16LE || encoding_ == text::Encoding::Utf16BE) {
+  text::Decided decided = decodedFrom
+                              ? text::Decided{text::Encoding::Utf8, 0, std::string_view::npos}
+                              : text::decideEncoding(bytes_);
+  encoding_ = decodedFrom ? *decodedFrom : decided.encoding;
+  if (!decodedFrom &&
+      (encoding_ == text::Encoding::Utf16LE || encoding_ == text::Encoding::Utf16BE)) {
     if (!decided.clean()) {
       std::size_t line = text::lineAt(bytes_, decided, decided.bad);
       fail(static_cast<int>(line), 0,

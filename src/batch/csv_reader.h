@@ -35,12 +35,26 @@ struct CsvError {
   std::string message;  // in Japanese: what is wrong, where, and what to do
 };
 
+// A sheet as read from its file. A UTF-16 file is decoded into UTF-8 once, on reading, and
+// every reader of the sheet reads that text: a copy decoded per reader would hold a long sheet
+// several times over.
+struct Sheet {
+  std::string bytes;                    // the file's bytes, or a UTF-16 file's text in UTF-8
+  std::optional<text::Encoding> utf16;  // the UTF-16 it was decoded from, and is written back in
+};
+// `bytes` read as a sheet: decoded when it is clean UTF-16 (else left for the reader to tell).
+Sheet sheetOf(std::string bytes);
+
 class CsvReader {
  public:
   // `bytes` must outlive the reader. Without `cellsWanted` the records are only checked and
   // measured: a cell is "" when empty and "x" otherwise, nothing is decoded. `name`: the
   // file's name, whose extension (.tsv, .txt, .csv) settles a separator the table leaves open.
-  explicit CsvReader(std::string_view bytes, bool cellsWanted = true, std::string_view name = {});
+  // `decodedFrom`: the UTF-16 that `bytes` (UTF-8) was decoded from (Sheet::utf16).
+  explicit CsvReader(std::string_view bytes, bool cellsWanted = true, std::string_view name = {},
+                     std::optional<text::Encoding> decodedFrom = std::nullopt);
+  CsvReader(const Sheet& sheet, bool cellsWanted, std::string_view name)
+      : CsvReader(sheet.bytes, cellsWanted, name, sheet.utf16) {}
   CsvReader(const CsvReader&) = delete;
   CsvReader& operator=(const CsvReader&) = delete;
 

@@ -89,7 +89,7 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
         "出力先が入力のファイルと同じです。入力のファイルは変えません。別の名前を指定してください"
         "。");
   }
-  std::string sheet;
+  batch::Sheet sheet;
   if (auto why = batch::readSheet(c.items, sheet)) return fail(displayPath(c.items) + ": " + *why);
 
   OffscreenForm offscreen(c.appFolder.empty() ? AppFolder() : c.appFolder);

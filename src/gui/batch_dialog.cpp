@@ -226,7 +226,7 @@ void tellFailure(QtPlatform& platform, const std::string& why, bool told = false
 // the last row is made or キャンセル is pressed, then deletes itself.
 class BatchRun : public QObject {
  public:
-  BatchRun(QWidget* parent, QtPlatform& platform, std::string sheet, fs::path output)
+  BatchRun(QWidget* parent, QtPlatform& platform, batch::Sheet sheet, fs::path output)
       : QObject(parent),
         parent_(parent),
         platform_(platform),
@@ -330,7 +330,7 @@ class BatchRun : public QObject {
 
   QWidget* parent_;
   QtPlatform& platform_;
-  std::string sheet_;
+  batch::Sheet sheet_;
   fs::path output_, items_;
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;
@@ -349,7 +349,7 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   auto chosen = platform.chooseFile(open);
   if (!chosen) return;
   fs::path items = fs::u8path(*chosen);
-  std::string sheet;
+  batch::Sheet sheet;
   if (auto why = batch::readSheet(items, sheet)) return warn(displayPath(items) + "\r\n" + *why);
   // The header and the first rows, for the dialog; the whole sheet is read before anything is
   // made.

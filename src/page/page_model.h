@@ -19,7 +19,7 @@ namespace bq {
 class Slot {
  public:
   Slot& operator=(std::string text) {
-    own_ = std::move(text);
+    own_.swap(text);  // the old text's buffer goes with `text` (a moved-onto string keeps it)
     box_ = nullptr;
     return *this;
   }

@@ -23,10 +23,10 @@ std::string errorJson(const std::string& message) {
 }  // namespace
 
 std::string WebBatch::sheet(const fs::path& file) {
-  std::string bytes;
-  if (auto why = batch::readSheet(file, bytes)) return errorJson(*why);
+  batch::Sheet sheet;
+  if (auto why = batch::readSheet(file, sheet)) return errorJson(*why);
   batch::SheetPreview preview;
-  if (auto e = batch::previewSheet(bytes, window_, preview, file.filename().u8string())) {
+  if (auto e = batch::previewSheet(sheet, window_, preview, file.filename().u8string())) {
     return errorJson(e->message);
   }
   headers_ = preview.headers;
@@ -143,7 +143,7 @@ void WebBatch::cancel() {
   job_.reset();
   offscreen_.reset();
   files_.clear();
-  sheet_.clear();
+  sheet_ = {};
 }
 
 std::string WebBatch::designs() {

@@ -49,7 +49,7 @@ class WebBatch {
 
  private:
   frmMain& window_;
-  std::string sheet_;
+  batch::Sheet sheet_;
   std::vector<std::string> headers_;  // the last sheet's, for headerNotes
   std::unique_ptr<OffscreenForm> offscreen_;
   std::unique_ptr<batch::BatchJob> job_;

@@ -54,7 +54,8 @@ TEST_F(Batch, UnicodeTextWithCommasAndAnEndOfFileMarkAreReadAsTheyWereWritten) {
   std::string utf8 = header + "\r\n1\t木箱\r\n2\t茶碗, 小\r\n";
   for (auto encoding : {text::Encoding::Utf16LE, text::Encoding::Utf16BE}) {
     std::string sheet = batch::toUtf16(utf8, encoding);
-    BatchJob job(copy->form(), sheet, numberedBodies());
+    const batch::Sheet jobSheet = batch::sheetOf(sheet);
+    BatchJob job(copy->form(), jobSheet, numberedBodies());
     ASSERT_FALSE(job.prepare());
     std::vector<batch::HtmlFile> files;
     ASSERT_TRUE(job.finish(files));
@@ -65,7 +66,8 @@ TEST_F(Batch, UnicodeTextWithCommasAndAnEndOfFileMarkAreReadAsTheyWereWritten) {
     EXPECT_EQ(text::decodeText(job.output()).substr(0, 13), "番号\t説明");
   }
   std::string sheet = "番号,説明\r\n1,木箱\r\n\x1A";
-  BatchJob job(copy->form(), sheet, numberedBodies());
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   ASSERT_TRUE(job.finish(files));
@@ -85,7 +87,8 @@ TEST_F(Batch, PagesAndSheetAreWrittenAllOrNothingAndLeftoversOfAKilledRunGo) {
   std::ofstream(dir / ".out.csv.999999999-42.tmp") << "half";
   auto run = [&] {
     auto copy = copyOfWindow();
-    BatchJob job(copy->form(), "番号,説明\r\n1,一\r\n2,二\r\n", numberedBodies());
+    const batch::Sheet jobSheet = batch::sheetOf("番号,説明\r\n1,一\r\n2,二\r\n");
+    BatchJob job(copy->form(), jobSheet, numberedBodies());
     EXPECT_FALSE(job.prepare());
     batch::PageFolder pages;
     EXPECT_FALSE(pages.open(html));
@@ -140,7 +143,8 @@ TEST_F(Batch, ARunKilledWhilePlacingLeavesTheOldFilesOrTheNewOnes) {
     for (int i = 1; i <= 3; ++i) std::ofstream(html / (std::to_string(i) + ".html")) << "old";
     std::ofstream(out) << "old sheet";
     auto copy = copyOfWindow();
-    BatchJob job(copy->form(), sheet, numberedBodies());
+    const batch::Sheet jobSheet = batch::sheetOf(sheet);
+    BatchJob job(copy->form(), jobSheet, numberedBodies());
     EXPECT_FALSE(job.prepare());
     std::vector<batch::HtmlFile> files;
     job.finish(files);
@@ -198,7 +202,8 @@ TEST_F(Batch, PagesGoIntoAnExistingColumnAndACellExcelWouldCutIsTold) {
   plan.replaceColumn = 2;
   std::string sheet =
       "番号,説明,HTML,価格\r\n1,短い,古い,100\r\n2," + std::string(40000, 'x') + "\r\n";
-  BatchJob job(copy->form(), sheet, plan);
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, plan);
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   ASSERT_TRUE(job.finish(files));
@@ -232,11 +237,13 @@ TEST_F(Batch, TheOutputStreamedAsMadeIsTheSameAndLandsOnlyWhenCommitted) {
     plan.htmlFiles = false;
     std::vector<batch::HtmlFile> files;
     auto copy = copyOfWindow();
-    BatchJob whole(copy->form(), sheet, plan);
+    const batch::Sheet wholeSheet = batch::sheetOf(sheet);
+    BatchJob whole(copy->form(), wholeSheet, plan);
     ASSERT_FALSE(whole.prepare());
     whole.finish(files);
     auto copy2 = copyOfWindow();
-    BatchJob streamed(copy2->form(), sheet, plan);
+    const batch::Sheet streamedSheet = batch::sheetOf(sheet);
+    BatchJob streamed(copy2->form(), streamedSheet, plan);
     ASSERT_FALSE(streamed.prepare());
     fs::path out = dir / "streamed.csv";
     files::ReplacementFile file;
@@ -273,7 +280,8 @@ TEST_F(Batch, RowsAreMadeOneStepAtATimeInACopyThatLeavesTheWindowAlone) {
   auto copy = copyOfWindow();
   // Row 3 has only its number (a page all the same); the row after it is empty in every cell.
   std::string sheet = "番号,説明\r\n1,一行目\r\n2,\"二行\r\n目\"\r\n3,\r\n,\r\n4,四\r\n";
-  BatchJob job(copy->form(), sheet, numberedBodies());
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   // A deadline already passed still makes one row: a step never stalls, never runs away.
@@ -305,7 +313,8 @@ TEST_F(Batch, ABadRowAnywhereStopsTheJobBeforeAnyPageIsMade) {
   std::string sheet = "番号,説明\r\n1,a\r\n2,b\r\n3,\"never closed\r\n";
   BatchPlan plan;
   plan.columns = {std::nullopt, Target{2, false}};
-  BatchJob job(copy->form(), sheet, plan);
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, plan);
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   EXPECT_FALSE(job.finish(files));
@@ -315,7 +324,9 @@ TEST_F(Batch, ABadRowAnywhereStopsTheJobBeforeAnyPageIsMade) {
   EXPECT_TRUE(files.empty());
   EXPECT_TRUE(job.output().empty());
 
-  BatchJob unmapped(copy->form(), "番号,説明\r\n1,a\r\n", BatchPlan{});
+  const batch::Sheet unmappedSheet = batch::sheetOf("番号,説明\r\n1,a\r\n");
+
+  BatchJob unmapped(copy->form(), unmappedSheet, BatchPlan{});
   ASSERT_TRUE(unmapped.prepare());
   EXPECT_NE(unmapped.prepare()->message.find("説明に使う列がありません"), std::string::npos);
 }
@@ -327,7 +338,8 @@ TEST_F(Batch, FindingsAreToldPerRowAndTheListingsOwnOnce) {
   std::string sheet = "説明\nA<B です\nふつう\nC<D\n";
   BatchPlan plan;
   plan.columns = {Target{2, false}};
-  BatchJob job(copy->form(), sheet, plan);
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, plan);
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> none;
   job.finish(none);
@@ -354,7 +366,8 @@ TEST_F(Batch, FileNamesAreSafeEverywhereAndUnique) {
 
   auto copy = copyOfWindow();
   std::string sheet = "番号,説明\nabc,1\nABC,2\n,3\n/,4\n";
-  BatchJob job(copy->form(), sheet, numberedBodies());
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   job.finish(files);
@@ -424,7 +437,8 @@ TEST_F(Batch, ACodePage932SheetGetsThePageAsEncodedOnce) {
   type("txtEdit7", "絵文字😀と♥、髙橋");
   auto copy = copyOfWindow();
   std::string sheet = *text::utf8ToCp932("番号,説明\r\n1,一行目\r\n");
-  BatchJob job(copy->form(), sheet, numberedBodies());
+  const batch::Sheet jobSheet = batch::sheetOf(sheet);
+  BatchJob job(copy->form(), jobSheet, numberedBodies());
   ASSERT_FALSE(job.prepare());
   std::vector<batch::HtmlFile> files;
   ASSERT_TRUE(job.finish(files));
@@ -446,7 +460,8 @@ TEST_F(Batch, ACodePage932SheetGetsThePageAsEncodedOnce) {
   for (int i = 0; i < 3700; ++i) emoji += "😀";
   type("txtEdit7", emoji);
   auto again = copyOfWindow();
-  BatchJob big(again->form(), sheet, numberedBodies());
+  const batch::Sheet bigSheet = batch::sheetOf(sheet);
+  BatchJob big(again->form(), bigSheet, numberedBodies());
   ASSERT_FALSE(big.prepare());
   files.clear();
   ASSERT_TRUE(big.finish(files));
