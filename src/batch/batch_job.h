@@ -108,8 +108,6 @@ class BatchJob {
   const std::vector<RowFinding>& findings() const { return findings_; }
   // The summary line: rows made, skipped, and what the checks found.
   std::string summary() const;
-  // What the reader passed over that the seller should know of (empty: nothing).
-  std::string readerNote() const { return note_; }
 
  private:
   void makeRow(const CsvRecord& record, std::vector<HtmlFile>& files);

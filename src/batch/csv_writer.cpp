@@ -27,16 +27,6 @@ void appendCell(std::string& out, std::string_view value, char separator) {
 
 }  // namespace
 
-std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding) {
-  std::string cell;
-  if (encoding == text::Encoding::Cp932) {
-    appendCell(cell, text::utf8ToCp932Html(utf8), separator);
-  } else {
-    appendCell(cell, utf8, separator);
-  }
-  return cell;
-}
-
 std::optional<CsvError> widestRecord(std::string_view bytes, std::size_t& widest) {
   widest = 0;
   CsvReader reader(bytes, false);
@@ -67,10 +57,6 @@ void replaceEncodedCell(std::string& out, std::string_view bytes, const CsvReade
     appendCell(out, encoded, reader.separator());
   }
   out.append(record.lineEnd);
-}
-
-std::string encodedValue(const CsvReader& reader, const std::string& value) {
-  return reader.encoding() == text::Encoding::Cp932 ? text::utf8ToCp932Html(value) : value;
 }
 
 void appendRecord(std::string& out, std::string_view bytes, const CsvReader& reader,

@@ -35,11 +35,5 @@ void appendEncodedRecord(std::string& out, std::string_view bytes, const CsvRead
 // cells first where the record is shorter); every other byte stays.
 void replaceEncodedCell(std::string& out, std::string_view bytes, const CsvReader& reader,
                         const CsvRecord& record, std::size_t column, std::string_view encoded);
-// The value in the file's encoding, as a cell of it holds it (code page 932: what it cannot
-// hold as a character reference).
-std::string encodedValue(const CsvReader& reader, const std::string& value);
-
-// One cell as the file holds it: encoded as `encoding`, quoted when it must be.
-std::string csvCell(const std::string& utf8, char separator, text::Encoding encoding);
 
 }  // namespace bq::batch

@@ -21,7 +21,6 @@ class SectionCard : public QGroupBox {
   // The width it needs with the style rows beside the text boxes.
   int besideWidth() const;
   void setStylesBeside(bool beside);
-  bool stylesBeside() const { return beside_; }
 
  private:
   QGridLayout* grid_;

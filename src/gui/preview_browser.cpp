@@ -178,7 +178,7 @@ void QtBrowser::startUpdate() {
   bool whole = pendingWhole_ || !textKept_;
   pendingWhole_ = false;
   QUrl url = pageUrl(file);
-  if (replaceInPlace_ && url == shown_) {
+  if (url == shown_) {
     ++inPlace_;
     if (whole) {
       sendWhole(file, url);

@@ -51,8 +51,6 @@ class QtBrowser : public Browser {
   int editUpdates() const { return edited_; }
   // Pages shown so far (loaded or replaced).
   int pagesShown() const { return shownCount_; }
-  // Whether later versions of a page replace it in place (on by default).
-  void setReplaceInPlace(bool on) { replaceInPlace_ = on; }
   // Told after each page is shown (loaded or replaced).
   std::function<void()> onShown;
 
@@ -71,7 +69,6 @@ class QtBrowser : public Browser {
   bool busy_ = false;
   QUrl shown_;  // the page file the view shows, once it loaded well
   ScrollPosition restore_;
-  bool replaceInPlace_ = true;
   int loadsStarted_ = 0;
   int inPlace_ = 0;
   int edited_ = 0;

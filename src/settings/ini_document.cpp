@@ -144,14 +144,6 @@ std::size_t endBeforeEofMark(std::string_view body) {
 
 }  // namespace
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool isPlainName(std::string_view utf8) {
   if (utf8.empty()) return false;
   for (std::size_t i = 0; i < utf8.size();) {

@@ -81,9 +81,6 @@ class IniDocument {
   std::size_t limit_ = 0;
 };
 
-// ASCII letters compared without regard to case, as the profile functions compare names.
-bool sameName(std::string_view a, std::string_view b);
-
 // A name a key line may carry: letters of any script, digits, "_", "." and "-", nothing else.
 bool isPlainName(std::string_view utf8);
 

@@ -156,6 +156,9 @@ TEST(ListingChecks, ColoursBuyersCannotTellApart) {
   EXPECT_EQ(checks::checkColours({{"欄2 本文", "FFFFFF", "F8F8F8"}}).size(), 1u);
   EXPECT_EQ(checks::checkColours({{"欄2 本文", "888888", "999999"}}).size(), 1u);
   EXPECT_TRUE(checks::checkColours({{"欄2 本文", "777777", "999999"}}).empty());  // 1.57
+  // The limit is 1.5: D3D3D3 on white is 1.497, D2D2D2 1.512.
+  EXPECT_EQ(checks::checkColours({{"欄2 本文", "D3D3D3", "FFFFFF"}}).size(), 1u);
+  EXPECT_TRUE(checks::checkColours({{"欄2 本文", "D2D2D2", "FFFFFF"}}).empty());
   EXPECT_TRUE(checks::checkColours({{"欄2 本文", "000000", "FFFFFF"}}).empty());
   EXPECT_TRUE(checks::checkColours({{"欄2 本文", "FF0000", "FFFFFF"}}).empty());
   EXPECT_TRUE(checks::checkColours({{"欄2 本文", "", "FFFFFF"}}).empty());

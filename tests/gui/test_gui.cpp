@@ -485,7 +485,13 @@ class GuiTest : public QObject {
         "<iframe id=i src=\"http://127.0.0.1:9/\"></iframe>");
     QTRY_VERIFY_WITH_TIMEOUT(browser.pagesShown() > shown, 20000);
     QVERIFY(browser.inPlaceUpdates() > 0);
-    QTest::qWait(1500);
+    // Once the page is read to its end, its inline scripts would have run; a refresh of 0
+    // seconds would have left by the next turn.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        runInPage(window_->WBrowser(), QStringLiteral("document.readyState")).toString() ==
+            QStringLiteral("complete"),
+        20000);
+    runInPage(window_->WBrowser(), QStringLiteral("0"));
     QUrl url = window_->WBrowser()->url();
     QCOMPARE(url.scheme(), QStringLiteral("bidquill-page"));
     QCOMPARE(url.fileName(), QStringLiteral("temp.htm"));
@@ -1026,7 +1032,13 @@ class GuiTest : public QObject {
         });
         auto* area = dialog->findChild<QScrollArea*>();
         QTRY_VERIFY(dialog->isVisible());
-        QTest::qWait(1000);  // the samples loaded, as a seller meets them
+        // The samples loaded, as a seller meets them.
+        for (auto* sample : dialog->findChildren<QWebEngineView*>()) {
+          QTRY_VERIFY_WITH_TIMEOUT(
+              runInPage(sample, QStringLiteral("document.readyState")).toString() ==
+                  QStringLiteral("complete"),
+              20000);
+        }
         QVERIFY(dialog->width() <= size.width());
         QList<QWidget*> cards;
         for (QWidget* w : area->widget()->findChildren<QWidget*>(QStringLiteral("designCard"))) {

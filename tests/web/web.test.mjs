@@ -230,7 +230,13 @@ test('a listing\'s script does not run in the preview or anywhere else', async (
   elsewhere.close();
   await page.click('#cmdPreview');
   await page.locator('#dlgMessage button').click();
-  await page.waitForTimeout(1500);
+  // Both frames read to their end: an inline script would have run by then, a refresh of 0
+  // seconds left within the next turn.
+  for (const id of ['#WBrowser', '#frmWebBrowser']) {
+    const frame = await (await page.locator(id).elementHandle()).contentFrame();
+    await frame.waitForFunction(() => document.readyState === 'complete');
+  }
+  await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))));
   const ran = server.requests.slice(before).filter((r) => r.startsWith('/ran'));
   assert.deepEqual(ran, []);
   assert.deepEqual(dialogs, []);
