@@ -36,13 +36,21 @@ void Document::watch() {
 
 void Document::changed() {
   if (!watching_ || quiet_ > 0) return;
+  markModified();
+}
+
+void Document::markModified() {
+  lastChange_ = std::chrono::steady_clock::now();
+  if (!recoveryStale_) firstStale_ = lastChange_;
   recoveryStale_ = true;
   setModified(true);
 }
 
-void Document::markModified() {
-  recoveryStale_ = true;
-  setModified(true);
+bool Document::recoveryDue(std::chrono::steady_clock::time_point now) const {
+  using std::chrono::milliseconds;
+  return modified_ && recoveryStale_ &&
+         (now - lastChange_ >= milliseconds(kRecoveryPauseMs) ||
+          now - firstStale_ >= milliseconds(kRecoveryMostMs));
 }
 
 void Document::setModified(bool m) {

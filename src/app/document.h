@@ -3,6 +3,7 @@
 // keeps unsaved work through a crash. Both front ends and the command line share it.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -67,7 +68,13 @@ class Document {
     Document& d_;
   };
 
-  // Crash recovery. Where this run's recovery file lives (none: no recovery).
+  // Crash recovery, on the desktop and in the browser alike: unsaved work is written after a
+  // pause in the changes, and at least this often while they go on.
+  static constexpr int kRecoveryPauseMs = 800;
+  static constexpr int kRecoveryMostMs = 5000;
+  // Whether the recovery file is due at `now` by that policy.
+  bool recoveryDue(std::chrono::steady_clock::time_point now) const;
+  // Where this run's recovery file lives (none: no recovery).
   void setRecoveryFile(const std::filesystem::path& file) { recovery_ = file; }
   const std::filesystem::path& recoveryFile() const { return recovery_; }
   // Writes the state into the recovery file when something changed since it was last written;
@@ -95,7 +102,8 @@ class Document {
   bool closed_ = false;
   int quiet_ = 0;
   std::filesystem::path recovery_;
-  bool recoveryStale_ = false;    // changes since the recovery file was written
+  bool recoveryStale_ = false;  // changes since the recovery file was written
+  std::chrono::steady_clock::time_point firstStale_, lastChange_;
   bool recoveryFailing_ = false;  // the last write of it failed (said once)
 };
 

@@ -9,6 +9,9 @@
 
 namespace bq::layout {
 
+// How many files the recent-files list keeps, on the desktop and in the browser.
+inline constexpr int kRecentFiles = 8;
+
 enum class Kind {
   Control,  // an engine control, shown as `look` says
   Label,    // words between controls

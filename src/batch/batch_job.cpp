@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "app/frm_main.h"
 #include "app/listing_report.h"
@@ -97,7 +98,14 @@ std::optional<CsvError> previewSheet(const Sheet& sheet, const frmMain& listing,
   }
   if (reader.error()) return reader.error();
   out.mapped = mapColumnsFor(out.headers, listing, &out.notes);
+  out.nameColumn = defaultNameColumn(out.headers);
   return std::nullopt;
+}
+
+std::string outputNameFor(const std::string& sheetName) {
+  auto name = std::filesystem::u8path(sheetName);
+  std::string ext = name.extension().u8string();
+  return name.stem().u8string() + "_" + kDefaultHeader + (ext.empty() ? ".csv" : ext);
 }
 
 BatchJob::BatchJob(frmMain& form, const Sheet& sheet, BatchPlan plan)

@@ -23,6 +23,8 @@ class frmMain;
 namespace bq::batch {
 
 inline constexpr const char* kDefaultHeader = "説明HTML";
+// The name offered for the output beside the sheet: items.csv → items_説明HTML.csv.
+std::string outputNameFor(const std::string& sheetName);
 
 struct BatchPlan {
   std::vector<std::optional<Target>> columns;  // what each column of the sheet goes into
@@ -63,6 +65,7 @@ struct SheetPreview {
   std::vector<std::string> headers;
   std::vector<std::vector<std::string>> rows;
   std::vector<std::optional<Target>> mapped;
+  std::optional<std::size_t> nameColumn;  // defaultNameColumn
   // What the mapping decided between columns that wanted the same target, in Japanese; the
   // mapping dialog shows them with headerNotes.
   std::vector<std::string> notes;

@@ -133,6 +133,19 @@ std::optional<Target> targetNamed(const std::string& name) {
   return byName(normalised(name));
 }
 
+std::optional<std::size_t> defaultNameColumn(const std::vector<std::string>& headers) {
+  auto at = std::find(headers.begin(), headers.end(), "管理番号");
+  if (at == headers.end()) return std::nullopt;
+  return static_cast<std::size_t>(at - headers.begin());
+}
+
+void keepTargetIn(std::vector<std::optional<Target>>& columns, std::size_t column) {
+  if (column >= columns.size() || !columns[column]) return;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (c != column && columns[c] == columns[column]) columns[c].reset();
+  }
+}
+
 std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
                                       const std::string& name) {
   for (std::size_t c = 0; c < headers.size(); ++c) {

@@ -41,6 +41,17 @@ std::optional<Target> targetNamed(const std::string& name);
 std::optional<std::size_t> findColumn(const std::vector<std::string>& headers,
                                       const std::string& name);
 
+// The column the pages' files are named from unless the seller chooses another: the one headed
+// 管理番号 (the item number sellers keep), else none (the files are named by row).
+std::optional<std::size_t> defaultNameColumn(const std::vector<std::string>& headers);
+
+// A title or body takes one column: `column` taking its target lets go of it in every other.
+void keepTargetIn(std::vector<std::optional<Target>>& columns, std::size_t column);
+
+// How much of a cell the mapping dialogs show in the table, and in the cell's tooltip.
+inline constexpr int kShownCellChars = 80;
+inline constexpr int kCellTipChars = 600;
+
 // Everything a column may go into, in the window's order: each title, and each body the seller
 // types (not the shipping and payment sections' made ones).
 std::vector<Target> mappableTargets();

@@ -128,6 +128,8 @@ int runBatch(const BatchCommand& c, std::ostream& report, std::ostream& errors) 
     if (!plan.nameColumn) {
       return fail("--name-column: 見出しにも列の記号にも「" + c.nameColumn + "」がありません。");
     }
+  } else {
+    plan.nameColumn = batch::defaultNameColumn(header.cells);  // as the window names them
   }
   plan.htmlFiles = !c.htmlDir.empty();
   // Told before anything is made: what the mapping decided between columns that wanted the same.

@@ -90,9 +90,9 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
     for (std::size_t r = 0; r < rows.size(); ++r) {
       QString cell = qs(rows[r][c]);
       cell.replace(QLatin1Char('\n'), QChar(0x21B5));  // ↵: a line break inside the cell
-      auto* item = new QTableWidgetItem(cell.left(80));
+      auto* item = new QTableWidgetItem(cell.left(batch::kShownCellChars));
       item->setFlags(Qt::ItemIsEnabled);
-      item->setToolTip(qs(rows[r][c]).left(600));
+      item->setToolTip(qs(rows[r][c]).left(batch::kCellTipChars));
       table->setItem(static_cast<int>(r) + 1, static_cast<int>(c), item);
     }
   }
@@ -133,9 +133,7 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   auto* nameColumn = new QComboBox;
   nameColumn->addItem(QStringLiteral("（行番号）"));
   for (const std::string& h : headers) nameColumn->addItem(qs(h));
-  for (std::size_t c = 0; c < headers.size(); ++c) {
-    if (headers[c] == "管理番号") nameColumn->setCurrentIndex(static_cast<int>(c) + 1);
-  }
+  if (sheet.nameColumn) nameColumn->setCurrentIndex(static_cast<int>(*sheet.nameColumn) + 1);
   nameColumn->setEnabled(false);
   QObject::connect(html, &QCheckBox::toggled, nameColumn, &QWidget::setEnabled);
   form->addRow(html);
@@ -155,13 +153,22 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
     make->setEnabled(any);
     none->setText(any ? QString() : QStringLiteral("入れる欄を1つ以上選んでください"));
   };
-  for (QComboBox* b : boxes) {
-    QObject::connect(b, &QComboBox::currentIndexChanged, &dialog, [&, b] {
-      // A title or body takes one column: choosing it here lets go of it elsewhere.
-      for (QComboBox* other : boxes) {
-        if (other != b && b->currentIndex() > 0 && other->currentIndex() == b->currentIndex()) {
-          other->setCurrentIndex(0);
-        }
+  auto chosen = [&boxes, &all] {
+    std::vector<std::optional<Target>> columns;
+    for (QComboBox* b : boxes) {
+      columns.push_back(
+          b->currentIndex() > 0
+              ? std::optional<Target>(all[static_cast<std::size_t>(b->currentIndex() - 1)])
+              : std::nullopt);
+    }
+    return columns;
+  };
+  for (std::size_t c = 0; c < boxes.size(); ++c) {
+    QObject::connect(boxes[c], &QComboBox::currentIndexChanged, &dialog, [&, c] {
+      std::vector<std::optional<Target>> columns = chosen();
+      batch::keepTargetIn(columns, c);
+      for (std::size_t o = 0; o < boxes.size(); ++o) {
+        if (!columns[o]) boxes[o]->setCurrentIndex(0);
       }
       updateMake();
     });
@@ -172,12 +179,7 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
 
   Choices c;
-  for (QComboBox* b : boxes) {
-    c.columns.push_back(
-        b->currentIndex() > 0
-            ? std::optional<Target>(all[static_cast<std::size_t>(b->currentIndex() - 1)])
-            : std::nullopt);
-  }
+  c.columns = chosen();
   c.header = header->text().isEmpty() ? QString::fromUtf8(batch::kDefaultHeader) : header->text();
   c.htmlFiles = html->isChecked();
   if (nameColumn->currentIndex() > 0) {
@@ -365,7 +367,8 @@ void startBatch(QWidget* parent, frmMain& form, QtPlatform& platform) {
   save.overwritePrompt = true;
   std::string ext = items.extension().u8string();
   save.fileName =
-      (items.parent_path() / fs::u8path(items.stem().u8string() + "_説明HTML" + ext)).u8string();
+      (items.parent_path() / fs::u8path(batch::outputNameFor(items.filename().u8string())))
+          .u8string();
   save.filter =
       ext == ".tsv" || ext == ".txt" ? "TSV (*.tsv *.txt)|*.tsv;*.txt" : "CSV (*.csv)|*.csv";
   auto output = platform.chooseFile(save);

@@ -50,8 +50,8 @@ std::vector<std::filesystem::path> leftRecoveryFiles(const QDir& folder) {
   return left;
 }
 
-// While the listing has unsaved changes, they are written to the recovery file every 30 seconds;
-// at start, work a crash left behind is offered back.
+// While the listing has unsaved changes, they are written to the recovery file as the engine's
+// policy says (Document::recoveryDue); at start, work a crash left behind is offered back.
 void startRecovery(bq::frmMain& form, QObject* owner) {
   // ~/.local/share/Bidquill, where earlier versions kept it too.
   QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -70,8 +70,10 @@ void startRecovery(bq::frmMain& form, QObject* owner) {
     if (form.document.offerRecovery(file)) break;
   }
   auto* timer = new QTimer(owner);
-  QObject::connect(timer, &QTimer::timeout, owner, [&form] { form.document.writeRecovery(); });
-  timer->start(30 * 1000);
+  QObject::connect(timer, &QTimer::timeout, owner, [&form] {
+    if (form.document.recoveryDue(std::chrono::steady_clock::now())) form.document.writeRecovery();
+  });
+  timer->start(200);
 }
 
 // The command line, known before the application exists: --help and --version need no display.

@@ -26,7 +26,6 @@
 namespace bq::gui {
 namespace {
 
-constexpr int kRecentFiles = 8;
 const QString kRecentKey = QStringLiteral("recentFiles");
 
 // The one settings file a drag carries, if that is what it carries.
@@ -138,7 +137,7 @@ void MainWindow::documentChanged() {
   if (!recent.isEmpty() && recent.first() == path) return;
   recent.removeAll(path);
   recent.prepend(path);
-  while (recent.size() > kRecentFiles) recent.removeLast();
+  while (recent.size() > layout::kRecentFiles) recent.removeLast();
   QSettings().setValue(kRecentKey, recent);
 }
 

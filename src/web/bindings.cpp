@@ -42,6 +42,9 @@ class Session {
   }
   std::string batchStep(int milliseconds) { return batch_.step(milliseconds); }
   std::string batchHeaderNotes(const std::string& added) { return batch_.headerNotes(added); }
+  std::string batchKeepTargetIn(const emscripten::val& columns, int column) {
+    return batch_.keepTargetIn(strings(columns), column);
+  }
   // The bytes as a Uint8Array of the page's own (a copy: the engine's memory is reused).
   emscripten::val batchTake() {
     std::string bytes = batch_.take();
@@ -103,6 +106,7 @@ EMSCRIPTEN_BINDINGS(bidquill) {
       .function("batchSheet", &Session::batchSheet)
       .function("batchStart", &Session::batchStart)
       .function("batchHeaderNotes", &Session::batchHeaderNotes)
+      .function("batchKeepTargetIn", &Session::batchKeepTargetIn)
       .function("batchStep", &Session::batchStep)
       .function("batchTake", &Session::batchTake)
       .function("batchTakePages", &Session::batchTakePages)

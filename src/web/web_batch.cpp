@@ -45,7 +45,26 @@ std::string WebBatch::sheet(const fs::path& file) {
   for (const auto& t : preview.mapped) j.value(t ? batch::targetName(*t) : std::string());
   j.endArray().key("notes").beginArray();
   for (const std::string& n : preview.notes) j.value(n);
-  j.endArray().endObject();
+  j.endArray();
+  j.key("defaultHeader").value(batch::kDefaultHeader);
+  j.key("outputName").value(batch::outputNameFor(file.filename().u8string()));
+  j.key("nameColumn").value(preview.nameColumn ? static_cast<long long>(*preview.nameColumn) : -1);
+  j.key("shownCellChars").value(static_cast<long long>(batch::kShownCellChars));
+  j.key("cellTipChars").value(static_cast<long long>(batch::kCellTipChars));
+  j.endObject();
+  return j.str();
+}
+
+std::string WebBatch::keepTargetIn(const std::vector<std::string>& columns, int column) const {
+  std::vector<std::optional<batch::Target>> targets;
+  for (const std::string& c : columns) {
+    targets.push_back(c.empty() ? std::nullopt : batch::targetNamed(c));
+  }
+  batch::keepTargetIn(targets, static_cast<std::size_t>(column));
+  Json j;
+  j.beginArray();
+  for (const auto& t : targets) j.value(t ? batch::targetName(*t) : std::string());
+  j.endArray();
   return j.str();
 }
 

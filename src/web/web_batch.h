@@ -24,6 +24,9 @@ class WebBatch {
   std::string sheet(const std::filesystem::path& file);
   // What the mapping dialog says of the added column's header: ["…"] (batch::headerNotes).
   std::string headerNotes(const std::string& added) const;
+  // The columns' targets once `column` has taken its own from the others (batch::keepTargetIn):
+  // ["欄2 本文", "", …].
+  std::string keepTargetIn(const std::vector<std::string>& columns, int column) const;
   // Starts a job; `columns` names each column's target ("欄2 本文", "" for none), `nameColumn`
   // the column the .html files are named from (-1: the row numbers; -2: no files),
   // `replaceColumn` the column the pages go into (-1: a column is added).

@@ -187,6 +187,9 @@ std::string WebSession::start() {
   for (int w : checks::kPhoneWidths) j.value(static_cast<long long>(w));
   j.endArray();
   j.key("commonPhoneWidth").value(static_cast<long long>(checks::kCommonPhoneWidth));
+  j.key("recentFiles").value(static_cast<long long>(layout::kRecentFiles));
+  j.key("recoveryPauseMs").value(static_cast<long long>(Document::kRecoveryPauseMs));
+  j.key("recoveryMostMs").value(static_cast<long long>(Document::kRecoveryMostMs));
   j.endObject();
   j.endObject();
   return j.str();

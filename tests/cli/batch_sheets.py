@@ -79,8 +79,8 @@ for name, encoding, sep, maps, boxes in SHEETS:
     out = os.path.join(WORK, name + ".out")
     pages = os.path.join(WORK, name + ".pages")
     shutil.rmtree(pages, ignore_errors=True)
-    args = [CLI, "batch", "--app-folder", WORK, source, "-o", out, "--html-dir", pages,
-            "--name-column", "管理番号"]
+    # The pages are named from 管理番号 without being told, as the window names them.
+    args = [CLI, "batch", "--app-folder", WORK, source, "-o", out, "--html-dir", pages]
     for m in maps:
         args += ["--map", m]
     batch = subprocess.run(args, capture_output=True)

@@ -192,6 +192,15 @@ TEST(ColumnMap, HeadersNameTitlesAndBodiesOrTheDesignsTitles) {
   }
   EXPECT_EQ(batch::targetName({2, true}), "欄2 見出し");
 
+  // The dialogs' and the command line's rules: a column taking a target takes it from the
+  // others, and the files are named from 管理番号 unless the seller chooses.
+  map[5] = Target{1, false};
+  batch::keepTargetIn(map, 5);
+  EXPECT_FALSE(map[1].has_value());
+  EXPECT_TRUE(map[5] && *map[5] == (Target{1, false}));
+  EXPECT_EQ(batch::defaultNameColumn({"商品名", "管理番号"}), std::optional<std::size_t>(1));
+  EXPECT_FALSE(batch::defaultNameColumn({"商品名", "管理 番号"}).has_value());
+
   // A column headed with the section's name wins over one equal to its title, wherever it
   // stands; every column that loses a target, each header met twice and an added header the
   // sheet has are told.

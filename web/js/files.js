@@ -9,7 +9,6 @@ const types = [{ description: '設定ファイル', accept: { 'text/plain': ['.i
 // Where the handles of 最近のファイル are kept, beside the handles of open files (whose keys
 // are the engine's paths, which all start with /).
 const RECENT = 'recent';
-const RECENT_FILES = 8;
 export const canKeepFiles = () => typeof window.showOpenFilePicker === 'function' &&
   typeof window.showSaveFilePicker === 'function';
 
@@ -18,6 +17,7 @@ const handleStore = (mode, use) => inStore('handles', mode, use);
 
 export class Files {
   constructor(engine) {
+    this.recentFiles = null;  // how many: the engine's window description says (start)
     this.engine = engine;
     this.handles = new Map();  // engine path -> the file on disk it belongs to
   }
@@ -56,7 +56,7 @@ export class Files {
     for (const h of await this.recentFiles()) {
       if (!(await h.isSameEntry(handle).catch(() => false))) others.push(h);
     }
-    const list = [handle, ...others].slice(0, RECENT_FILES);
+    const list = [handle, ...others].slice(0, this.recentFiles);
     await handleStore('readwrite', (s) => s.put(list, RECENT));
   }
 

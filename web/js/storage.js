@@ -20,8 +20,6 @@ const LEGACY = { recovery: 'bidquill.recovery', file: 'bidquill.file', base: 'bi
 const BLOBS = ['recovery', 'base'];
 const IN_DB = '*';
 const IN_PLACE_BYTES = 512 * 1024;
-const PAUSE_MS = 800;
-const MOST_MS = 5000;
 
 const key = (id, part) => `${PREFIX}${id}.${part}`;
 const newId = () => `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 8)}`;
@@ -71,6 +69,9 @@ export class Storage {
     this.since = null;  // when the first change not yet kept was made
     this.kept = false;  // whether the draft holds the file's name and bytes
     this.turns = {};    // per part: how often it was written or removed
+    // When work is kept: the engine's policy, the desktop's too (set from the window's
+    // description at start).
+    this.policy = null;
   }
 
   // Takes this tab's draft (its own after a reload, else a new one) and returns the drafts of
@@ -200,7 +201,8 @@ export class Storage {
     }
     // After a pause in the typing, and at least every few seconds while it goes on.
     this.since ??= Date.now();
-    const wait = Math.min(PAUSE_MS, Math.max(0, this.since + MOST_MS - Date.now()));
+    const { pauseMs, mostMs } = this.policy;
+    const wait = Math.min(pauseMs, Math.max(0, this.since + mostMs - Date.now()));
     this.timer = setTimeout(() => this.flush(), wait);
   }
 
