@@ -34,7 +34,7 @@ class App {
     this.binder = new Binder(controls, (args) => this.run(args),
       (box, text) => this.engine.pastedText(box, text));
     this.windowDescription = first.window;
-    this.files.recentFiles = first.window.recentFiles;
+    this.files.recentCount = first.window.recentFiles;
     this.storage.policy = { pauseMs: first.window.recoveryPauseMs, mostMs: first.window.recoveryMostMs };
     const built = buildWindow(this.binder, first.window, (p) => this.command(p));
     $('frmToolBar').append(...built.toolStrip);

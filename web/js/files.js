@@ -17,7 +17,7 @@ const handleStore = (mode, use) => inStore('handles', mode, use);
 
 export class Files {
   constructor(engine) {
-    this.recentFiles = null;  // how many: the engine's window description says (start)
+    this.recentCount = null;  // how many are kept: the engine's window description says (start)
     this.engine = engine;
     this.handles = new Map();  // engine path -> the file on disk it belongs to
   }
@@ -56,7 +56,7 @@ export class Files {
     for (const h of await this.recentFiles()) {
       if (!(await h.isSameEntry(handle).catch(() => false))) others.push(h);
     }
-    const list = [handle, ...others].slice(0, this.recentFiles);
+    const list = [handle, ...others].slice(0, this.recentCount);
     await handleStore('readwrite', (s) => s.put(list, RECENT));
   }
 
