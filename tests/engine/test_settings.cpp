@@ -216,7 +216,8 @@ TEST_F(Settings, AFileWithABadKeyChangesNothingAndSaysWhichKey) {
   // A huge value is quoted short.
   variant("Width=900", "Width=" + std::string(200000, '9'));
   openRefused("の値「" + std::string(40, '9') + "…」（200000 文字）を読み取れません");
-  EXPECT_LT(platform.messages[0].text.size(), 400u);
+  // Short beside the file's name it gives (the test's folder, whose length varies).
+  EXPECT_LT(platform.messages[0].text.size() - file("bad.ini").u8string().size(), 300u);
 
   // A missing text key empties its box and the load goes on.
   start();
