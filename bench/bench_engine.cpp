@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "app/listing_report.h"
 #include "bench_app_folder.h"
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"
 #include "web/web_session.h"
@@ -211,7 +211,7 @@ void BM_ListingChecksHostile(benchmark::State& state) {
 void BM_MendHostile(benchmark::State& state) {
   std::string body;
   while (body.size() < (1u << 20)) body += kHostile[state.range(0)];
-  for (auto _ : state) benchmark::DoNotOptimize(checks::escapeStrayMarkup(body));
+  for (auto _ : state) benchmark::DoNotOptimize(markup::escapeStrayMarkup(body));
   state.SetLabel(kHostile[state.range(0)]);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }

@@ -1,7 +1,7 @@
 #include "app/listing_report.h"
 
 #include "app/frm_main.h"
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "settings/conversions.h"
 
 namespace bq::checks {
@@ -109,7 +109,7 @@ int fixStrayLessThan(frmMain& form) {
   gather(form, sources, colours, phone);
   int changed = 0;
   for (const Source& s : sources) {
-    std::string mended = escapeStrayMarkup(*s.text);
+    std::string mended = markup::escapeStrayMarkup(*s.text);
     if (mended == *s.text) continue;
     form.registry().find<TextBox>(s.control)->setText(std::move(mended));
     ++changed;

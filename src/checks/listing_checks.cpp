@@ -6,11 +6,13 @@
 #include <set>
 #include <type_traits>
 
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "text/ascii.h"
 #include "text/cp932.h"
 
 namespace bq::checks {
+
+using namespace markup;  // the tokenizer these checks read pages with
 namespace {
 
 constexpr std::size_t npos = std::string::npos;

@@ -5,11 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "text/ascii.h"
 #include "text/cp932.h"
 
 namespace bq::checks {
+
+using namespace markup;  // the tokenizer these checks read pages with
 namespace {
 
 using namespace text::ascii;

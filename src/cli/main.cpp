@@ -13,7 +13,7 @@
 #include "app/frm_main.h"
 #include "app/version.h"
 #include "cli/batch_command.h"
-#include "cli/script.h"
+#include "app/script_runner.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "files/safe_file.h"
@@ -226,7 +226,7 @@ int run(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
     in = &file;
   }
   if (!start(form)) return 1;
-  bq::cli::ScriptRunner runner(form, platform, std::cout);
+  bq::ScriptRunner runner(form, platform, std::cout);
   std::string error;
   int status = runner.run(*in, name == "-" ? "<stdin>" : name, error);
   std::cout.flush();

@@ -16,7 +16,7 @@
 
 #include "app/design_gallery.h"
 #include "app/frm_main.h"
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "checks/phone_width.h"
 #include "files/safe_file.h"
 #include "gui/binder.h"
@@ -175,7 +175,7 @@ void chooseDesign(QWidget* parent, frmMain& form) {
     std::optional<std::string> unwritten;
     if (s.error.empty()) {
       std::string page = s.page;
-      checks::disarmRefresh(page);
+      markup::disarmRefresh(page);
       unwritten = form.paths().temp.empty()
                       ? std::optional<std::string>("一時フォルダーがありません。")
                       : files::writePrivateFile(file, text::utf8ToCp932Html(page));

@@ -11,7 +11,7 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 
 namespace bq::gui {
 
@@ -42,7 +42,7 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
       return;
     }
     std::string page = file.readAll().toStdString();
-    checks::disarmRefresh(page);
+    markup::disarmRefresh(page);
     auto* body = new QBuffer(job);
     body->setData(QByteArray::fromStdString(page));
     body->open(QIODevice::ReadOnly);

@@ -1,6 +1,6 @@
 #include "page/fitted_pictures.h"
 
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "text/ascii.h"
 
 namespace bq {
@@ -10,8 +10,8 @@ namespace {
 // since together with a narrowed width it would squeeze the picture.
 constexpr std::string_view kFit = "max-width:100%;height:auto";
 
-const checks::MarkupAttribute* attribute(const checks::Markup& m, std::string_view name) {
-  for (const checks::MarkupAttribute& a : m.attributes) {
+const markup::MarkupAttribute* attribute(const markup::Markup& m, std::string_view name) {
+  for (const markup::MarkupAttribute& a : m.attributes) {
     if (a.name == name) return &a;  // the browser takes the first of a name
   }
   return nullptr;
@@ -31,24 +31,24 @@ bool mayHoldPicture(std::string_view text) {
 
 std::string fitPictures(std::string_view text) {
   if (!mayHoldPicture(text)) return std::string(text);
-  checks::MarkupReader reader(text);
+  markup::MarkupReader reader(text);
   std::string out;
   out.reserve(text.size() + 64);
   std::size_t copied = 0;
   for (std::size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i)) {
-    checks::Markup m = reader.read(i);
-    if (m.kind == checks::Markup::Text || m.kind == checks::Markup::Comment || !m.closed) {
-      i = m.kind == checks::Markup::Text ? i + 1 : m.end;
+    markup::Markup m = reader.read(i);
+    if (m.kind == markup::Markup::Text || m.kind == markup::Markup::Comment || !m.closed) {
+      i = m.kind == markup::Markup::Text ? i + 1 : m.end;
       continue;
     }
     std::size_t next = m.end;
-    if (!m.closing && checks::isRawTextElement(m.name)) {
-      std::size_t close = checks::rawTextEnd(text, m.end, m.name);
+    if (!m.closing && markup::isRawTextElement(m.name)) {
+      std::size_t close = markup::rawTextEnd(text, m.end, m.name);
       next = close == std::string_view::npos ? text.size() : close;
     }
     if (!m.closing && m.name == "img") {
       std::string fit(kFit);
-      const checks::MarkupAttribute* height = attribute(m, "height");
+      const markup::MarkupAttribute* height = attribute(m, "height");
       if (height && !attribute(m, "width")) {
         std::string_view h = text.substr(height->valueBegin, height->valueEnd - height->valueBegin);
         std::size_t digits = 0;
@@ -56,7 +56,7 @@ std::string fitPictures(std::string_view text) {
         bool pixels = digits == h.size() || h.substr(digits) == "px";
         if (digits > 0 && pixels) fit += ";max-height:" + std::string(h.substr(0, digits)) + "px";
       }
-      const checks::MarkupAttribute* style = attribute(m, "style");
+      const markup::MarkupAttribute* style = attribute(m, "style");
       if (style && style->valueEnd > style->valueBegin) {
         out.append(text.substr(copied, style->valueBegin - copied));
         out.append(fit);

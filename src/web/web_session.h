@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "cli/script.h"
+#include "app/script_runner.h"
 #include "forms/headless_platform.h"
 
 namespace bq::web {
@@ -88,7 +88,7 @@ class WebSession {
   WebPlatform platform_;
   frmMain form_;
   std::ostringstream printed_;  // what `print` would show; the page reads controls instead
-  cli::ScriptRunner runner_;
+  ScriptRunner runner_;
   std::vector<bool> changed_;
   std::vector<std::size_t> changedOrder_;
   std::size_t messagesSeen_ = 0;

@@ -1,6 +1,6 @@
 // The listing checks: each fault found where it is, and nothing found where it is not.
 #include "app/listing_report.h"
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "engine/engine_fixture.h"
 
 namespace bq::test {
@@ -45,7 +45,7 @@ TEST(ListingChecks, TextThatDisappearsIsFoundAsABrowserReadsItAndMendedExactly) 
   EXPECT_EQ(f[0].kind, Kind::LostText);
   EXPECT_TRUE(f[0].fixable);
   EXPECT_NE(f[0].text.find("「<B、価格は1,000円以下 <重要>」"), std::string::npos) << f[0].text;
-  EXPECT_EQ(checks::escapeStrayMarkup(sentence), "A&lt;B、価格は1,000円以下 <重要>");
+  EXPECT_EQ(markup::escapeStrayMarkup(sentence), "A&lt;B、価格は1,000円以下 <重要>");
 
   // Known names with attributes no browser knows, unknown names, bogus comments, "</>".
   for (const char* stray : {"if a<b and c>d", "<abc>x", "</重要>", "<!重要>", "<?xml?>", "a</>b",
@@ -55,13 +55,13 @@ TEST(ListingChecks, TextThatDisappearsIsFoundAsABrowserReadsItAndMendedExactly) 
     auto found = check(stray);
     ASSERT_EQ(found.size(), 1u) << stray;
     EXPECT_TRUE(found[0].fixable) << stray;
-    EXPECT_TRUE(check(checks::escapeStrayMarkup(stray)).empty()) << stray;
+    EXPECT_TRUE(check(markup::escapeStrayMarkup(stray)).empty()) << stray;
   }
   // The mend keeps what was meant and reads on after each "<" it writes.
-  EXPECT_EQ(checks::escapeStrayMarkup("<新品><b>x</b><!-- c --><abc> x<y <zz> <style>a<q</style>"),
+  EXPECT_EQ(markup::escapeStrayMarkup("<新品><b>x</b><!-- c --><abc> x<y <zz> <style>a<q</style>"),
             "<新品><b>x</b><!-- c -->&lt;abc> x&lt;y &lt;zz> <style>a<q</style>");
   // Tags that run into the end of the text, one inside the other's value.
-  EXPECT_EQ(checks::escapeStrayMarkup("<b>x</b><b title=<b title=</i"),
+  EXPECT_EQ(markup::escapeStrayMarkup("<b>x</b><b title=<b title=</i"),
             "<b>x</b>&lt;b title=&lt;b title=&lt;/i");
 
   // Comments and raw text left open swallow what follows; no mend for that.
@@ -95,7 +95,7 @@ TEST(ListingChecks, FindingsOfOneKindAreGroupedAndTheReadingIsLinear) {
   for (std::size_t i = 0; i < nested.size(); i += 2) nested[i + 1] = 'q';
   EXPECT_TRUE(check(styles).empty());
   EXPECT_EQ(check(nested).size(), 1u);
-  EXPECT_EQ(check(checks::escapeStrayMarkup(nested)).size(), 0u);
+  EXPECT_EQ(check(markup::escapeStrayMarkup(nested)).size(), 0u);
   EXPECT_TRUE(check(std::string(1 << 20, '<')).empty());
 }
 
@@ -105,7 +105,7 @@ TEST(ListingChecks, PreviewsDisarmEveryRefreshAndNothingElse) {
       "<p http-equiv=refresh>refresh</p><meta name=refresh content=refresh><metal "
       "http-equiv=refresh>";
   std::string disarmed = page;
-  checks::disarmRefresh(disarmed);
+  markup::disarmRefresh(disarmed);
   EXPECT_EQ(disarmed,
             "<META HTTP-EQUIV = ' xefresh ' content=0><meta content=\"0;url=a>b\" "
             "http-equiv=xefresh><p http-equiv=refresh>refresh</p><meta name=refresh "

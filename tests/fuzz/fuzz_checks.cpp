@@ -7,7 +7,7 @@
 #include <string>
 
 #include "checks/listing_checks.h"
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 #include "text/cp932.h"
 
 namespace {
@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Five of each kind and one count per kind, whatever the text.
   if (found.size() > 30) std::abort();
 
-  std::string mended = bq::checks::escapeStrayMarkup(text);
+  std::string mended = bq::markup::escapeStrayMarkup(text);
   if (anyFixable(check(mended))) std::abort();                        // something left to mend
-  if (bq::checks::escapeStrayMarkup(mended) != mended) std::abort();  // not settled
+  if (bq::markup::escapeStrayMarkup(mended) != mended) std::abort();  // not settled
 
   // Linear in the text: the input repeated to 64 KB is checked in well under a second (a
   // quadratic reading takes seconds there). Every sixteenth input, to keep the run quick.

@@ -1,10 +1,10 @@
-#include "cli/script.h"
+#include "app/script_runner.h"
 
 #include <charconv>
 #include <istream>
 #include <ostream>
 
-namespace bq::cli {
+namespace bq {
 namespace {
 
 // Without exceptions: the browser edition builds the engine with them turned off.
@@ -380,4 +380,4 @@ bool ScriptRunner::act(const std::vector<std::string>& a, std::string& error) {
   return false;
 }
 
-}  // namespace bq::cli
+}  // namespace bq

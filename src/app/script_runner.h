@@ -1,5 +1,5 @@
-// The script language of bidquill-cli run: one user action per line, against the engine and
-// the headless platform.
+// The seller's actions as lines of words, one action per line, against the engine and the
+// headless platform: what bidquill-cli run reads and what the browser edition sends.
 #pragma once
 
 #include <iosfwd>
@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "forms/headless_platform.h"
 
-namespace bq::cli {
+namespace bq {
 
 // Splits a line into arguments: blanks separate, double quotes group, and inside quotes
 // \" \\ \n \r \t are escapes. Returns false (with a reason) for an unterminated quote.
@@ -40,4 +40,4 @@ class ScriptRunner {
   std::vector<int> answerLines_;  // the lines of the dialog answers queued for the next action
 };
 
-}  // namespace bq::cli
+}  // namespace bq

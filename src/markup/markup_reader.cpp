@@ -1,11 +1,11 @@
-#include "checks/markup_reader.h"
+#include "markup/markup_reader.h"
 
 #include <algorithm>
 #include <set>
 
 #include "text/ascii.h"
 
-namespace bq::checks {
+namespace bq::markup {
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
@@ -365,4 +365,4 @@ void disarmRefresh(std::string& page) {
   }
 }
 
-}  // namespace bq::checks
+}  // namespace bq::markup

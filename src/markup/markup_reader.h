@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace bq::checks {
+namespace bq::markup {
 
 struct MarkupAttribute {
   std::string name;  // lower case
@@ -76,4 +76,4 @@ std::string escapeStrayMarkup(std::string_view text);
 // the program.
 void disarmRefresh(std::string& page);
 
-}  // namespace bq::checks
+}  // namespace bq::markup
