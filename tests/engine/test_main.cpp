@@ -14,13 +14,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void useFolders(const std::string& name) {
+// `fresh`: emptied first (a test's own; the program's is shared by the processes ctest runs
+// side by side, so it is only made).
+void useFolders(const std::string& name, bool fresh) {
   std::string id;
   for (char c : name) id += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   fs::path home = fs::path(BIDQUILL_TEST_HOMES) / id;
-  fs::remove_all(home);
-  fs::create_directories(home / "tmp");
-  fs::create_directories(home / "run");
+  std::error_code ec;
+  if (fresh) fs::remove_all(home, ec);
+  fs::create_directories(home / "tmp", ec);
+  fs::create_directories(home / "run", ec);
   ::chmod((home / "run").c_str(), 0700);
   auto set = [](const char* key, const fs::path& p) { ::setenv(key, p.c_str(), 1); };
   set("HOME", home);
@@ -32,9 +35,9 @@ void useFolders(const std::string& name) {
 }
 
 class OwnFolders : public ::testing::EmptyTestEventListener {
-  void OnTestProgramStart(const ::testing::UnitTest&) override { useFolders("program"); }
+  void OnTestProgramStart(const ::testing::UnitTest&) override { useFolders("program", false); }
   void OnTestStart(const ::testing::TestInfo& test) override {
-    useFolders(std::string(test.test_suite_name()) + "." + test.name());
+    useFolders(std::string(test.test_suite_name()) + "." + test.name(), true);
   }
 };
 
