@@ -48,6 +48,8 @@ void Document::markModified() {
 
 bool Document::recoveryDue(std::chrono::steady_clock::time_point now) const {
   using std::chrono::milliseconds;
+  // A write that fails is tried again only as often as changes going on are written.
+  if (recoveryFailing_ && now - lastAttempt_ < milliseconds(kRecoveryMostMs)) return false;
   return modified_ && recoveryStale_ &&
          (now - lastChange_ >= milliseconds(kRecoveryPauseMs) ||
           now - firstStale_ >= milliseconds(kRecoveryMostMs));
@@ -130,6 +132,7 @@ bool Document::close() {
 
 bool Document::writeRecovery() {
   if (recovery_.empty() || !modified_ || !recoveryStale_) return false;
+  lastAttempt_ = std::chrono::steady_clock::now();
   IniDocument doc;
   form_.settings.writeAll(doc);
   std::string original = displayPath(file_);

@@ -103,7 +103,7 @@ class Document {
   int quiet_ = 0;
   std::filesystem::path recovery_;
   bool recoveryStale_ = false;  // changes since the recovery file was written
-  std::chrono::steady_clock::time_point firstStale_, lastChange_;
+  std::chrono::steady_clock::time_point firstStale_, lastChange_, lastAttempt_;
   bool recoveryFailing_ = false;  // the last write of it failed (said once)
 };
 

@@ -115,8 +115,13 @@ TEST_F(DocumentState, UnsavedWorkSurvivesACrashThroughTheRecoveryFile) {
 
   type("txtTitle1", "保存前の題 😀");
   click("chkSend4");
+  // Due after a pause in the changes, or while they go on, every few seconds at least.
+  auto now = std::chrono::steady_clock::now();
+  EXPECT_FALSE(doc().recoveryDue(now));
+  EXPECT_TRUE(doc().recoveryDue(now + std::chrono::milliseconds(Document::kRecoveryPauseMs)));
   doc().writeRecovery();
   ASSERT_TRUE(fs::exists(recovery));
+  EXPECT_FALSE(doc().recoveryDue(now + std::chrono::seconds(60)));  // nothing new to write
   std::string written = readFile(recovery);
 
   // The program ends without saving; the next start finds the file and restores it.
