@@ -9,8 +9,8 @@
 #include "app/frm_main.h"
 #include "app/listing_report.h"
 #include "bench_app_folder.h"
-#include "markup/markup_reader.h"
 #include "forms/headless_platform.h"
+#include "markup/markup_reader.h"
 #include "text/cp932.h"
 #include "web/web_session.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "app/script_runner.h"
 #include "app/version.h"
 #include "cli/batch_command.h"
-#include "app/script_runner.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "files/safe_file.h"

@@ -16,7 +16,6 @@
 
 #include "app/design_gallery.h"
 #include "app/frm_main.h"
-#include "markup/markup_reader.h"
 #include "checks/phone_width.h"
 #include "files/safe_file.h"
 #include "gui/binder.h"
@@ -25,6 +24,7 @@
 #include "gui/qt_platform.h"
 #include "gui/qt_text.h"
 #include "gui/qt_translations.h"
+#include "markup/markup_reader.h"
 #include "text/cp932.h"
 
 namespace bq::gui {

@@ -1,7 +1,7 @@
 // The listing checks: each fault found where it is, and nothing found where it is not.
 #include "app/listing_report.h"
-#include "markup/markup_reader.h"
 #include "engine/engine_fixture.h"
+#include "markup/markup_reader.h"
 
 namespace bq::test {
 namespace {
