@@ -7,7 +7,6 @@ import { showMessage } from './dialogs.js';
 import { baseName } from './files.js';
 
 const STEP_MS = 12;
-const DEFAULT_HEADER = '説明HTML';
 
 function pickSheet() {
   return new Promise((resolve) => {
@@ -31,7 +30,9 @@ function dialog(id, title, body, buttons) {
 }
 
 // The mapping: a choice of section over every column, the first rows below.
-function askMapping(name, sheet, headerNotes) {
+// The rules (which column takes a section, the file-name column, how much of a cell shows) are
+// the engine's: `engine` answers them as it answers the window's.
+function askMapping(name, sheet, engine) {
   return new Promise((resolve) => {
     const all = sheet.targets;
     const selects = sheet.headers.map((h, c) => {
@@ -47,20 +48,20 @@ function askMapping(name, sheet, headerNotes) {
       make.disabled = !any;
       none.textContent = any ? '' : '入れる欄を1つ以上選んでください';
     };
-    for (const s of selects) {
+    selects.forEach((s, c) => {
       s.addEventListener('change', () => {
-        // A title or body takes one column: choosing it here lets go of it elsewhere.
-        for (const o of selects) if (o !== s && s.value && o.value === s.value) o.value = '';
+        const kept = JSON.parse(engine.keepTargetIn(selects.map((o) => o.value), c));
+        selects.forEach((o, i) => { o.value = kept[i]; });
         update();
       });
-    }
+    });
     const table = el('table', { class: 'sheet' }, [
       el('thead', {}, [el('tr', {}, sheet.headers.map((h) => el('th', { text: h }))),
         el('tr', {}, selects.map((s) => el('th', {}, [s])))]),
       el('tbody', {}, sheet.rows.map((r) => el('tr', {}, r.map((cell) =>
-        el('td', { text: cell.replace(/\n/g, '↵').slice(0, 80), title: cell.slice(0, 600) }))))),
+        el('td', { text: cell.replace(/\n/g, '↵').slice(0, sheet.shownCellChars), title: cell.slice(0, sheet.cellTipChars) }))))),
     ]);
-    const header = el('input', { type: 'text', id: 'txtBatchHeader', value: DEFAULT_HEADER });
+    const header = el('input', { type: 'text', id: 'txtBatchHeader', value: sheet.defaultHeader });
     // Bulk-listing tools want the description in a column of their own.
     const target = el('select', { id: 'cmbBatchReplace' }, [el('option', { value: '-1', text: '新しい列を追加する' }),
       ...sheet.headers.map((h, c) => el('option', { value: String(c), text: `「${h}」列に入れる` }))]);
@@ -68,8 +69,8 @@ function askMapping(name, sheet, headerNotes) {
     // the headers (one on two columns, the added one equal to one the sheet has).
     const notes = el('div', { class: 'box-text batch-notes', id: 'lblBatchNotes', role: 'status' });
     const showNotes = () => {
-      const added = target.value === '-1' ? (header.value || DEFAULT_HEADER) : '';
-      const all = [...sheet.notes, ...JSON.parse(headerNotes(added))];
+      const added = target.value === '-1' ? (header.value || sheet.defaultHeader) : '';
+      const all = [...sheet.notes, ...JSON.parse(engine.headerNotes(added))];
       notes.replaceChildren(...all.map((n) => el('div', { text: n })));
       notes.hidden = !all.length;
     };
@@ -79,8 +80,7 @@ function askMapping(name, sheet, headerNotes) {
     const nameColumn = el('select', { id: 'cmbBatchName', disabled: '' },
       [el('option', { value: '-1', text: '（行番号）' }),
         ...sheet.headers.map((h, c) => el('option', { value: String(c), text: h }))]);
-    const id = sheet.headers.indexOf('管理番号');
-    if (id >= 0) nameColumn.value = String(id);
+    nameColumn.value = String(sheet.nameColumn);
     html.addEventListener('change', () => { nameColumn.disabled = !html.checked; });
     const body = el('div', { class: 'box-body' }, [
       el('div', { class: 'box-text', text: 'どの列をどの欄に入れるか選んでください（見出しが欄の名前や欄の見出しと同じ列は選んであります）。選ばなかった欄は今の見出しと本文のままです。改行は貼り付けたときと同じく <BR> になります。' }),
@@ -96,7 +96,7 @@ function askMapping(name, sheet, headerNotes) {
     const finish = (value) => { d.close(); d.remove(); resolve(value); };
     make.addEventListener('click', () => finish({
       columns: selects.map((s) => s.value),
-      header: header.value || DEFAULT_HEADER,
+      header: header.value || sheet.defaultHeader,
       nameColumn: html.checked ? Number(nameColumn.value) : -2,
       replaceColumn: Number(target.value),
     }));
@@ -231,7 +231,10 @@ async function runBatch(engine, file) {
   engine.writeFile(input, new Uint8Array(await file.arrayBuffer()));
   const sheet = JSON.parse(session.batchSheet(input));
   if (sheet.error) return fail(`${file.name}\r\n${sheet.error}`);
-  const choice = await askMapping(file.name, sheet, (added) => session.batchHeaderNotes(added));
+  const choice = await askMapping(file.name, sheet, {
+    headerNotes: (added) => session.batchHeaderNotes(added),
+    keepTargetIn: (columns, column) => session.batchKeepTargetIn(columns, column),
+  });
   if (!choice) return undefined;
   const started = JSON.parse(session.batchStart(input, choice.columns, choice.header, choice.nameColumn,
     choice.replaceColumn));
@@ -243,14 +246,12 @@ async function runBatch(engine, file) {
   if (!ran) {
     return showMessage({ title: 'Bidquill', icon: 'information', text: '一括作成をキャンセルしました。何も書き込んでいません。' });
   }
-  const dot = file.name.lastIndexOf('.');
-  const outputName = dot > 0 ? `${file.name.slice(0, dot)}_説明HTML${file.name.slice(dot)}` : `${file.name}_説明HTML.csv`;
-  const output = `/batch/out/${outputName.replace(/[/\\\0]/g, '_')}`;
+  const output = `/batch/out/${sheet.outputName.replace(/[/\\\0]/g, '_')}`;
   const result = JSON.parse(session.batchFinish(output));
   if (result.error) return fail(result.error);
-  download(parts, outputName);
+  download(parts, sheet.outputName);
   await deliverPages(pages);
-  return showSummary(result, outputName);
+  return showSummary(result, sheet.outputName);
 }
 
 // The gallery: every design as two small pictures of the seller's own listing, as a computer
