@@ -33,10 +33,9 @@ Sheet sheetOf(std::string bytes) {
   bool utf16 =
       decided.encoding == text::Encoding::Utf16LE || decided.encoding == text::Encoding::Utf16BE;
   if (!utf16 || !decided.clean()) return {std::move(bytes), std::nullopt};
-  std::string utf8 = text::utf16ToUtf8(std::string_view(bytes).substr(decided.mark),
-                                       decided.encoding == text::Encoding::Utf16BE);
-  std::string().swap(bytes);  // the file's bytes go before the text is read
-  return {std::move(utf8), decided.encoding};
+  return {text::utf16ToUtf8(std::string_view(bytes).substr(decided.mark),
+                            decided.encoding == text::Encoding::Utf16BE),
+          decided.encoding};
 }
 
 CsvReader::CsvReader(std::string_view bytes, bool cellsWanted, std::string_view name,
