@@ -53,6 +53,7 @@ void frmMain::progress() {
 }
 
 std::vector<std::filesystem::path> frmMain::Load() {
+  PageOutput::Deferred onePage(output);  // start-up shows one page, made as it ends
   Splash& splash = platform_.splash();
   splash.show(kStartupSteps);
   platform_.processEvents();

@@ -81,6 +81,10 @@ void History::changed(std::size_t key) {
   if (!applying_) cmdUndo.setEnabled(true);  // a change outside an action is a step to come
 }
 
+History::Action::Action(History& h) : h_(h), page_(h.form_.output) {
+  h_.begin();
+}
+
 void History::begin() {
   if (depth_++ == 0) commit();  // what changed outside an action is a step of its own
 }

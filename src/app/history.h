@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "forms/controls.h"
+#include "page/page_output.h"
 
 namespace bq {
 
@@ -36,13 +37,14 @@ class History {
   // each action of the seller in one). Changes made outside one become a step of their own.
   class Action {
    public:
-    explicit Action(History& h) : h_(h) { h_.begin(); }
+    explicit Action(History& h);
     ~Action() { h_.end(); }
     Action(const Action&) = delete;
     Action& operator=(const Action&) = delete;
 
    private:
     History& h_;
+    PageOutput::Deferred page_;  // the action's page, assembled once as it ends
   };
 
   bool canUndo();

@@ -51,10 +51,16 @@ const std::string& PageOutput::assembleNow() {
 
 void PageOutput::RefreshPreview() {
   if (chkRealTP.value() == 0 || showsNothing_) return;
+  if (deferred_ > 0) {
+    stale_ = true;
+    return;
+  }
   refreshSteps();
 }
 
 void PageOutput::refreshSteps() {
+  stale_ = false;
+  ++assemblies_;
   for (int i = 1; i <= kSections; ++i) {
     Section& s = page_.section(i);
     if (!s.shown()) s.clearSlots();

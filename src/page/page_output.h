@@ -41,8 +41,28 @@ class PageOutput {
              Actions& actions);
 
   // Assembles the page into txtTag, writes temp.htm and shows it, keeping the scroll position.
-  // Does nothing while real-time preview is off, nor in a copy that shows nothing.
+  // Does nothing while real-time preview is off, nor in a copy that shows nothing. While a
+  // Deferred lives it only marks the page stale.
   void RefreshPreview();
+
+  // One page per seller action: while the outermost of these lives (the history's Action holds
+  // one, start-up another), the handlers' refreshes mark the page stale, and its end assembles
+  // the page once. Whatever the page assembled to is the same as the last handler's refresh
+  // would have made it.
+  class Deferred {
+   public:
+    explicit Deferred(PageOutput& o) : o_(o) { ++o_.deferred_; }
+    ~Deferred() {
+      if (--o_.deferred_ == 0 && o_.stale_) o_.refreshSteps();
+    }
+    Deferred(const Deferred&) = delete;
+    Deferred& operator=(const Deferred&) = delete;
+
+   private:
+    PageOutput& o_;
+  };
+  // Pages assembled so far: for the benchmark that counts them per action.
+  int assemblies() const { return assemblies_; }
   // A copy that shows nothing (batches, the gallery): pages are made only when asked for.
   void showNothing() { showsNothing_ = true; }
   // The preview-and-copy command.
@@ -82,6 +102,9 @@ class PageOutput {
   std::uint64_t assembled_ = 0;    // the hash of the pieces txtTag was built from
   bool writeFailing_ = false;
   bool showsNothing_ = false;
+  int deferred_ = 0;
+  bool stale_ = false;  // a refresh was asked for while deferred
+  int assemblies_ = 0;
 };
 
 }  // namespace bq

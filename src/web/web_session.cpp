@@ -197,11 +197,28 @@ std::string WebSession::start() {
 
 std::string WebSession::act(const std::vector<std::string>& args,
                             const std::vector<std::string>& answers) {
-  History::Action step(form_.history);  // one step of the listing's history, whatever it runs
-  platform_.setAnswers(answers);
   std::string error;
-  const std::string cmd = args.empty() ? std::string() : args[0];
   std::vector<std::string> edited;  // what an `edit` comes to
+  {
+    // One step of the listing's history, whatever it runs; its page is made as it ends, before
+    // the result reads it.
+    History::Action step(form_.history);
+    platform_.setAnswers(answers);
+    run(args, edited, error);
+  }
+  const std::vector<std::string>& typed = edited.empty() ? args : edited;
+  if (typed.size() == 3 && typed[0] == "type") {
+    typedBox_ = &typed[1];
+    typedText_ = &typed[2];
+  }
+  std::string r = result(error);
+  typedBox_ = typedText_ = nullptr;
+  return r;
+}
+
+void WebSession::run(const std::vector<std::string>& args, std::vector<std::string>& edited,
+                     std::string& error) {
+  const std::string cmd = args.empty() ? std::string() : args[0];
   if (cmd == "leave" && args.size() == 2) {
     if (DimensionBox* d = form_.dimension(args[1])) {
       d->focusLost();
@@ -212,20 +229,12 @@ std::string WebSession::act(const std::vector<std::string>& args,
     // A change in a long box as what was removed and put where, so that a body of megabytes
     // does not cross over whole per keystroke; then as `type`.
     edited = editedText(args, error);
-    if (!edited.empty()) runner_.execute(edited, error);
+    if (!edited.empty()) error = runner_.execute(edited).value_or("");
   } else if (!args.empty()) {
-    runner_.execute(args, error);
+    error = runner_.execute(args).value_or("");
   } else {
     error = "no action";
   }
-  const std::vector<std::string>& typed = edited.empty() ? args : edited;
-  if (typed.size() == 3 && typed[0] == "type") {
-    typedBox_ = &typed[1];
-    typedText_ = &typed[2];
-  }
-  std::string r = result(error);
-  typedBox_ = typedText_ = nullptr;
-  return r;
 }
 
 std::vector<std::string> WebSession::editedText(const std::vector<std::string>& args,

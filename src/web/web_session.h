@@ -82,6 +82,9 @@ class WebSession {
   std::string controlJson(const Control& c);
   // The `type` action an `edit` (box, start, removed, inserted; UTF-16 units) comes to; none,
   // with `error` said, when the place is not in the box's text.
+  // Runs one action of the page (`edited`: what an `edit` came to).
+  void run(const std::vector<std::string>& args, std::vector<std::string>& edited,
+           std::string& error);
   std::vector<std::string> editedText(const std::vector<std::string>& args, std::string& error);
   void readNavigations();
 
