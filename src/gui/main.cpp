@@ -26,6 +26,7 @@
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "gui/design_gallery_dialog.h"
+#include "gui/guide_pictures.h"
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
   bq::gui::registerPageScheme();
   QApplication app(argc, argv);
   // Where start-up's time goes, told with --first-preview.
-  std::vector<std::pair<const char*, qint64>> steps{{"Qt", sinceStart.elapsed()}};
+  bq::gui::StartSteps steps{{"Qt", sinceStart.elapsed()}};
   bq::gui::loadQtTranslations();
   QApplication::setOrganizationName(QStringLiteral("Bidquill"));
   QApplication::setApplicationName(QStringLiteral("Bidquill"));
@@ -226,63 +227,9 @@ int main(int argc, char** argv) {
                      if (!closed) manager.cancel();
                    });
 
-  if (args.isSet(firstPreview) || args.isSet(screenshots)) {
-    QString shots = args.value(screenshots);
-    auto fired = std::make_shared<bool>(false);
-    QObject::connect(
-        window.WBrowser(), &QWebEngineView::loadFinished, &window,
-        [&window, &form, &platform, shots, &sinceStart, &steps, fired](bool) {
-          if (*fired) return;
-          *fired = true;
-          steps.emplace_back("preview loaded", sinceStart.elapsed());
-          // One more moment so that what was loaded is painted.
-          QTimer::singleShot(300, &window, [&window, &form, &platform, shots, &sinceStart, &steps] {
-            std::printf("first preview: %lld ms (",
-                        static_cast<long long>(sinceStart.elapsed()) - 300);
-            qint64 before = 0;
-            for (const auto& [step, at] : steps) {
-              std::printf("%s%s %lld", before ? ", " : "", step,
-                          static_cast<long long>(at - before));
-              before = at;
-            }
-            std::printf(" ms)\n");
-            std::fflush(stdout);
-            if (shots.isEmpty()) return QApplication::quit();
-            window.grab().save(shots + QStringLiteral("/main.png"));
-            // The two tabs of the side, for the guide.
-            if (auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"))) {
-              tabs->grab().save(shots + QStringLiteral("/shipping-tab.png"));
-              tabs->setCurrentIndex(1);
-              tabs->grab().save(shots + QStringLiteral("/payment-tab.png"));
-              tabs->setCurrentIndex(0);
-            }
-            QTimer::singleShot(200, [] {
-              if (QWidget* box = QApplication::activeModalWidget()) box->close();
-            });
-            form.output.cmdPreviewClick();
-            QTimer::singleShot(1500, [&window, &form, &platform, shots] {
-              bq::gui::frmWeb* w = platform.existingPreview();
-              if (w) {
-                w->resize(1100, 700);
-                w->grab().save(shots + QStringLiteral("/preview.png"));
-                // The same page as a phone shows it.
-                w->chkPhone->setChecked(true);
-              }
-              QTimer::singleShot(1500, [&window, &form, w, shots] {
-                if (w) w->grab().save(shots + QStringLiteral("/preview-phone.png"));
-                // デザインを選ぶ… with the sample's texts, once its samples are painted.
-                QTimer::singleShot(3000, [shots] {
-                  if (QWidget* box = QApplication::activeModalWidget()) {
-                    box->grab().save(shots + QStringLiteral("/gallery.png"));
-                    box->close();
-                  }
-                });
-                bq::gui::chooseDesign(&window, form);
-                QApplication::quit();
-              });
-            });
-          });
-        });
+  if (documentation) {
+    bq::gui::reportStartAndShoot(window, form, platform, args.value(screenshots), sinceStart,
+                                 steps);
   }
   return QApplication::exec();
 }
