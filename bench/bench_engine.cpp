@@ -4,10 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <random>
+#include <sstream>
 
 #include "app/frm_main.h"
 #include "app/listing_report.h"
+#include "app/script_runner.h"
 #include "bench_app_folder.h"
 #include "forms/headless_platform.h"
 #include "markup/markup_reader.h"
@@ -67,6 +70,36 @@ void BM_Startup(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond);
+
+// Pages assembled per seller action, each action run through the door the front ends use (the
+// script runner: bidquill-cli run and the browser edition): start-up, the sample opened, a
+// colour chosen, a design opened. Each is one page; the counters say how many were made.
+void BM_PagesPerAction(benchmark::State& state) {
+  const fs::path data = fs::path(BIDQUILL_TEMPLATE_DIR).parent_path();
+  std::map<std::string, int> pages;
+  for (auto _ : state) {
+    HeadlessPlatform platform;
+    frmMain form(platform, appFolder());
+    form.Load();
+    pages["start"] = form.output.assemblies();
+    std::ostringstream out;
+    ScriptRunner runner(form, platform, out);
+    auto act = [&](const char* name, std::vector<std::string> args) {
+      int before = form.output.assemblies();
+      if (auto failed = runner.execute(args)) state.SkipWithError(failed->c_str());
+      pages[name] = form.output.assemblies() - before;
+    };
+    act("open_sample", {"open", (data / "sample" / "listing.ini").u8string()});
+    runner.execute({"dialog", "colour", "16711680"});  // the colour dialog's answer
+    act("colour", {"click", "cmdT2BC"});
+    act("design", {"open-design", (data / "designs" / "ネイビー.ini").u8string()});
+  }
+  // It measured what it names: each action changed the page shown.
+  if (pages["open_sample"] == 0 || pages["colour"] == 0 || pages["design"] == 0)
+    state.SkipWithError("an action made no page");
+  for (const auto& [name, n] : pages) state.counters[name] = n;
+}
+BENCHMARK(BM_PagesPerAction)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void refresh(benchmark::State& state, bool big) {
   Started s;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "files/failure.h"
 #include "forms/headless_platform.h"
 #include "settings/ini_document.h"
 
@@ -18,15 +19,15 @@ class OffscreenForm {
   explicit OffscreenForm(const std::filesystem::path& appFolder);
 
   // Starts the engine (the templates); why it cannot, in Japanese, or nothing.
-  std::optional<std::string> start();
+  Failure start();
   // Takes a listing as saving would write it (the window's state, or a file read whole).
-  std::optional<std::string> take(const IniDocument& listing);
+  Failure take(const IniDocument& listing);
   // Starts and takes the window's listing as it is now: a copy to make pages in.
-  std::optional<std::string> startAsCopyOf(frmMain& window);
+  Failure startAsCopyOf(frmMain& window);
   // Opens a settings file whole, as 設定ファイルを開く does.
-  std::optional<std::string> open(const std::filesystem::path& file);
+  Failure open(const std::filesystem::path& file);
   // Applies a design file: everything but the titles and bodies.
-  std::optional<std::string> openDesign(const std::filesystem::path& file);
+  Failure openDesign(const std::filesystem::path& file);
 
   // The page as it is now (assembled, not written anywhere).
   const std::string& page() { return form_.output.assembleNow(); }
@@ -36,7 +37,7 @@ class OffscreenForm {
 
  private:
   // What a load said when it did not bring the file in.
-  std::optional<std::string> loadResult(bool loaded, std::size_t messagesBefore);
+  Failure loadResult(bool loaded, std::size_t messagesBefore);
 
   HeadlessPlatform platform_;
   frmMain form_;

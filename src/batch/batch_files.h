@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "batch/batch_job.h"
+#include "files/failure.h"
 #include "files/safe_file.h"
 
 namespace bq::batch {
 
 // Reads the spreadsheet (a regular file of at most 64 MB; UTF-16 decoded, see Sheet); why not,
 // in Japanese (the caller names the file as the seller knows it).
-std::optional<std::string> readSheet(const std::filesystem::path& file, Sheet& sheet);
+Failure readSheet(const std::filesystem::path& file, Sheet& sheet);
 
 class PageFolder {
  public:
@@ -28,17 +29,16 @@ class PageFolder {
 
   // Makes the folder if needed and a private one inside it (removing what a run that was
   // killed left there); why not, in Japanese.
-  std::optional<std::string> open(const std::filesystem::path& folder);
-  std::optional<std::string> add(const HtmlFile& file);
+  Failure open(const std::filesystem::path& folder);
+  Failure add(const HtmlFile& file);
   // Whether every file can go into place: nothing but a regular file stands at a name, and no
   // name is the sheet's (when given).
-  std::optional<std::string> check(const std::filesystem::path& sheet = {}) const;
+  Failure check(const std::filesystem::path& sheet = {}) const;
   // Moves every file into the folder, with the permissions the seller's new files get, keeping
   // the files they replace aside; when one cannot be placed, everything is put back. A journal
   // names them and `sheet`, the new sheet for `output` whose rename makes them final, first:
   // the next open() of the folder after a run that died puts right what it left.
-  std::optional<std::string> place(const files::ReplacementFile& sheet,
-                                   const std::filesystem::path& output);
+  Failure place(const files::ReplacementFile& sheet, const std::filesystem::path& output);
   // Puts back what place() replaced (the sheet could not be saved after all).
   void putBack();
   // The sheet is in place: the journal goes.
@@ -63,7 +63,7 @@ inline constexpr const char* kStagingPrefix = ".bidquill-batch-";
 // Puts the pages in place and saves the sheet with its column (new file, flushed, renamed):
 // both or, failing, neither (the pages put back); why it failed, in Japanese.
 // `streamed`: the output the job handed over as it went (BatchJob::streamTo), committed here.
-std::optional<std::string> saveBatch(BatchJob& job, const std::filesystem::path& output,
-                                     PageFolder* pages, files::ReplacementFile* streamed = nullptr);
+Failure saveBatch(BatchJob& job, const std::filesystem::path& output, PageFolder* pages,
+                  files::ReplacementFile* streamed = nullptr);
 
 }  // namespace bq::batch

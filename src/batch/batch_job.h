@@ -15,6 +15,7 @@
 
 #include "batch/column_map.h"
 #include "batch/csv_reader.h"
+#include "files/failure.h"
 
 namespace bq {
 class frmMain;
@@ -104,7 +105,7 @@ class BatchJob {
   // Hands the output to `sink` as it is made (about a megabyte at a time), so that memory does
   // not grow with the rows; output() then holds only what is not handed over yet. A sink that
   // fails (its reason in Japanese) stops the job with that error.
-  using Sink = std::function<std::optional<std::string>(std::string_view)>;
+  using Sink = std::function<Failure(std::string_view)>;
   void streamTo(Sink sink) { sink_ = std::move(sink); }
   int made() const { return made_; }
   int skipped() const { return skipped_; }  // rows whose mapped cells are all empty

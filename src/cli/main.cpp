@@ -227,11 +227,11 @@ int run(const Options& o, bq::frmMain& form, bq::HeadlessPlatform& platform) {
   }
   if (!start(form)) return 1;
   bq::ScriptRunner runner(form, platform, std::cout);
-  std::string error;
-  int status = runner.run(*in, name == "-" ? "<stdin>" : name, error);
+  bq::Failure failed = runner.run(*in, name == "-" ? "<stdin>" : name);
   std::cout.flush();
-  if (status != 0) std::cerr << "bidquill-cli: " << error << '\n';
-  return status;
+  if (!failed) return 0;
+  std::cerr << "bidquill-cli: " << *failed << '\n';
+  return 2;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "files/failure.h"
+
 namespace bq {
 
 // The folder of the running executable.
@@ -25,8 +27,7 @@ struct AppPaths {
 };
 
 // Writes a whole file; on failure returns a message saying why (in Japanese, for the seller).
-std::optional<std::string> writeWholeFile(const std::filesystem::path& file,
-                                          std::string_view bytes);
+Failure writeWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Reads a whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file);

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/failure.h"
+
 namespace bq::files {
 
 struct ReadLimits {
@@ -67,8 +69,8 @@ class ReplacementFile {
   ~ReplacementFile();
 
   // Why the new bytes cannot be started (in Japanese), or nothing.
-  std::optional<std::string> open(const std::filesystem::path& target);
-  std::optional<std::string> append(std::string_view bytes);
+  Failure open(const std::filesystem::path& target);
+  Failure append(std::string_view bytes);
   std::optional<SaveFailure> commit();
   void discard();
   // The new file as the system knows it (device and inode), and where it waits: what a journal
@@ -95,11 +97,10 @@ bool makePrivateFolder(const std::filesystem::path& folder);
 // Replaces a file in a private folder: a new file that no link can redirect, renamed over the
 // old one, so a reader sees the old bytes or the new ones. `flushed`: the bytes and the rename
 // reach the disk before it returns (a journal). Returns why it failed, or nothing.
-std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
-                                            const std::vector<std::string_view>& parts,
-                                            bool flushed = false);
-inline std::optional<std::string> writePrivateFile(const std::filesystem::path& file,
-                                                   std::string_view bytes, bool flushed = false) {
+Failure writePrivateFile(const std::filesystem::path& file,
+                         const std::vector<std::string_view>& parts, bool flushed = false);
+inline Failure writePrivateFile(const std::filesystem::path& file, std::string_view bytes,
+                                bool flushed = false) {
   return writePrivateFile(file, std::vector<std::string_view>{bytes}, flushed);
 }
 
