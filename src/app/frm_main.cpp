@@ -79,6 +79,47 @@ std::vector<std::filesystem::path> frmMain::Load() {
   layout.cmbCellpadding.setListIndex(2);
   progress();
 
+  setStartTexts();
+  std::vector<std::filesystem::path> missing = loadTemplates();
+
+  shipping.copyTemplates();
+  style.ShippingTableWidth = "100";
+  progress();
+  progress();  // with the row fragments above
+
+  for (int i = 1; i <= kSections; ++i) page.section(i).txtTag1.setText(holders.rtxtTag1.text());
+  progress();
+  for (int i = 1; i <= kSections; ++i) {
+    page.section(i).txtTag2.setText(holders.rtxtTag2.text());
+    page.section(i).txtTag3.setText(holders.rtxtTag3.text());
+  }
+  progress();
+
+  zones.fillPrefectures();
+  progress();
+  progress();
+  progress();
+  zones.cmbSend.setListIndex(13);  // 東京都
+
+  style.setStartValues();
+  zones.WeightSurcharge = 0;
+  shipping.BuildShippingSection();
+  progress();
+  if (paths_.temp.empty() && !offscreen_) {
+    platform_.showMessage(
+        "プレビュー用の一時フォルダーを作れませんでした。\r\n"
+        "$XDG_RUNTIME_DIR、キャッシュフォルダー、一時フォルダーのどれも使えません。\r\n\r\n"
+        "ライブプレビューなしで続けます。HTMLタグの作成とコピーはいつもどおりできます。",
+        "Bidquill", MessageIcon::Warning);
+  }
+  // What start-up set is the program's; from here on changes are the seller's.
+  document.watch();
+  if (!offscreen_) history.watch();
+  return missing;
+}
+
+// The titles, shipping and payment names a new listing starts with.
+void frmMain::setStartTexts() {
   const char* titles[] = {"商品名",   "商品説明", "商品状態", "",
                           "発送方法", "支払方法", "注意事項", ""};
   for (int i = 1; i <= kSections; ++i) page.section(i).txtTitle.setText(titles[i - 1]);
@@ -117,7 +158,11 @@ std::vector<std::filesystem::path> frmMain::Load() {
   progress();
   for (int i = 9; i <= 16; ++i) payment.row(i).chkBank.setValue(0);
   progress();
+}
 
+// The templates into their holders; the ones that could not be read. Bytes no encoding reads
+// and NULs are told, with the file and the line.
+std::vector<std::filesystem::path> frmMain::loadTemplates() {
   std::vector<std::filesystem::path> missing;
   std::string unreadable, nuls;  // templates with bytes no encoding reads, or NULs, and where
   for (std::size_t k = 0; k < kTemplateFiles.size(); ++k) {
@@ -152,40 +197,6 @@ std::vector<std::filesystem::path> frmMain::Load() {
                               "直すか、Bidquill を入れ直してください。",
                           "Bidquill", MessageIcon::Warning);
   }
-
-  shipping.copyTemplates();
-  style.ShippingTableWidth = "100";
-  progress();
-  progress();  // with the row fragments above
-
-  for (int i = 1; i <= kSections; ++i) page.section(i).txtTag1.setText(holders.rtxtTag1.text());
-  progress();
-  for (int i = 1; i <= kSections; ++i) {
-    page.section(i).txtTag2.setText(holders.rtxtTag2.text());
-    page.section(i).txtTag3.setText(holders.rtxtTag3.text());
-  }
-  progress();
-
-  zones.fillPrefectures();
-  progress();
-  progress();
-  progress();
-  zones.cmbSend.setListIndex(13);  // 東京都
-
-  style.setStartValues();
-  zones.WeightSurcharge = 0;
-  shipping.BuildShippingSection();
-  progress();
-  if (paths_.temp.empty() && !offscreen_) {
-    platform_.showMessage(
-        "プレビュー用の一時フォルダーを作れませんでした。\r\n"
-        "$XDG_RUNTIME_DIR、キャッシュフォルダー、一時フォルダーのどれも使えません。\r\n\r\n"
-        "ライブプレビューなしで続けます。HTMLタグの作成とコピーはいつもどおりできます。",
-        "Bidquill", MessageIcon::Warning);
-  }
-  // What start-up set is the program's; from here on changes are the seller's.
-  document.watch();
-  if (!offscreen_) history.watch();
   return missing;
 }
 

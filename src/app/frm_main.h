@@ -98,6 +98,9 @@ class frmMain {
 
  private:
   void progress();
+  // Parts of Load, in its order (the splash counts their steps).
+  void setStartTexts();
+  std::vector<std::filesystem::path> loadTemplates();
   void registerAll();
 
   Registry registry_;

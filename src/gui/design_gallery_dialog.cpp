@@ -132,6 +132,69 @@ class EnterClicks : public QObject {
 
 }  // namespace
 
+namespace {
+
+// One design's card: its name, its sample as a computer and a phone show it (a page file
+// written for it, into `written`), and the button that takes it into `chosen`.
+DesignCard* designCard(QDialog& dialog, const frmMain& form, const DesignSample& s, std::size_t i,
+                       std::filesystem::path& chosen, std::vector<std::filesystem::path>& written) {
+  auto choose = [&dialog, &chosen, file = s.file] {
+    chosen = file;
+    dialog.accept();
+  };
+  auto* card = new DesignCard(s.error.empty() ? std::function<void()>(choose) : nullptr);
+  card->setAccessibleName(qs(s.name));
+  card->setAccessibleDescription(QStringLiteral("Enter でこのデザインにします"));
+  auto* inside = new QVBoxLayout(card);
+  auto* name = new QLabel(qs(s.name));
+  QFont bold = name->font();
+  bold.setBold(true);
+  name->setFont(bold);
+  inside->addWidget(name);
+  // Shown as the previews show pages: a private file served through the program's scheme.
+  std::filesystem::path file = galleryPage(form.paths().temp, static_cast<int>(i));
+  Failure unwritten;
+  if (s.error.empty()) {
+    std::string page = s.page;
+    markup::disarmRefresh(page);
+    unwritten = form.paths().temp.empty()
+                    ? Failure("一時フォルダーがありません。")
+                    : files::writePrivateFile(file, text::utf8ToCp932Html(page));
+    if (!unwritten) written.push_back(file);
+  }
+  if (!s.error.empty() || unwritten) {
+    auto* why =
+        new QLabel(s.error.empty() ? QStringLiteral("見本を出せません（%1）").arg(qs(*unwritten))
+                                   : qs(s.error));
+    why->setWordWrap(true);
+    why->setFixedSize(qRound((kComputerWidth + kPhoneWidth) * kZoom) + 6,
+                      qRound(kSampleHeight * kZoom));
+    inside->addWidget(why);
+    card->setEnabled(false);
+  } else {
+    auto* pictures = new QHBoxLayout;
+    pictures->setSpacing(6);
+    auto picture = [&](int cssWidth, const QString& objectName, const QString& caption) {
+      auto* column = new QVBoxLayout;
+      column->addWidget(sampleView(file, cssWidth, objectName));
+      column->addWidget(new QLabel(caption));
+      pictures->addLayout(column);
+    };
+    picture(kComputerWidth, QStringLiteral("design%1").arg(i), QStringLiteral("パソコン"));
+    picture(kPhoneWidth, QStringLiteral("phone%1").arg(i), QStringLiteral("スマートフォン"));
+    inside->addLayout(pictures);
+  }
+  auto* use = new QPushButton(QStringLiteral("このデザインにする"));
+  use->setEnabled(s.error.empty());
+  use->setAutoDefault(false);
+  use->setFocusPolicy(Qt::NoFocus);  // the card is what Tab reaches
+  QObject::connect(use, &QPushButton::clicked, &dialog, choose);
+  inside->addWidget(use);
+  return card;
+}
+
+}  // namespace
+
 void chooseDesign(QWidget* parent, frmMain& form) {
   std::vector<DesignSample> samples = designSamples(form);
   if (samples.size() > static_cast<std::size_t>(kGalleryPages)) samples.resize(kGalleryPages);
@@ -156,61 +219,9 @@ void chooseDesign(QWidget* parent, frmMain& form) {
   std::vector<std::filesystem::path> written;
   DesignCard* first = nullptr;
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    const DesignSample& s = samples[i];
-    auto choose = [&dialog, &chosen, file = s.file] {
-      chosen = file;
-      dialog.accept();
-    };
-    auto* card = new DesignCard(s.error.empty() ? std::function<void()>(choose) : nullptr);
-    card->setAccessibleName(qs(s.name));
-    card->setAccessibleDescription(QStringLiteral("Enter でこのデザインにします"));
-    auto* inside = new QVBoxLayout(card);
-    auto* name = new QLabel(qs(s.name));
-    QFont bold = name->font();
-    bold.setBold(true);
-    name->setFont(bold);
-    inside->addWidget(name);
-    // Shown as the previews show pages: a private file served through the program's scheme.
-    std::filesystem::path file = galleryPage(form.paths().temp, static_cast<int>(i));
-    std::optional<std::string> unwritten;
-    if (s.error.empty()) {
-      std::string page = s.page;
-      markup::disarmRefresh(page);
-      unwritten = form.paths().temp.empty()
-                      ? std::optional<std::string>("一時フォルダーがありません。")
-                      : files::writePrivateFile(file, text::utf8ToCp932Html(page));
-      if (!unwritten) written.push_back(file);
-    }
-    if (!s.error.empty() || unwritten) {
-      auto* why =
-          new QLabel(s.error.empty() ? QStringLiteral("見本を出せません（%1）").arg(qs(*unwritten))
-                                     : qs(s.error));
-      why->setWordWrap(true);
-      why->setFixedSize(qRound((kComputerWidth + kPhoneWidth) * kZoom) + 6,
-                        qRound(kSampleHeight * kZoom));
-      inside->addWidget(why);
-      card->setEnabled(false);
-    } else {
-      auto* pictures = new QHBoxLayout;
-      pictures->setSpacing(6);
-      auto picture = [&](int cssWidth, const QString& objectName, const QString& caption) {
-        auto* column = new QVBoxLayout;
-        column->addWidget(sampleView(file, cssWidth, objectName));
-        column->addWidget(new QLabel(caption));
-        pictures->addLayout(column);
-      };
-      picture(kComputerWidth, QStringLiteral("design%1").arg(i), QStringLiteral("パソコン"));
-      picture(kPhoneWidth, QStringLiteral("phone%1").arg(i), QStringLiteral("スマートフォン"));
-      inside->addLayout(pictures);
-    }
-    auto* use = new QPushButton(QStringLiteral("このデザインにする"));
-    use->setEnabled(s.error.empty());
-    use->setAutoDefault(false);
-    use->setFocusPolicy(Qt::NoFocus);  // the card is what Tab reaches
-    QObject::connect(use, &QPushButton::clicked, &dialog, choose);
-    inside->addWidget(use);
+    DesignCard* card = designCard(dialog, form, samples[i], i, chosen, written);
     flow->addWidget(card);
-    if (!first && s.error.empty()) first = card;
+    if (!first && samples[i].error.empty()) first = card;
   }
   auto* area = new QScrollArea;
   auto* inner = new QWidget;

@@ -365,10 +365,39 @@ std::string WebSession::controlJson(const Control& c) {
 
 std::string WebSession::result(const std::string& error) {
   readNavigations();
-  const auto& controls = form_.registry().controls();
   Json j;
   j.beginObject();
   if (!error.empty()) j.key("error").value(error);
+  writeChanged(j);
+  writeTold(j);
+  writePending(j);
+  platform_.setAnswers({});
+  writePages(j);
+  if (platform_.clipboard) {
+    j.key("clipboard").value(*platform_.clipboard);
+    platform_.clipboard.reset();
+  }
+  j.key("opened").beginArray();
+  for (; urlsSeen_ < platform_.openedUrls.size(); ++urlsSeen_) {
+    j.value(platform_.openedUrls[urlsSeen_]);
+  }
+  j.endArray();
+  j.key("saved").beginArray();
+  for (const std::string& s : saved_) j.value(s);
+  saved_.clear();
+  j.endArray();
+  j.key("document").beginObject();
+  j.key("title").value(form_.document.windowTitle());
+  j.key("modified").value(form_.document.modified());
+  j.key("file").value(displayPath(form_.document.currentFile()));
+  j.endObject();
+  j.endObject();
+  return j.str();
+}
+
+// The controls changed since the last result, as the page shows them.
+void WebSession::writeChanged(Json& j) {
+  const auto& controls = form_.registry().controls();
   j.key("changed").beginArray();
   for (std::size_t i : changedOrder_) {
     changed_[i] = false;
@@ -377,7 +406,10 @@ std::string WebSession::result(const std::string& error) {
   }
   changedOrder_.clear();
   j.endArray();
+}
 
+// What the program said since: messages and the status bar's notes.
+void WebSession::writeTold(Json& j) {
   j.key("messages").beginArray();
   for (; messagesSeen_ < platform_.messages.size(); ++messagesSeen_) {
     const RecordedMessage& m = platform_.messages[messagesSeen_];
@@ -393,8 +425,10 @@ std::string WebSession::result(const std::string& error) {
     j.value(platform_.statuses[statusesSeen_]);
   }
   j.endArray();
+}
 
-  // The first dialog no answer was given for: the action waits for it.
+// The first dialog no answer was given for: the action waits for it.
+void WebSession::writePending(Json& j) {
   if (const auto& d = platform_.unanswered) {
     j.key("pending").beginObject();
     j.key("signature").value(d->signature);
@@ -425,8 +459,10 @@ std::string WebSession::result(const std::string& error) {
     }
     j.endObject();
   }
-  platform_.setAnswers({});
+}
 
+// Whether the main page changed (whole, or as edits), and the preview window.
+void WebSession::writePages(Json& j) {
   j.key("mainPage").value(mainWhole_);
   if (!mainEdits_.empty()) {
     j.key("mainEdits").beginArray();
@@ -458,26 +494,6 @@ std::string WebSession::result(const std::string& error) {
     j.endObject();
   }
   j.endObject();
-  if (platform_.clipboard) {
-    j.key("clipboard").value(*platform_.clipboard);
-    platform_.clipboard.reset();
-  }
-  j.key("opened").beginArray();
-  for (; urlsSeen_ < platform_.openedUrls.size(); ++urlsSeen_) {
-    j.value(platform_.openedUrls[urlsSeen_]);
-  }
-  j.endArray();
-  j.key("saved").beginArray();
-  for (const std::string& s : saved_) j.value(s);
-  saved_.clear();
-  j.endArray();
-  j.key("document").beginObject();
-  j.key("title").value(form_.document.windowTitle());
-  j.key("modified").value(form_.document.modified());
-  j.key("file").value(displayPath(form_.document.currentFile()));
-  j.endObject();
-  j.endObject();
-  return j.str();
 }
 
 }  // namespace bq::web

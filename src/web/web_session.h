@@ -21,6 +21,8 @@
 
 namespace bq::web {
 
+class Json;
+
 // The headless platform answering each dialog from the answers given for its kind.
 class WebPlatform : public HeadlessPlatform {
  public:
@@ -82,6 +84,11 @@ class WebSession {
   std::string controlJson(const Control& c);
   // The `type` action an `edit` (box, start, removed, inserted; UTF-16 units) comes to; none,
   // with `error` said, when the place is not in the box's text.
+  // Parts of result(), in its order.
+  void writeChanged(Json& j);
+  void writeTold(Json& j);
+  void writePending(Json& j);
+  void writePages(Json& j);
   // Runs one action of the page (`edited`: what an `edit` came to).
   void run(const std::vector<std::string>& args, std::vector<std::string>& edited,
            std::string& error);
