@@ -13,7 +13,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
 #include "batch/batch_files.h"
 #include "batch/batch_job.h"
 #include "bench_app_folder.h"

@@ -8,9 +8,9 @@
 #include <random>
 #include <sstream>
 
-#include "app/frm_main.h"
-#include "app/listing_report.h"
-#include "app/script_runner.h"
+#include "app/script/script_runner.h"
+#include "app/window/frm_main.h"
+#include "app/window/listing_report.h"
 #include "bench_app_folder.h"
 #include "forms/headless_platform.h"
 #include "markup/markup_reader.h"

@@ -11,7 +11,7 @@
 #include <new>
 #include <random>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "bench_app_folder.h"
 #include "files/safe_file.h"
 #include "forms/headless_platform.h"

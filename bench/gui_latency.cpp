@@ -27,7 +27,7 @@
 #include <random>
 #include <vector>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "core/app_folder.h"
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"

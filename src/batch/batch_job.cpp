@@ -4,8 +4,8 @@
 #include <array>
 #include <filesystem>
 
-#include "app/frm_main.h"
-#include "app/listing_report.h"
+#include "app/window/frm_main.h"
+#include "app/window/listing_report.h"
 #include "batch/csv_writer.h"
 #include "text/ascii.h"
 #include "text/cp932.h"

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <ostream>
 
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
 #include "batch/batch_files.h"
 #include "batch/batch_job.h"
 #include "core/app_folder.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
-#include "app/script_runner.h"
-#include "app/version.h"
+#include "app/script/script_runner.h"
+#include "app/window/frm_main.h"
+#include "app/window/version.h"
 #include "cli/batch_command.h"
 #include "core/app_folder.h"
 #include "core/templates.h"

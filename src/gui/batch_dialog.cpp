@@ -22,8 +22,8 @@
 #include <chrono>
 #include <memory>
 
-#include "app/frm_main.h"
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
+#include "app/window/frm_main.h"
 #include "batch/batch_files.h"
 #include "batch/batch_job.h"
 #include "gui/qt_platform.h"

@@ -14,7 +14,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 
 namespace bq::gui {
 

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/design_gallery.h"
-#include "app/frm_main.h"
+#include "app/copies/design_gallery.h"
+#include "app/window/frm_main.h"
 #include "checks/phone_width.h"
 #include "files/safe_file.h"
 #include "gui/binder.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "gui/design_gallery_dialog.h"
 #include "gui/main_window.h"
 #include "gui/preview_window.h"

@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/frm_main.h"
-#include "app/version.h"
+#include "app/window/frm_main.h"
+#include "app/window/version.h"
 #include "core/app_folder.h"
 #include "core/templates.h"
 #include "gui/design_gallery_dialog.h"

@@ -6,7 +6,7 @@
 #include <QSplitter>
 #include <QWebEngineView>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "gui/binder.h"
 #include "gui/preview_splitter.h"
 #include "gui/qt_platform.h"

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/version.h"
+#include "app/window/version.h"
 
 namespace bq::gui {
 

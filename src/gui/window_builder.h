@@ -1,12 +1,12 @@
-// Builds Qt widgets from the window's one description (app/window_layout.h): controls through
-// the binder, the window's own buttons from the caller, and groups, grids and tabs as the
+// Builds Qt widgets from the window's one description (app/window/window_layout.h): controls
+// through the binder, the window's own buttons from the caller, and groups, grids and tabs as the
 // description places them. The browser page builds the same description into the DOM.
 #pragma once
 
 #include <QWidget>
 #include <functional>
 
-#include "app/window_layout.h"
+#include "app/window/window_layout.h"
 #include "gui/binder.h"
 
 namespace bq::gui {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <utility>
 
-#include "app/design_gallery.h"
+#include "app/copies/design_gallery.h"
 #include "batch/batch_files.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
 #include "batch/batch_job.h"
 
 namespace bq::web {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-#include "app/window_layout.h"
+#include "app/window/window_layout.h"
 #include "checks/phone_width.h"
 #include "core/app_folder.h"
 #include "core/templates.h"

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
-#include "app/script_runner.h"
+#include "app/script/script_runner.h"
+#include "app/window/frm_main.h"
 #include "forms/headless_platform.h"
 
 namespace bq::web {

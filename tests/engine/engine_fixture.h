@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "core/app_folder.h"
 #include "forms/headless_platform.h"
 #include "text/cp932.h"

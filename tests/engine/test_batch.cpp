@@ -8,9 +8,9 @@
 
 #include <set>
 
-#include "app/design_gallery.h"
-#include "app/listing_report.h"
-#include "app/offscreen_form.h"
+#include "app/copies/design_gallery.h"
+#include "app/copies/offscreen_form.h"
+#include "app/window/listing_report.h"
 #include "batch/batch_files.h"
 #include "batch/batch_job.h"
 #include "batch/csv_writer.h"

@@ -1,5 +1,5 @@
 // The listing checks: each fault found where it is, and nothing found where it is not.
-#include "app/listing_report.h"
+#include "app/window/listing_report.h"
 #include "engine/engine_fixture.h"
 #include "markup/markup_reader.h"
 

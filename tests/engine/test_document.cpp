@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/x_text_box.h"
+#include "app/window/x_text_box.h"
 #include "engine/engine_fixture.h"
 
 namespace bq::test {

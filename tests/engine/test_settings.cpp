@@ -1,4 +1,4 @@
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
 #include "engine/engine_fixture.h"
 #include "settings/settings_keys.h"
 

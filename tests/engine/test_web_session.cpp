@@ -1,6 +1,6 @@
 // The engine as the browser page drives it: actions that wait for a dialog change nothing until
 // they are run again with its answer, and each result carries exactly what the page must show.
-#include "app/window_layout.h"
+#include "app/window/window_layout.h"
 #include "engine/engine_fixture.h"
 #include "web/json.h"
 #include "web/web_batch.h"

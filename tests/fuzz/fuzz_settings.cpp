@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "forms/headless_platform.h"
 #include "settings/ini_document.h"
 #include "settings/settings_keys.h"

@@ -12,7 +12,7 @@
 #include <random>
 #include <set>
 
-#include "app/window_layout.h"
+#include "app/window/window_layout.h"
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"

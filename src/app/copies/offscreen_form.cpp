@@ -1,4 +1,4 @@
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
 
 #include "core/templates.h"
 

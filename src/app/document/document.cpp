@@ -1,4 +1,4 @@
-#include "app/document.h"
+#include "app/document/document.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "settings/ini_document.h"

@@ -1,4 +1,4 @@
-#include "app/window_layout.h"
+#include "app/window/window_layout.h"
 
 #include "forms/registry.h"
 #include "page/sections.h"

@@ -1,6 +1,6 @@
-#include "app/settings_file.h"
+#include "app/document/settings_file.h"
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "core/app_folder.h"
 #include "files/safe_file.h"
 #include "settings/conversions.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "files/failure.h"
 #include "forms/headless_platform.h"
 

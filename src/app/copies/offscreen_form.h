@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "files/failure.h"
 #include "forms/headless_platform.h"
 #include "settings/ini_document.h"

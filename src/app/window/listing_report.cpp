@@ -1,6 +1,6 @@
-#include "app/listing_report.h"
+#include "app/window/listing_report.h"
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "markup/markup_reader.h"
 #include "settings/conversions.h"
 

@@ -1,4 +1,4 @@
-#include "app/x_text_box.h"
+#include "app/window/x_text_box.h"
 
 namespace bq {
 

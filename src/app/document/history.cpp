@@ -1,8 +1,8 @@
-#include "app/history.h"
+#include "app/document/history.h"
 
 #include <algorithm>
 
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 #include "settings/settings_keys.h"
 
 namespace bq {

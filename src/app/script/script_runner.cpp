@@ -1,4 +1,4 @@
-#include "app/script_runner.h"
+#include "app/script/script_runner.h"
 
 #include <charconv>
 #include <istream>

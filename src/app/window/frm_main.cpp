@@ -1,6 +1,6 @@
-#include "app/frm_main.h"
+#include "app/window/frm_main.h"
 
-#include "app/listing_report.h"
+#include "app/window/listing_report.h"
 #include "core/templates.h"
 
 namespace bq {

@@ -1,9 +1,9 @@
-#include "app/design_gallery.h"
+#include "app/copies/design_gallery.h"
 
 #include <algorithm>
 
-#include "app/frm_main.h"
-#include "app/offscreen_form.h"
+#include "app/copies/offscreen_form.h"
+#include "app/window/frm_main.h"
 
 namespace fs = std::filesystem;
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
-#include "app/history.h"
-#include "app/settings_file.h"
-#include "app/x_text_box.h"
+#include "app/document/document.h"
+#include "app/document/history.h"
+#include "app/document/settings_file.h"
+#include "app/window/x_text_box.h"
 #include "core/actions.h"
 #include "core/app_folder.h"
 #include "forms/controls.h"
