@@ -36,7 +36,7 @@ void reportStartAndShoot(MainWindow& window, frmMain& form, QtPlatform& platform
           std::printf(" ms)\n");
           std::fflush(stdout);
           if (shots.isEmpty()) return QApplication::quit();
-          window.grab().save(shots + QStringLiteral("/main.png"));
+          window.grab().save(shots + QStringLiteral("/main-window.png"));
           // The two tabs of the side, for the guide.
           if (auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"))) {
             tabs->grab().save(shots + QStringLiteral("/shipping-tab.png"));
@@ -52,7 +52,7 @@ void reportStartAndShoot(MainWindow& window, frmMain& form, QtPlatform& platform
             frmWeb* w = platform.existingPreview();
             if (w) {
               w->resize(1100, 700);
-              w->grab().save(shots + QStringLiteral("/preview.png"));
+              w->grab().save(shots + QStringLiteral("/preview-window.png"));
               // The same page as a phone shows it.
               w->chkPhone->setChecked(true);
             }

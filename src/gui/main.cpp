@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -88,10 +89,9 @@ struct Options {
       QStringLiteral("Print the time from start to the first painted preview, then quit.")};
   QCommandLineOption screenshots{
       QStringLiteral("screenshots"),
-      QStringLiteral("With the sample listing open, save main.png, shipping-tab.png, "
-                     "payment-tab.png, preview.png, preview-phone.png and gallery.png into DIR, "
-                     "then quit (for the "
-                     "documentation)."),
+      QStringLiteral("With the sample listing open, save main-window.png, shipping-tab.png, "
+                     "payment-tab.png, preview-window.png, preview-phone.png and gallery.png "
+                     "into DIR, then quit (for the documentation)."),
       QStringLiteral("DIR")};
   Options() {
     parser.setApplicationDescription(QStringLiteral(
@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
   if (!readyToStart()) return 1;
   bq::gui::chooseRenderer();
   bq::gui::registerPageScheme();
+  // QtWebEngine's description of its set-up is for its developers, not the seller's terminal
+  // (QT_LOGGING_RULES still turns it back on).
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   QApplication app(argc, argv);
   // Where start-up's time goes, told with --first-preview.
   bq::gui::StartSteps steps{{"Qt", sinceStart.elapsed()}};

@@ -28,3 +28,18 @@ with tempfile.TemporaryDirectory() as work:
             with open(os.path.join(site, info.filename), "rb") as f:
                 assert z.read(info) == f.read(), info.filename
 print(f"the site's zip unpacks {len(names)} files under their own names")
+
+# The sizes the README states, read from the site as built (within a sixth).
+import gzip
+import re
+
+readme = open(os.path.join(here, "..", "..", "README.md"), encoding="utf-8").read()
+wasm = open(os.path.join(site, "bidquill.wasm"), "rb").read()
+stated_wasm = int(re.search(r"\.wasm of about\s+(\d+) KB gzip-compressed", readme)[1]) * 1000
+stated_single = float(re.search(r"single-file edition \(about ([\d.]+) MB\)", readme)[1]) * 1e6
+for what, stated, real in [("the .wasm, gzip-compressed", stated_wasm, len(gzip.compress(wasm))),
+                           ("the single file", stated_single,
+                            os.path.getsize(os.path.join(site, "bidquill.html")))]:
+    if abs(real - stated) > stated / 6:
+        sys.exit(f"README: {what} is about {stated:.0f} bytes, the build makes {real}")
+print("the README's sizes are the build's")
