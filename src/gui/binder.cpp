@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 #include <stdexcept>
 
 #include "gui/qt_text.h"
@@ -155,7 +157,35 @@ QLineEdit* Binder::line(const std::string& name) {
     box.setText(str(t));
   });
   w->installEventFilter(this);
+  historyMenu(w, [w] { return w->createStandardContextMenu(); });
   return w;
+}
+
+void Binder::historyMenu(QWidget* box, std::function<QMenu*()> standard) {
+  box->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(box, &QWidget::customContextMenuRequested, this, [this, box, standard](QPoint at) {
+    std::unique_ptr<QMenu> menu(standard());
+    // The toolkit's entries, known by their words (in whatever language it speaks).
+    const char* context = qobject_cast<QLineEdit*>(box) ? "QLineEdit" : "QWidgetTextControl";
+    const QString undoText = QCoreApplication::translate(context, "&Undo");
+    const QString redoText = QCoreApplication::translate(context, "&Redo");
+    for (QAction* a : menu->actions()) {
+      QString words = a->text().section(QLatin1Char('\t'), 0, 0);
+      bool undo = words == undoText;
+      if (!undo && words != redoText) continue;
+      a->setObjectName(undo ? QStringLiteral("edit-undo") : QStringLiteral("edit-redo"));
+      a->disconnect();  // from the box's own undo
+      a->setEnabled(undo ? form_.history.canUndo() : form_.history.canRedo());
+      connect(a, &QAction::triggered, this, [this, undo] {
+        if (undo) {
+          form_.history.undo();
+        } else {
+          form_.history.redo();
+        }
+      });
+    }
+    menu->exec(box->mapToGlobal(at));
+  });
 }
 
 QPlainTextEdit* Binder::area(const std::string& name, int lines) {
@@ -182,6 +212,7 @@ QPlainTextEdit* Binder::area(const std::string& name, int lines) {
   // The listing's history takes back typing too, in order with every other change.
   w->setUndoRedoEnabled(false);
   w->installEventFilter(this);
+  historyMenu(w, [w] { return w->createStandardContextMenu(); });
   return w;
 }
 

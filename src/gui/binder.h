@@ -6,12 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "app/window/frm_main.h"
@@ -42,6 +44,9 @@ class Binder : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A box's context menu as the toolkit makes it, but its 元に戻す and やり直す are the listing's
+  // (the box keeps no history of its own), enabled as the history says.
+  void historyMenu(QWidget* box, std::function<QMenu*()> standard);
   template <class T>
   T& control(const std::string& name);
   bool wheelWithoutFocus(QObject* watched, QEvent* event);

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -334,6 +335,26 @@ class GuiTest : public QObject {
     QCOMPARE(body->toPlainText(), QStringLiteral("abc"));
     window_->findChild<QPushButton*>(QStringLiteral("cmdRedo"))->click();
     QCOMPARE(gui::qs(form_->page.section(1).txtEdit.text()), QStringLiteral("abc<BR>\n"));
+
+    // A width box's right-click 元に戻す is the listing's too: the width typed is one step.
+    auto* width = window_->findChild<QLineEdit*>(QStringLiteral("txtWidth"));
+    width->setFocus();
+    width->selectAll();
+    typeText(width, QStringLiteral("600"));
+    QAction* taken = nullptr;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return;
+      for (QAction* a : menu->actions()) {
+        if (a->objectName() == QStringLiteral("edit-undo") && a->isEnabled()) taken = a;
+      }
+      if (taken) taken->trigger();
+      menu->close();
+    });
+    emit width->customContextMenuRequested(QPoint(4, 4));
+    QVERIFY(taken);
+    QCOMPARE(width->text(), QStringLiteral("750"));
+    QCOMPARE(form_->registry().find<TextBox>("txtWidth")->text(), std::string("750"));
   }
 
   void pastedLineBreaksBecomeWhatEnterGives() {
