@@ -2,6 +2,7 @@
 // groups, rows and columns as the desktop window, with the same words between them. Nothing of
 // the layout lives here but how each kind of piece becomes elements.
 import { el } from './binder.js';
+import { tabList } from './tab_list.js';
 
 // Pieces the caller makes itself (the window's own buttons), by name.
 let commands;
@@ -43,22 +44,13 @@ function grid(b, p) {
 }
 
 function tabs(b, p) {
-  const bar = el('div', { class: 'tab-bar', role: 'tablist' });
+  const bar = el('div', { class: 'tab-bar' });
   const holder = el('div', { class: 'tabs', id: p.name }, [bar]);
-  const pages = p.parts.map((page) => [page.text, build(b, page)]);
-  pages.forEach(([title, page], i) => {
-    const tab = el('button', { type: 'button', role: 'tab', text: title,
-      'aria-selected': i === 0 ? 'true' : 'false' });
-    page.hidden = i !== 0;
-    page.setAttribute('role', 'tabpanel');
-    tab.addEventListener('click', () => {
-      bar.querySelectorAll('[role=tab]').forEach((t) => t.setAttribute('aria-selected', 'false'));
-      tab.setAttribute('aria-selected', 'true');
-      pages.forEach(([, other]) => { other.hidden = other !== page; });
-    });
-    bar.append(tab);
-    holder.append(page);
-  });
+  const pages = p.parts.map((page) => build(b, page));
+  const titles = p.parts.map((page) => el('button', { type: 'button', text: page.text }));
+  bar.append(...titles);
+  holder.append(...pages);
+  tabList(bar, titles, pages);
   return holder;
 }
 

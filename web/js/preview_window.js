@@ -2,6 +2,7 @@
 // and the checks before listing with their mend button — as the desktop's frmWeb.
 import { el } from './binder.js';
 import { LivePreview } from './preview.js';
+import { tabList } from './tab_list.js';
 
 export class PreviewWindow {
   // `described`: the engine's description of the window (the phone widths on offer).
@@ -24,20 +25,15 @@ export class PreviewWindow {
     phoneWidth.addEventListener('change', showPhone);
     const pages = [['プレビュー', scroll], ['HTMLタグ', this.source]];
     // The list of tabs holds the tabs only; the phone check stands beside it.
-    const tabs = el('div', { class: 'tabs', role: 'tablist' });
-    for (const [title, page] of pages) {
-      const tab = el('button', { type: 'button', role: 'tab', text: title });
-      tab.addEventListener('click', () => this.select(page));
-      page.setAttribute('role', 'tabpanel');
-      page.setAttribute('aria-label', title);
-      tabs.append(tab);
-    }
+    const tabs = el('div', { class: 'tabs' });
+    const titles = pages.map(([title]) => el('button', { type: 'button', text: title }));
+    pages.forEach(([title, page]) => page.setAttribute('aria-label', title));
+    tabs.append(...titles);
     const bar = el('div', { class: 'tab-bar' }, [tabs]);
     bar.append(el('span', { class: 'stretch' }), el('label', { class: 'check',
       title: '購入者がスマートフォンで見る幅でページを表示します' },
     [phone, el('span', { text: 'スマートフォンの幅で見る' })]), phoneWidth);
-    this.pages = pages;
-    this.tabs = tabs;
+    this.tabs = tabList(tabs, titles, pages.map(([, p]) => p));
     this.findings = el('ul', { id: 'lstChecks' });
     this.size = el('div', { id: 'lblPageSize' });
     this.fixButton = el('button', { id: 'cmdFixLessThan', type: 'button', text: '「<」を &lt; に書き換える',
@@ -57,14 +53,6 @@ export class PreviewWindow {
     this.preview = new LivePreview(scroll, frame);
     this.preview.onMeasured = () => this.renderReport(this.preview.brokenImages());
     this.report = null;
-    this.select(scroll);
-  }
-
-  select(page) {
-    this.pages.forEach(([, p], i) => {
-      p.hidden = p !== page;
-      this.tabs.children[i].setAttribute('aria-selected', p === page ? 'true' : 'false');
-    });
   }
 
   showPage(html) { this.preview.show(html); }
