@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -47,6 +48,43 @@ struct Choices {
   std::optional<std::size_t> replaceColumn;
 };
 
+// The column lists stand in a strip over the table, each above its column, rather than in the
+// table's cells: Qt gives a screen reader a table's cells and never a list inside one.
+class ColumnStrip : public QWidget {
+ public:
+  explicit ColumnStrip(QTableWidget* table) : table_(table), clip_(new QWidget(this)) {
+    setAccessibleName(QStringLiteral("入れる欄"));
+    QHeaderView* h = table->horizontalHeader();
+    connect(h, &QHeaderView::sectionResized, this, &ColumnStrip::place);
+    connect(h, &QHeaderView::geometriesChanged, this, &ColumnStrip::place);
+    connect(table->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ColumnStrip::place);
+  }
+  void add(QComboBox* box) {
+    box->setParent(clip_);
+    boxes_.push_back(box);
+    setFixedHeight(box->sizeHint().height());
+  }
+  void place() {
+    // The lists follow the columns as they scroll; the clip keeps them over the cells.
+    if (!isVisible()) return;  // showEvent places them once both are in the dialog
+    QWidget* cells = table_->viewport();
+    int left = cells->mapToGlobal(QPoint()).x() - mapToGlobal(QPoint()).x();
+    clip_->setGeometry(left, 0, cells->width(), height());
+    QHeaderView* h = table_->horizontalHeader();
+    for (int c = 0; c < static_cast<int>(boxes_.size()); ++c)
+      boxes_[c]->setGeometry(h->sectionViewportPosition(c), 0, h->sectionSize(c), height());
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { place(); }
+  void showEvent(QShowEvent*) override { place(); }
+
+ private:
+  QTableWidget* table_;
+  QWidget* clip_;
+  std::vector<QComboBox*> boxes_;
+};
+
 // The mapping dialog over the sheet's header and first rows; nothing when cancelled.
 std::optional<Choices> askMapping(QWidget* parent, const QString& file,
                                   const batch::SheetPreview& sheet) {
@@ -71,8 +109,9 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
   notes->setStyleSheet(QStringLiteral("color: #8a4b00;"));
   v->addWidget(notes);
 
-  auto* table =
-      new QTableWidget(static_cast<int>(rows.size()) + 1, static_cast<int>(headers.size()));
+  auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headers.size()));
+  auto* strip = new ColumnStrip(table);
+  v->addWidget(strip);  // before the table, so that Tab meets the lists first
   std::vector<QComboBox*> boxes;
   const std::vector<Target> all = batch::mappableTargets();
   for (std::size_t c = 0; c < headers.size(); ++c) {
@@ -85,7 +124,7 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
       box->setCurrentIndex(static_cast<int>(at - all.begin()) + 1);
     }
     box->setAccessibleName(QStringLiteral("「%1」列を入れる欄").arg(qs(headers[c])));
-    table->setCellWidget(0, static_cast<int>(c), box);
+    strip->add(box);
     boxes.push_back(box);
     for (std::size_t r = 0; r < rows.size(); ++r) {
       QString cell = qs(rows[r][c]);
@@ -93,13 +132,17 @@ std::optional<Choices> askMapping(QWidget* parent, const QString& file,
       auto* item = new QTableWidgetItem(cell.left(batch::kShownCellChars));
       item->setFlags(Qt::ItemIsEnabled);
       item->setToolTip(qs(rows[r][c]).left(batch::kCellTipChars));
-      table->setItem(static_cast<int>(r) + 1, static_cast<int>(c), item);
+      table->setItem(static_cast<int>(r), static_cast<int>(c), item);
     }
   }
-  QStringList rowNames{QStringLiteral("入れる欄")};
+  QStringList rowNames;
   for (std::size_t r = 0; r < rows.size(); ++r) rowNames << QString::number(r + 2);
   table->setVerticalHeaderLabels(rowNames);
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->resizeColumnsToContents();
+  for (std::size_t c = 0; c < boxes.size(); ++c) {
+    int at = static_cast<int>(c);
+    table->setColumnWidth(at, std::max(table->columnWidth(at), boxes[c]->sizeHint().width()));
+  }
   table->setMinimumHeight(table->fontMetrics().height() * 12);
   // Tab leaves the table for the lists in it and the settings below (arrows go from cell to
   // cell); else Tab would go round its cells and nothing below could be reached by keyboard.

@@ -993,6 +993,18 @@ class GuiTest : public QObject {
           } else if (auto* d = qobject_cast<QDialog*>(modal)) {
             if (d->findChild<QTableWidget*>()) {
               QVERIFY(!d->findChildren<QComboBox*>().isEmpty());
+              // A screen reader meets every column's list, named by its column.
+              std::function<bool(QAccessibleInterface*, QObject*)> inTree =
+                  [&](QAccessibleInterface* a, QObject* o) {
+                    if (a->object() == o) return true;
+                    for (int i = 0; i < a->childCount(); ++i)
+                      if (a->child(i) && inTree(a->child(i), o)) return true;
+                    return false;
+                  };
+              for (QComboBox* list : d->findChildren<QComboBox*>()) {
+                QVERIFY2(inTree(QAccessible::queryAccessibleInterface(d), list),
+                         qPrintable(list->accessibleName()));
+              }
               // Tab goes through the table to everything below it, and round.
               d->findChild<QTableWidget*>()->setFocus();
               QSet<QString> reached;
