@@ -8,9 +8,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -97,6 +99,27 @@ std::optional<std::string> QtPlatform::chooseFile(const FileDialogRequest& reque
   return str(chosen);
 }
 
+namespace {
+
+// Qt wraps a message box's text at half the screen, and Japanese may break between any two
+// characters (「ませ」「ん。」). The box is made as wide as its longest line, so that each
+// sentence keeps its own line; only a line wider than Qt's own limit for a box still wraps.
+void keepLinesWhole(QMessageBox& box, const QString& body) {
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  if (!label) return;
+  int longest = 0;
+  for (const QString& line : body.split(QLatin1Char('\n')))
+    longest = std::max(longest, label->fontMetrics().horizontalAdvance(line) + 2);
+  const QScreen* screen = box.screen();
+  int available = screen ? screen->availableGeometry().width() : 1024;
+  // Qt's limit for a box is the screen less 480 px (at most 1000); the icon and margins take
+  // the rest of it.
+  int limit = (available <= 1024 ? available : std::min(available - 480, 1000)) - 120;
+  label->setMinimumWidth(std::min(longest, limit));
+}
+
+}  // namespace
+
 void QtPlatform::showMessage(const std::string& text, const std::string& title, MessageIcon icon) {
   QMessageBox::Icon i = icon == MessageIcon::Information ? QMessageBox::Information
                         : icon == MessageIcon::Warning   ? QMessageBox::Warning
@@ -104,6 +127,7 @@ void QtPlatform::showMessage(const std::string& text, const std::string& title, 
   QString body = qs(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(i, qs(title), body, QMessageBox::Ok, frontWindow());
+  keepLinesWhole(box, body);
   box.exec();
 }
 
@@ -112,6 +136,7 @@ std::string QtPlatform::ask(const Question& question) {
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(QMessageBox::Question, qs(question.title), body, QMessageBox::NoButton,
                   frontWindow());
+  keepLinesWhole(box, body);
   std::vector<std::pair<QAbstractButton*, std::string>> buttons;
   for (const Choice& c : question.choices) {
     bool escape = c.key == question.escapeKey;

@@ -268,8 +268,9 @@ class GuiTest : public QObject {
   }
 
   // A question by keyboard: Tab reaches each button in order and Enter takes the focused one.
+  // …and each of its sentences stays on one line (Qt would break 「ません。」 at half the screen).
   void aQuestionGoesByKeyboard() {
-    Question q{"保存しますか？",
+    Question q{"変更は保存されていません。閉じる前に、この出品の設定ファイルを保存しますか？",
                "Bidquill",
                {{"save", "保存"}, {"discard", "保存しない"}, {"cancel", "キャンセル"}},
                "cancel"};
@@ -277,6 +278,8 @@ class GuiTest : public QObject {
     QTimer::singleShot(100, [&order] {
       QWidget* box = QApplication::activeModalWidget();
       if (!box) return;
+      auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      QVERIFY(label && label->height() < 2 * label->fontMetrics().height());
       for (int k = 0; k < 3; ++k) {
         auto* b = qobject_cast<QPushButton*>(box->focusWidget());
         if (b) order << b->text();
