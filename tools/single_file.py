@@ -66,6 +66,14 @@ def bundle(site: Path, entry: str) -> str:
     return "\n".join(out)
 
 
+def guide_text(site: Path) -> str:
+    """The guide without its pictures (a megabyte the single file would double with): each
+    picture becomes its description."""
+    guide = (site / "docs" / "guide.html").read_text(encoding="utf-8")
+    return re.sub(r'<img src="[^"]*" alt="([^"]*)">',
+                  lambda m: f'<p class="note">（図：{m.group(1)}）</p>', guide)
+
+
 def main() -> None:
     site, out = Path(sys.argv[1]), Path(sys.argv[2])
     page = (site / "index.html").read_text(encoding="utf-8")
@@ -74,6 +82,7 @@ def main() -> None:
     for f in sorted((site / "data").rglob("*")):
         if f.is_file():
             carried[f.relative_to(site).as_posix()] = base64.b64encode(f.read_bytes()).decode()
+    carried["docs/guide.html"] = base64.b64encode(guide_text(site).encode("utf-8")).decode()
     digest = base64.b64encode(hashlib.sha256(script.encode("utf-8")).digest()).decode()
     icon = base64.b64encode((site / "icon.svg").read_bytes()).decode()
     style = (site / "style.css").read_text(encoding="utf-8")

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """The release's zip of the site, read back by Python's zipfile (which follows the format, as
 Windows' own reader does): every file comes out under its own name, the designs' Japanese names
-included, with the bytes that went in; the single file is not in it.
+included, with the bytes that went in; the single file is inside, and what index.html says
+when opened from disk names only files the zip holds.
 
 usage: site_zip.py SITE
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -21,7 +23,10 @@ with tempfile.TemporaryDirectory() as work:
         names = z.namelist()
         designs = [n for n in names if n.startswith("data/designs/") and n.endswith(".ini")]
         assert "data/designs/シンプル.ini" in designs, names
-        assert "bidquill.html" not in names and "index.html" in names, names
+        assert "bidquill.html" in names and "index.html" in names, names
+        told = z.read("js/opened_from_disk.js").decode("utf-8")
+        for named in re.findall(r"[\w/.-]+\.(?:html|sh)\b", told):
+            assert named in names, f"index.html opened from disk sends the seller to {named}"
         for info in z.infolist():
             if not info.filename.isascii():
                 assert info.flag_bits & 0x800, f"{info.filename} is not marked UTF-8"
@@ -31,7 +36,6 @@ print(f"the site's zip unpacks {len(names)} files under their own names")
 
 # The sizes the README states, read from the site as built (within a sixth).
 import gzip
-import re
 
 readme = open(os.path.join(here, "..", "..", "README.md"), encoding="utf-8").read()
 wasm = open(os.path.join(site, "bidquill.wasm"), "rb").read()

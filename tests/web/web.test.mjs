@@ -638,6 +638,14 @@ test('opened from disk, the site says what to do, and the single file bidquill.h
   const cliPage = runCli(['run', '-'],
     'type txtEdit2 "ひとつのファイルで<BR>\\n動きます"\nclick chkSend3\nprint txtTag\n').toString('utf8');
   assert.ok(cliPage.startsWith(web), 'the same page as the command line');
+  // The guide is inside too, its text without the pictures.
+  const opened = context.waitForEvent('page');
+  await page.click('#cmdHome');
+  const guide = await opened;
+  await guide.waitForLoadState();
+  assert.match(await guide.locator('h2#start').innerText(), /手に入れて始める/);
+  assert.equal(await guide.locator('img').count(), 0);
+  await guide.close();
   // The gallery's designs are inside too.
   await page.click('#cmdGallery');
   await page.locator('#dlgGallery button[data-design="和風"]').waitFor();

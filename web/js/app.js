@@ -1,6 +1,6 @@
 // The browser edition's window: builds the page from the engine's controls, forwards the
 // seller's actions, and shows what the engine reports back. Every rule runs in the engine.
-import { Engine, singleFile } from './engine.js';
+import { Engine, singleFile, carriedGuide } from './engine.js';
 import { Binder, el } from './binder.js';
 import { buildWindow } from './layout.js';
 import { LivePreview } from './preview.js';
@@ -217,11 +217,13 @@ class App {
   }
 
   openUrl(url) {
-    // The guide is this site's own page; the single file carries none.
+    // The guide is this site's own page; the single file carries its text.
     const guide = url.startsWith('file://') && url.endsWith('/docs/guide.html');
-    if (guide && singleFile) {
-      showMessage({ title: 'Bidquill', icon: 'information', text: 'この版（bidquill.html ひとつ）には使い方の説明書が入っていません。' +
-        '\r\n説明書は Bidquill のフォルダーの docs/guide.html か、Bidquill を置いたウェブサイトにあります。' });
+    const carried = guide && singleFile ? carriedGuide() : null;
+    if (carried) {
+      const page = URL.createObjectURL(new Blob([carried], { type: 'text/html;charset=utf-8' }));
+      window.open(page, '_blank', 'noopener');
+      setTimeout(() => URL.revokeObjectURL(page), 60000);  // once the tab has read it
       return;
     }
     const target = guide ? 'docs/guide.html' : url;

@@ -15,6 +15,11 @@ const carried = (() => {
 // True in the single-file edition.
 export const singleFile = carried !== null;
 
+// The guide the single file carries (its text, without pictures); null elsewhere.
+export function carriedGuide() {
+  return carried && carried['docs/guide.html'] ? fromBase64(carried['docs/guide.html']) : null;
+}
+
 // Bytes as text and back, for localStorage and the files the single file carries.
 export function toBase64(bytes) {
   let s = '';

@@ -6,9 +6,8 @@
     var text = document.getElementById('splashText');
     if (!text) return;
     text.textContent = 'ファイルをダブルクリックして開いたため、ブラウザーが Bidquill の部品を読み込ませません。' +
-      '同じフォルダーの bidquill.html（ひとつのファイルで動く版）を開くか、' +
-      'Bidquill のフォルダーで scripts/web.sh を実行して http://127.0.0.1:8080/ を開くか、' +
-      'Bidquill を置いたウェブサイトのアドレスから開いてください。';
+      '同じフォルダーの bidquill.html（ひとつのファイルで動く版）をダブルクリックで開いてください。' +
+      'ウェブサーバーに置いたときは、そのアドレスから開いてください。';
     text.setAttribute('role', 'alert');
   });
 })();
