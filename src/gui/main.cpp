@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
-#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -31,6 +30,7 @@
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
+#include "gui/qt_process.h"
 #include "gui/qt_text.h"
 #include "gui/qt_translations.h"
 
@@ -138,50 +138,12 @@ bool readyToStart() {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Bodies of megabytes come and go: blocks of a megabyte or more are mapped on their own, so
-  // freeing them gives the memory back instead of leaving the heap at its highest.
-  mallopt(M_MMAP_THRESHOLD, 1 << 20);
-  QElapsedTimer sinceStart;
-  sinceStart.start();
-  if (asks(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"})) {
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("bidquill"));
-    QCoreApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
-    Options options;
-    options.parser.process(core);  // prints and exits
-    return 0;
-  }
-  if (!readyToStart()) return 1;
-  bq::gui::chooseRenderer();
-  bq::gui::registerPageScheme();
-  // QtWebEngine's description of its set-up is for its developers, not the seller's terminal
-  // (QT_LOGGING_RULES still turns it back on).
-  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-  QApplication app(argc, argv);
-  // Where start-up's time goes, told with --first-preview.
-  bq::gui::StartSteps steps{{"Qt", sinceStart.elapsed()}};
-  bq::gui::loadQtTranslations();
-  QApplication::setOrganizationName(QStringLiteral("Bidquill"));
-  QApplication::setApplicationName(QStringLiteral("Bidquill"));
-  bq::gui::MainWindow::takeOverEarlierSettings();
-  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.bidquill.Bidquill"));
-  QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) {
-    icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
-  }
-  QApplication::setWindowIcon(icon);
-  QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
-
-  Options options;
-  QCommandLineParser& args = options.parser;
+// The window's run: the listing, its window and its preview, until the window closes.
+int run(QCommandLineParser& args, const Options& options, const QElapsedTimer& sinceStart,
+        bq::gui::StartSteps& steps) {
   const QCommandLineOption& appFolder = options.appFolder;
   const QCommandLineOption& firstPreview = options.firstPreview;
   const QCommandLineOption& screenshots = options.screenshots;
-  args.process(app);
-
   bq::gui::QtPlatform platform;
   std::filesystem::path folder =
       args.isSet(appFolder) ? bq::gui::str(args.value(appFolder)) : bq::AppFolder().string();
@@ -218,7 +180,7 @@ int main(int argc, char** argv) {
     }
   });
   // The desktop session ending is one more way to close the window.
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
                    [&form](QSessionManager& manager) {
                      if (!form.document.modified()) return;
                      if (!manager.allowsInteraction()) {
@@ -235,4 +197,48 @@ int main(int argc, char** argv) {
                                  steps);
   }
   return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Bodies of megabytes come and go: blocks of a megabyte or more are mapped on their own, so
+  // freeing them gives the memory back instead of leaving the heap at its highest.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  if (asks(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"})) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bidquill"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
+    Options options;
+    options.parser.process(core);  // prints and exits
+    return 0;
+  }
+  if (!readyToStart()) return 1;
+  bq::gui::chooseRenderer();
+  bq::gui::registerPageScheme();
+  bq::gui::quietWebEngine();
+  bq::gui::RuntimeFolder runtime;
+  QApplication app(argc, argv);
+  // Where start-up's time goes, told with --first-preview.
+  bq::gui::StartSteps steps{{"Qt", sinceStart.elapsed()}};
+  bq::gui::loadQtTranslations();
+  QApplication::setOrganizationName(QStringLiteral("Bidquill"));
+  QApplication::setApplicationName(QStringLiteral("Bidquill"));
+  bq::gui::MainWindow::takeOverEarlierSettings();
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.bidquill.Bidquill"));
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
+  QApplication::setApplicationVersion(QString::fromUtf8(bq::kVersion));
+
+  Options options;
+  QCommandLineParser& args = options.parser;
+  args.process(app);
+  int code = run(args, options, sinceStart, steps);
+  bq::gui::deletePagesLeft();
+  return code;
 }

@@ -50,6 +50,7 @@
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
+#include "gui/qt_process.h"
 #include "gui/qt_text.h"
 #include "gui/qt_translations.h"
 #include "text/cp932.h"
@@ -878,7 +879,7 @@ class GuiTest : public QObject {
   }
 
   // Last: closing the main window ends the program's event loop.
-  // Under a real window manager (tests/gui/stacking.sh: Xvfb and openbox): after プレビュー and
+  // Under a real window manager (tests/gui/under_x.sh: Xvfb and openbox): after プレビュー and
   // its message, after the mend and on a second click, the preview window is in front and has
   // the focus, as the window manager itself reports it.
   void thePreviewWindowComesToTheFrontAndStays() {
@@ -1149,9 +1150,12 @@ int main(int argc, char** argv) {
   gui::chooseRenderer();
   gui::registerPageScheme();
   QStandardPaths::setTestModeEnabled(true);  // recent files and recovery stay out of $HOME
+  gui::RuntimeFolder runtime;
   QApplication app(argc, argv);
   GuiTest test;
-  return QTest::qExec(&test, argc, argv);
+  int status = QTest::qExec(&test, argc, argv);
+  gui::deletePagesLeft();
+  return status;
 }
 
 #include "test_gui.moc"

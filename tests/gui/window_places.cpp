@@ -16,6 +16,7 @@
 #include "gui/main_window.h"
 #include "gui/page_scheme.h"
 #include "gui/qt_platform.h"
+#include "gui/qt_process.h"
 #include "gui/qt_text.h"
 #include "gui/qt_translations.h"
 
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
   gui::chooseRenderer();
   gui::registerPageScheme();
   QStandardPaths::setTestModeEnabled(true);
+  gui::quietWebEngine();
+  gui::RuntimeFolder runtime;
   QApplication app(argc, argv);
   QStringList size = QString::fromLocal8Bit(argc > 1 ? argv[1] : "1600x1000").split('x');
   if (size.size() != 2) {
@@ -61,7 +64,6 @@ int main(int argc, char** argv) {
       fs::temp_directory_path() / ("bidquill-places-" + std::to_string(std::random_device{}()));
   fs::create_directories(dir / "data");
   fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "run").string()));
   int status = 0;
   {
     gui::QtPlatform platform;
@@ -92,6 +94,7 @@ int main(int argc, char** argv) {
       std::cout << "}\n";
     }
   }
+  gui::deletePagesLeft();
   fs::remove_all(dir);
   return status;
 }

@@ -1,6 +1,6 @@
 #!/bin/bash
-# Runs one GUI test under a real X server and window manager (Xvfb and openbox), where window
-# stacking and focus are decided as on a seller's desktop. usage: stacking.sh TEST-BINARY TEST
+# Runs a command under a real X server and window manager (Xvfb and openbox), where window
+# stacking and focus are decided as on a seller's desktop. usage: under_x.sh COMMAND [ARG...]
 set -eu
 logs=$(mktemp -d)
 xvfb="" wm=""
@@ -20,4 +20,4 @@ for _ in $(seq 150); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q '#' ||
   { echo "openbox did not start on $DISPLAY:" >&2; cat "$logs/openbox" >&2; exit 1; }
-QT_QPA_PLATFORM=xcb BIDQUILL_TEST_WM=openbox "$1" "$2"
+QT_QPA_PLATFORM=xcb BIDQUILL_TEST_WM=openbox "$@"

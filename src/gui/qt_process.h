@@ -1,0 +1,33 @@
+// What the desktop programs set up around Qt, so that a run prints only what is the program's
+// and leaves nothing behind.
+#pragma once
+
+#include <filesystem>
+
+namespace bq::gui {
+
+// The runtime folder Qt wants (XDG_RUNTIME_DIR). Where the session gives none, Qt says so on the
+// terminal and makes /tmp/runtime-USER, which stays; instead the run makes a private folder of
+// its own and removes it at its end. Make one before the QApplication and keep it past it.
+class RuntimeFolder {
+ public:
+  RuntimeFolder();
+  ~RuntimeFolder();
+  RuntimeFolder(const RuntimeFolder&) = delete;
+  RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+
+ private:
+  std::filesystem::path made_;
+};
+
+// QtWebEngine's notices for its own developers (its set-up, "Sandboxing disabled by user") stay
+// off the seller's terminal; the program says in Japanese what the seller needs to know. Call
+// before the QApplication exists. QT_LOGGING_RULES still turns the set-up report back on.
+void quietWebEngine();
+
+// The previews hand their pages to the event loop to delete (see PreviewView). Once the loop is
+// over, this deletes them, before the browser's profile goes with the application: a profile
+// released with pages still alive makes Chromium warn of "troubles".
+void deletePagesLeft();
+
+}  // namespace bq::gui
