@@ -7,8 +7,6 @@ scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBIDQUILL_TESTS=OFF >/dev/null
 cmake --build build
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  # QtWebEngine refuses its sandbox when run as root.
-  [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
   exec build/bin/bidquill "$@"
 fi
 out="$PWD/build/sample-listing.html"

@@ -59,6 +59,14 @@ if GUI:
     for picture in ("main-window.png", "preview-window.png"):
         expect(picture in saves and picture in shown, f"{picture}: not saved by --screenshots")
 
+# "Building by hand" after scripts/run.sh: the same build folder, configured with the tests
+# off, must get them back, or its ctest finds none.
+run = open(os.path.join(SOURCE, "scripts", "run.sh"), encoding="utf-8").read()
+by_hand = readme.split("## Building by hand", 1)[1].split("##", 1)[0]
+if re.search(r"-B build .*-DBIDQUILL_TESTS=OFF", run):
+    expect(re.search(r"cmake -S \. -B build .*-DBIDQUILL_TESTS=ON", by_hand),
+           "README's Building by hand reuses scripts/run.sh's build without its tests")
+
 for f in failures:
     print("documents:", f, file=sys.stderr)
 sys.exit(1 if failures else 0)
