@@ -35,7 +35,13 @@ QIcon swatch(std::int32_t colour) {
 // as Enter would give them.
 class TextArea : public QPlainTextEdit {
  public:
-  TextArea(frmMain& form, TextBox& box) : form_(form), box_(box) {}
+  TextArea(frmMain& form, TextBox& box) : form_(form), box_(box) {
+    // The style's own frame of a text area is lost at 125 % and 150 % (the viewport paints
+    // over its one line); drawn as a border it stays, and shows the focus as a line box does.
+    setStyleSheet(
+        QStringLiteral("QPlainTextEdit { border: 1px solid palette(mid); }"
+                       "QPlainTextEdit:focus { border-color: palette(highlight); }"));
+  }
 
  protected:
   void insertFromMimeData(const QMimeData* source) override {
