@@ -1,6 +1,7 @@
 #include "gui/guide_pictures.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWebEngineView>
@@ -66,6 +67,15 @@ void reportStartAndShoot(MainWindow& window, frmMain& form, QtPlatform& platform
                 }
               });
               chooseDesign(&window, form);
+              // The question closing asks when there are changes; キャンセル keeps the window.
+              if (auto* tick = form.registry().find<CheckBox>("chkSend3")) tick->click();
+              QTimer::singleShot(500, [shots] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                  box->grab().save(shots + QStringLiteral("/save-question.png"));
+                  box->reject();
+                }
+              });
+              form.document.close();
               QApplication::quit();
             });
           });

@@ -90,7 +90,8 @@ struct Options {
   QCommandLineOption screenshots{
       QStringLiteral("screenshots"),
       QStringLiteral("With the sample listing open, save main-window.png, shipping-tab.png, "
-                     "payment-tab.png, preview-window.png, preview-phone.png and gallery.png "
+                     "payment-tab.png, preview-window.png, preview-phone.png, gallery.png and "
+                     "save-question.png "
                      "into DIR, then quit (for the documentation)."),
       QStringLiteral("DIR")};
   Options() {

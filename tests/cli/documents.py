@@ -56,8 +56,14 @@ if GUI:
     helped = subprocess.run([GUI, "--help"], capture_output=True, text=True).stdout
     saves = set(re.findall(r"[a-z-]+\.png", " ".join(helped.split())))
     shown = os.listdir(os.path.join(SOURCE, "docs", "screenshots"))
-    for picture in ("main-window.png", "preview-window.png"):
-        expect(picture in saves and picture in shown, f"{picture}: not saved by --screenshots")
+    # Every picture the README and the guide show is one a program saves: the window's from
+    # --screenshots, the browser edition's from tests/web/screenshots.mjs.
+    web = open(os.path.join(SOURCE, "tests", "web", "screenshots.mjs"), encoding="utf-8").read()
+    for document in ("README.md", os.path.join("docs", "guide.html")):
+        text = open(os.path.join(SOURCE, document), encoding="utf-8").read()
+        for picture in re.findall(r"screenshots/([\w-]+\.png)", text):
+            made = picture in saves or f"'{picture[:-4]}'" in web
+            expect(made and picture in shown, f"{document} shows {picture}, which nothing saves")
 
 # "Building by hand" after scripts/run.sh: the same build folder, configured with the tests
 # off, must get them back, or its ctest finds none.
