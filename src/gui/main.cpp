@@ -222,6 +222,7 @@ int main(int argc, char** argv) {
   bq::gui::quietWebEngine();
   bq::gui::RuntimeFolder runtime;
   QApplication app(argc, argv);
+  runtime.release();
   // Where start-up's time goes, told with --first-preview.
   bq::gui::StartSteps steps{{"Qt", sinceStart.elapsed()}};
   bq::gui::loadQtTranslations();

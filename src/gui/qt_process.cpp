@@ -21,10 +21,12 @@ RuntimeFolder::RuntimeFolder() {
   qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(pattern));
 }
 
-RuntimeFolder::~RuntimeFolder() {
+void RuntimeFolder::release() {
   if (made_.empty()) return;
+  qunsetenv("XDG_RUNTIME_DIR");
   std::error_code ec;
   std::filesystem::remove_all(made_, ec);
+  made_.clear();
 }
 
 namespace {

@@ -6,15 +6,18 @@
 
 namespace bq::gui {
 
-// The runtime folder Qt wants (XDG_RUNTIME_DIR). Where the session gives none, Qt says so on the
-// terminal and makes /tmp/runtime-USER, which stays; instead the run makes a private folder of
-// its own and removes it at its end. Make one before the QApplication and keep it past it.
+// The runtime folder Qt asks for (XDG_RUNTIME_DIR) while the application starts. Where the
+// session gives none, Qt says so on the terminal and makes /tmp/runtime-USER, which stays.
+// Instead a private folder stands in for it from this object's making until `release()`, right
+// after the QApplication is made: then the variable is unset again, so that the engine chooses
+// its page folder as it would without it, and the folder goes.
 class RuntimeFolder {
  public:
   RuntimeFolder();
-  ~RuntimeFolder();
+  ~RuntimeFolder() { release(); }
   RuntimeFolder(const RuntimeFolder&) = delete;
   RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+  void release();
 
  private:
   std::filesystem::path made_;

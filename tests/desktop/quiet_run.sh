@@ -1,7 +1,8 @@
 #!/bin/bash
 # A run of the window, started where the session gives no runtime folder (XDG_RUNTIME_DIR), as
 # from cron or a bare terminal: it prints nothing that is not the program's and leaves nothing
-# in the home or the temporary folder. usage: quiet_run.sh BIDQUILL
+# in the temporary folder (no /tmp/runtime-USER), nor in the home but its page files, which stay
+# in its page folder (~/.cache/bidquill) as in a session's runtime folder. usage: quiet_run.sh BIDQUILL
 set -eu
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -15,6 +16,8 @@ if [ -s "$scratch/err" ]; then
   cat "$scratch/err"
   exit 1
 fi
-left=$(find "$scratch/home" "$scratch/tmp" -mindepth 1)
+pages="$scratch/home/.cache/bidquill"
+left=$(find "$scratch/home" "$scratch/tmp" -mindepth 1 ! -path "$scratch/home/.cache" \
+  ! -path "$pages" ! -path "$pages/*.htm")
 [ -z "$left" ] || { echo "the run left behind:"; echo "$left"; exit 1; }
-echo "the run printed only its own and left nothing"
+echo "the run printed only its own and left nothing but its pages"

@@ -1178,6 +1178,7 @@ int main(int argc, char** argv) {
   QStandardPaths::setTestModeEnabled(true);  // recent files and recovery stay out of $HOME
   gui::RuntimeFolder runtime;
   QApplication app(argc, argv);
+  runtime.release();
   GuiTest test;
   int status = QTest::qExec(&test, argc, argv);
   gui::deletePagesLeft();

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
   gui::quietWebEngine();
   gui::RuntimeFolder runtime;
   QApplication app(argc, argv);
+  runtime.release();
   QStringList size = QString::fromLocal8Bit(argc > 1 ? argv[1] : "1600x1000").split('x');
   if (size.size() != 2) {
     std::cerr << "usage: bidquill_window_places WIDTHxHEIGHT\n";
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
       fs::temp_directory_path() / ("bidquill-places-" + std::to_string(std::random_device{}()));
   fs::create_directories(dir / "data");
   fs::copy(BIDQUILL_TEMPLATE_DIR, dir / "data" / "tag", fs::copy_options::recursive);
+  // Its pages go into its own folder, never into a running window's.
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "run").string()));
   int status = 0;
   {
     gui::QtPlatform platform;
